@@ -1,0 +1,33 @@
+# Plotsmith: `make run` builds and starts the editor, `make test` builds and
+# runs every test, `make bench` runs the benchmarks.  Each installs what is
+# missing first.
+BUILD  ?= build
+JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
+FILE   ?=
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+configure: $(BUILD)/CMakeCache.txt
+
+build: deps configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	$(BUILD)/plotsmith $(FILE)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	$(BUILD)/bench/plotsmith_bench
+
+clean:
+	rm -rf $(BUILD)

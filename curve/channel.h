@@ -1,0 +1,53 @@
+#pragma once
+// The channel set: every sample of the program lives here.  A channel holds
+// equally spaced samples; sample i lies at x = dXOrigin + i * dXStep.
+
+constexpr int MAX_CHANNELS = 8;
+constexpr int CHANNEL_NAME_LEN = 84;
+constexpr int CHANNEL_MIN_ALLOC = 16384;
+constexpr int CHANNEL_MAX_INITIAL_ALLOC = 524288;
+constexpr int CHANNEL_MAX_ALLOC = 1048576;
+
+struct CurveChannel {
+  char szName[CHANNEL_NAME_LEN];
+  double* pdSamples;  // owned; NULL when the channel has no storage
+  int iAllocated;     // capacity of pdSamples
+  int iNrOfSamples;   // valid samples 0 .. iNrOfSamples - 1
+  double dXOrigin;
+  double dXStep;
+  double dViewMin;
+  double dViewMax;
+  double dDataMin;  // tracked range; valid only when dDataMin < dDataMax
+  double dDataMax;
+  int iAxis;     // 0 left, 1 right
+  int iVisible;  // non-zero when the curve is drawn
+};
+
+struct ChannelSet {
+  CurveChannel Channel[MAX_CHANNELS];
+  int iChannelsInUse;
+  double dXViewMin;  // x range shown by the diagram, common to all channels
+  double dXViewMax;
+};
+
+// Clears the channel and gives it n zeroed samples of storage (none for n <= 0).
+void Channel_Init(CurveChannel* ch, int n);
+// Releases the storage; name, x mapping, ranges and flags stay.
+void Channel_Free(CurveChannel* ch);
+// Stores v at index i, growing the storage to 2 * i when needed; tracks the range.
+int Channel_SetSample(CurveChannel* ch, int i, double v);
+// Rounds x to the nearest sample index within the capacity, or -1.
+int Channel_XToIndex(const CurveChannel* ch, double x);
+// Recomputes the data range (and the view range) from the valid samples.
+int Channel_UpdateRange(CurveChannel* ch);
+// Copies samples first..last of src to dst at index + offset; (0, 0) is all.
+int Channel_CopySamples(const CurveChannel* src, CurveChannel* dst, int first, int last, int offset);
+
+// Clears the set and gives each channel a clamped capacity and its name.
+void ChannelSet_Init(ChannelSet* set, int n);
+// Releases the storage of all eight channels.
+void ChannelSet_FreeAll(ChannelSet* set);
+// Counts the channels that hold samples into iChannelsInUse.
+void ChannelSet_CountInUse(ChannelSet* set);
+// Stores a sample into channel c (0 to 7) and raises iChannelsInUse.
+int ChannelSet_SetSample(ChannelSet* set, int c, int i, double v);

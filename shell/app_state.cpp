@@ -1,0 +1,27 @@
+#include "shell/app_state.h"
+
+#include <cstring>
+
+AppState* PlotWin_Instances[PLOTWIN_MAX_INSTANCES];
+
+static void CopyText(char* dst, const char* src) {
+  std::strncpy(dst, src, APP_TEXT_LEN - 1);
+  dst[APP_TEXT_LEN - 1] = '\0';
+}
+
+void AppState_InitDefaults(AppState* app) {
+  if (!app) return;
+  std::memset(app, 0, sizeof(*app));
+  CopyText(app->szDataFile, "unnamed.txt");
+  CopyText(app->szCaption, "Plotsmith V0.1");
+  CopyText(app->szTitle, "Plot Smith");
+  app->Graph.iLastEditIndex = -1;
+  app->bPanelMode = PANEL_MODE_NONE;
+  app->iUndoChannel = -1;
+  for (int s = 0; s < GRAPH_MAX_SELECTIONS; ++s) {
+    GraphSelection& sel = app->Graph.Selection[s];
+    sel.iVisible = 0;
+    sel.dX1 = sel.dX2 = sel.dY1 = sel.dY2 = 0.0;
+    sel.crFill = GRAPH_SELECTION_COLORS[s];
+  }
+}

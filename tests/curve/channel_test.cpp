@@ -1,0 +1,262 @@
+#include "curve/channel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+struct ChannelFixture : ::testing::Test {
+  CurveChannel ch;
+  void SetUp() override { std::memset(&ch, 0, sizeof(ch)); }
+  void TearDown() override { Channel_Free(&ch); }
+};
+
+TEST_F(ChannelFixture, InitGivesZeroedStorageAndDefaults) {
+  Channel_Init(&ch, 10);
+  ASSERT_NE(ch.pdSamples, nullptr);
+  EXPECT_EQ(ch.iAllocated, 10);
+  EXPECT_EQ(ch.iNrOfSamples, 0);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(ch.pdSamples[i], 0.0);
+  EXPECT_EQ(ch.dXStep, 1.0);
+  EXPECT_EQ(ch.dXOrigin, 0.0);
+  EXPECT_EQ(ch.iVisible, 0);
+  EXPECT_STREQ(ch.szName, "");
+  Channel_Free(&ch);
+  Channel_Init(&ch, 0);
+  EXPECT_EQ(ch.pdSamples, nullptr);
+  EXPECT_EQ(ch.iAllocated, 0);
+  Channel_Init(&ch, -5);
+  EXPECT_EQ(ch.pdSamples, nullptr);
+}
+
+TEST_F(ChannelFixture, FreeKeepsNameMappingAndFlags) {
+  Channel_Init(&ch, 4);
+  std::strcpy(ch.szName, "kept");
+  ch.dXStep = 0.5;
+  ch.iVisible = 1;
+  Channel_SetSample(&ch, 2, 3.0);
+  Channel_Free(&ch);
+  EXPECT_EQ(ch.pdSamples, nullptr);
+  EXPECT_EQ(ch.iAllocated, 0);
+  EXPECT_EQ(ch.iNrOfSamples, 0);
+  EXPECT_STREQ(ch.szName, "kept");
+  EXPECT_EQ(ch.dXStep, 0.5);
+  EXPECT_EQ(ch.iVisible, 1);
+}
+
+TEST_F(ChannelFixture, GrowthFromNoStorageIsRelativeToIndex) {
+  EXPECT_EQ(Channel_SetSample(&ch, 0, 1.5), 1);
+  EXPECT_EQ(ch.iAllocated, 1);
+  EXPECT_EQ(ch.iNrOfSamples, 1);
+  EXPECT_EQ(ch.pdSamples[0], 1.5);
+  EXPECT_EQ(Channel_SetSample(&ch, 1, 2.5), 1);
+  EXPECT_EQ(ch.iAllocated, 2);
+  EXPECT_EQ(ch.pdSamples[0], 1.5);
+  EXPECT_EQ(ch.pdSamples[1], 2.5);
+  EXPECT_EQ(Channel_SetSample(&ch, 7, 9.0), 1);
+  EXPECT_EQ(ch.iAllocated, 14);
+  EXPECT_EQ(ch.iNrOfSamples, 8);
+  for (int i = 2; i < 7; ++i) EXPECT_EQ(ch.pdSamples[i], 0.0);
+  for (int i = 8; i < 14; ++i) EXPECT_EQ(ch.pdSamples[i], 0.0);
+}
+
+TEST_F(ChannelFixture, GrowthAtTheUpperLimits) {
+  Channel_Init(&ch, 524288);
+  // Index 524289 would need a capacity above the limit: dropped, range still widens.
+  EXPECT_EQ(Channel_SetSample(&ch, 524289, 42.0), 1);
+  EXPECT_EQ(ch.iAllocated, 524288);
+  EXPECT_EQ(ch.iNrOfSamples, 0);
+  EXPECT_EQ(ch.dDataMax, 42.0);
+  EXPECT_EQ(Channel_SetSample(&ch, 524288, 1.0), 1);
+  EXPECT_EQ(ch.iAllocated, 1048576);
+  EXPECT_EQ(ch.iNrOfSamples, 524289);
+  EXPECT_EQ(ch.pdSamples[524288], 1.0);
+  EXPECT_EQ(Channel_SetSample(&ch, 1048575, 2.0), 1);
+  EXPECT_EQ(ch.iNrOfSamples, 1048576);
+  EXPECT_EQ(Channel_SetSample(&ch, 1048576, 3.0), 1);
+  EXPECT_EQ(ch.iAllocated, 1048576);
+  EXPECT_EQ(ch.iNrOfSamples, 1048576);
+  EXPECT_EQ(Channel_SetSample(&ch, std::numeric_limits<int>::max(), 3.0), 1);
+  EXPECT_EQ(ch.iAllocated, 1048576);
+}
+
+TEST_F(ChannelFixture, AscendingStoresDoubleTheCapacity) {
+  Channel_Init(&ch, 65536);
+  for (int i = 0; i < 65536; ++i) Channel_SetSample(&ch, i, i);
+  EXPECT_EQ(ch.iAllocated, 65536);
+  Channel_SetSample(&ch, 65536, 0.0);
+  EXPECT_EQ(ch.iAllocated, 131072);
+  EXPECT_EQ(ch.pdSamples[65535], 65535.0);
+}
+
+TEST_F(ChannelFixture, NegativeIndexIsRefused) {
+  Channel_Init(&ch, 4);
+  ch.dDataMin = -1.0;
+  ch.dDataMax = 1.0;
+  EXPECT_EQ(Channel_SetSample(&ch, -1, 5.0), 0);
+  EXPECT_EQ(ch.iNrOfSamples, 0);
+  EXPECT_EQ(ch.dDataMax, 1.0);
+  EXPECT_EQ(Channel_SetSample(nullptr, 0, 5.0), 0);
+}
+
+TEST_F(ChannelFixture, GapsReadAsZeroAndCountIsRaised) {
+  Channel_Init(&ch, 16);
+  Channel_SetSample(&ch, 10, 4.0);
+  EXPECT_EQ(ch.iNrOfSamples, 11);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(ch.pdSamples[i], 0.0);
+  Channel_SetSample(&ch, 3, 1.0);
+  EXPECT_EQ(ch.iNrOfSamples, 11);
+}
+
+TEST_F(ChannelFixture, RangeTrackingRestartsOnInvalidRange) {
+  Channel_Init(&ch, 4);
+  Channel_SetSample(&ch, 0, 5.0);
+  Channel_SetSample(&ch, 1, 7.0);
+  EXPECT_EQ(ch.dDataMin, 7.0);
+  EXPECT_EQ(ch.dDataMax, 7.0);
+
+  Channel_Init(&ch, 4);
+  ch.dDataMin = -1.0;
+  ch.dDataMax = 1.0;
+  Channel_SetSample(&ch, 0, 5.0);
+  Channel_SetSample(&ch, 1, 7.0);
+  EXPECT_EQ(ch.dDataMin, -1.0);
+  EXPECT_EQ(ch.dDataMax, 7.0);
+  Channel_SetSample(&ch, 2, -3.0);
+  EXPECT_EQ(ch.dDataMin, -3.0);
+}
+
+TEST_F(ChannelFixture, NotANumberTakesNoPartInRanges) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  Channel_Init(&ch, 4);
+  Channel_SetSample(&ch, 0, nan);
+  EXPECT_EQ(ch.dDataMin, 0.0);
+  EXPECT_EQ(ch.dDataMax, 0.0);
+  EXPECT_TRUE(std::isnan(ch.pdSamples[0]));
+  ch.dDataMin = -1.0;
+  ch.dDataMax = 1.0;
+  Channel_SetSample(&ch, 1, 2.0);
+  Channel_SetSample(&ch, 2, nan);
+  Channel_SetSample(&ch, 3, -2.0);
+  EXPECT_EQ(ch.dDataMin, -2.0);
+  EXPECT_EQ(ch.dDataMax, 2.0);
+
+  ch.dDataMin = ch.dDataMax = 0.0;
+  EXPECT_EQ(Channel_UpdateRange(&ch), 1);
+  EXPECT_EQ(ch.dDataMin, -2.0);
+  EXPECT_EQ(ch.dDataMax, 2.0);
+  EXPECT_EQ(ch.dViewMin, -2.0);
+  EXPECT_EQ(ch.dViewMax, 2.0);
+}
+
+TEST_F(ChannelFixture, XToIndexRoundsWithinCapacity) {
+  Channel_Init(&ch, 100);
+  EXPECT_EQ(Channel_XToIndex(&ch, 2.49), 2);
+  EXPECT_EQ(Channel_XToIndex(&ch, 2.5), 3);
+  EXPECT_EQ(Channel_XToIndex(&ch, -1.4), 0);
+  EXPECT_EQ(Channel_XToIndex(&ch, -1.5), -1);
+  EXPECT_EQ(Channel_XToIndex(&ch, 99.4), 99);  // beyond iNrOfSamples, inside capacity
+  EXPECT_EQ(Channel_XToIndex(&ch, 99.5), -1);
+  EXPECT_EQ(Channel_XToIndex(&ch, std::numeric_limits<double>::quiet_NaN()), -1);
+  EXPECT_EQ(Channel_XToIndex(&ch, 1e300), -1);
+  EXPECT_EQ(Channel_XToIndex(&ch, -1e300), -1);
+  EXPECT_EQ(Channel_XToIndex(&ch, std::numeric_limits<double>::infinity()), -1);
+  ch.dXOrigin = 10.0;
+  ch.dXStep = 0.5;
+  EXPECT_EQ(Channel_XToIndex(&ch, 11.0), 2);
+  ch.dXStep = 0.0;
+  EXPECT_EQ(Channel_XToIndex(&ch, 11.0), -1);
+  ch.dXStep = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(Channel_XToIndex(&ch, 11.0), -1);
+  Channel_Free(&ch);
+  ch.dXStep = 1.0;
+  EXPECT_EQ(Channel_XToIndex(&ch, 0.0), -1);
+}
+
+TEST_F(ChannelFixture, UpdateRangeLeavesEqualOrEmptyAlone) {
+  Channel_Init(&ch, 8);
+  ch.dDataMin = ch.dViewMin = -4.0;
+  ch.dDataMax = ch.dViewMax = 4.0;
+  EXPECT_EQ(Channel_UpdateRange(&ch), 1);  // no samples
+  EXPECT_EQ(ch.dDataMin, -4.0);
+  for (int i = 0; i < 5; ++i) Channel_SetSample(&ch, i, 3.0);
+  EXPECT_EQ(Channel_UpdateRange(&ch), 1);  // all equal
+  EXPECT_EQ(ch.dDataMin, -4.0);
+  EXPECT_EQ(ch.dViewMax, 4.0);
+  EXPECT_EQ(Channel_UpdateRange(nullptr), 0);
+}
+
+TEST_F(ChannelFixture, CopySamplesWholeChannelForms) {
+  CurveChannel dst;
+  Channel_Init(&dst, 2);
+  Channel_Init(&ch, 4);
+  EXPECT_EQ(Channel_CopySamples(&ch, &dst, 0, 0, 0), 0);  // empty source
+  for (int i = 0; i < 3; ++i) Channel_SetSample(&ch, i, i + 1.0);
+  for (int i = 0; i < 6; ++i) Channel_SetSample(&dst, i, -1.0);
+  EXPECT_EQ(Channel_CopySamples(&ch, &dst, 0, 0, -3), 1);
+  EXPECT_EQ(dst.iNrOfSamples, 6);  // never decreases
+  EXPECT_EQ(dst.pdSamples[0], 1.0);
+  EXPECT_EQ(dst.pdSamples[2], 3.0);
+  EXPECT_EQ(dst.pdSamples[3], -1.0);
+  EXPECT_EQ(Channel_CopySamples(&ch, &dst, 1, 2, 10), 1);
+  EXPECT_EQ(dst.iNrOfSamples, 13);
+  EXPECT_EQ(dst.pdSamples[11], 2.0);
+  EXPECT_EQ(Channel_CopySamples(nullptr, &dst, 0, 0, 0), 0);
+  EXPECT_EQ(Channel_CopySamples(&ch, nullptr, 0, 0, 0), 0);
+  Channel_Free(&dst);
+}
+
+struct SetFixture : ::testing::Test {
+  ChannelSet set;
+  void SetUp() override { std::memset(&set, 0, sizeof(set)); }
+  void TearDown() override { ChannelSet_FreeAll(&set); }
+};
+
+TEST_F(SetFixture, InitClampsCapacityAndNamesChannels) {
+  ChannelSet_Init(&set, 100);
+  for (int c = 0; c < MAX_CHANNELS; ++c) {
+    EXPECT_EQ(set.Channel[c].iAllocated, 16384);
+    EXPECT_EQ(set.Channel[c].pdSamples[16383], 0.0);
+    char want[16];
+    std::snprintf(want, sizeof want, "Channel %d", c + 1);
+    EXPECT_STREQ(set.Channel[c].szName, want);
+  }
+  ChannelSet_FreeAll(&set);
+  ChannelSet_Init(&set, 1000000);
+  EXPECT_EQ(set.Channel[7].iAllocated, 524288);
+  EXPECT_EQ(set.iChannelsInUse, 0);
+  EXPECT_EQ(set.dXViewMax, 0.0);
+}
+
+TEST_F(SetFixture, SetSampleRaisesInUseAndRefusesBadArguments) {
+  ChannelSet_Init(&set, 16384);
+  EXPECT_EQ(ChannelSet_SetSample(&set, 0, 0, 1.0), 1);
+  EXPECT_EQ(set.iChannelsInUse, 1);
+  EXPECT_EQ(ChannelSet_SetSample(&set, 3, 0, 1.0), 1);
+  EXPECT_EQ(set.iChannelsInUse, 4);
+  EXPECT_EQ(ChannelSet_SetSample(&set, 1, 0, 1.0), 1);
+  EXPECT_EQ(set.iChannelsInUse, 4);
+  EXPECT_EQ(ChannelSet_SetSample(&set, 8, 0, 1.0), 0);
+  EXPECT_EQ(ChannelSet_SetSample(&set, -1, 0, 1.0), 0);
+  EXPECT_EQ(ChannelSet_SetSample(&set, 2, -1, 1.0), 0);
+  EXPECT_EQ(set.Channel[2].iNrOfSamples, 0);
+  EXPECT_EQ(set.iChannelsInUse, 4);
+  EXPECT_EQ(ChannelSet_SetSample(nullptr, 0, 0, 1.0), 0);
+}
+
+TEST_F(SetFixture, CountInUseCountsRatherThanFindingTheHighest) {
+  ChannelSet_Init(&set, 16384);
+  ChannelSet_SetSample(&set, 0, 0, 1.0);
+  ChannelSet_SetSample(&set, 5, 0, 1.0);
+  EXPECT_EQ(set.iChannelsInUse, 6);
+  ChannelSet_CountInUse(&set);
+  EXPECT_EQ(set.iChannelsInUse, 2);
+  Channel_Free(&set.Channel[5]);
+  ChannelSet_CountInUse(&set);
+  EXPECT_EQ(set.iChannelsInUse, 1);
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+#pragma once
+// Types and constants of the window-system layer.  They keep the Win32 shapes
+// and numeric values so that the shell reads like a Win32 program; nothing
+// here depends on the toolkit behind the layer.
+
+#include <cstdint>
+
+struct WinWindow;  // opaque: a window of the layer
+struct WinMenu;    // opaque: a menu or menu bar
+struct WinAccel;   // opaque: an accelerator table
+struct WinCanvas;  // opaque: a drawing surface
+struct WinInstance;
+
+using HWND = WinWindow*;
+using HMENU = WinMenu*;
+using HACCEL = WinAccel*;
+using HDC = WinCanvas*;
+using HINSTANCE = WinInstance*;
+using UINT = unsigned int;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using DWORD = std::uint32_t;
+using COLORREF = std::uint32_t;  // 0x00BBGGRR
+using BOOL = int;
+
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+using TIMERPROC = void (*)(HWND, UINT, std::uintptr_t, DWORD);
+
+struct RECT {
+  int left, top, right, bottom;
+};
+struct POINT {
+  int x, y;
+};
+
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+struct SCROLLINFO {
+  UINT cbSize;
+  UINT fMask;
+  int nMin;
+  int nMax;
+  UINT nPage;
+  int nPos;
+  int nTrackPos;
+};
+
+struct ACCEL {
+  unsigned char fVirt;
+  unsigned short key;
+  unsigned short cmd;
+};
+
+struct WNDCLASSA {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  const char* hIcon;  // icon resource name
+  int hCursor;        // cursor id (IDC_ARROW)
+  int hbrBackground;  // system colour index + 1
+  const char* lpszMenuName;
+  const char* lpszClassName;
+};
+
+// Packing of message parameters, as Win32 packs them.
+constexpr unsigned LOWORD(std::uintptr_t v) { return static_cast<unsigned>(v & 0xFFFFu); }
+constexpr unsigned HIWORD(std::uintptr_t v) { return static_cast<unsigned>((v >> 16) & 0xFFFFu); }
+constexpr std::intptr_t MAKELONG(unsigned lo, unsigned hi) {
+  return static_cast<std::intptr_t>(static_cast<std::uint32_t>((lo & 0xFFFFu) | ((hi & 0xFFFFu) << 16)));
+}
+constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) {
+  return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16);
+}
+
+// Messages.
+constexpr UINT WM_NULL = 0x0000;
+constexpr UINT WM_CREATE = 0x0001;
+constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_MOVE = 0x0003;
+constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_SETFOCUS = 0x0007;
+constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_ERASEBKGND = 0x0014;
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
+constexpr UINT WM_NCCREATE = 0x0081;
+constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_VSCROLL = 0x0115;
+constexpr UINT WM_INITMENU = 0x0116;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_RBUTTONDOWN = 0x0204;
+constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_USER = 0x0400;
+
+// WM_SIZE types.
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MINIMIZED = 1;
+constexpr WPARAM SIZE_MAXIMIZED = 2;
+
+// Window styles.
+constexpr DWORD WS_OVERLAPPED = 0x00000000u;
+constexpr DWORD WS_POPUP = 0x80000000u;
+constexpr DWORD WS_CHILD = 0x40000000u;
+constexpr DWORD WS_MINIMIZE = 0x20000000u;
+constexpr DWORD WS_VISIBLE = 0x10000000u;
+constexpr DWORD WS_MAXIMIZE = 0x01000000u;
+constexpr DWORD WS_CAPTION = 0x00C00000u;
+constexpr DWORD WS_BORDER = 0x00800000u;
+constexpr DWORD WS_VSCROLL = 0x00200000u;
+constexpr DWORD WS_HSCROLL = 0x00100000u;
+constexpr DWORD WS_SYSMENU = 0x00080000u;
+constexpr DWORD WS_THICKFRAME = 0x00040000u;
+constexpr DWORD WS_MINIMIZEBOX = 0x00020000u;
+constexpr DWORD WS_MAXIMIZEBOX = 0x00010000u;
+constexpr DWORD WS_TABSTOP = 0x00010000u;
+constexpr DWORD WS_OVERLAPPEDWINDOW =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr UINT CS_VREDRAW = 0x0001;
+constexpr UINT CS_HREDRAW = 0x0002;
+constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
+
+// ShowWindow commands.
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWMINIMIZED = 2;
+constexpr int SW_SHOWMAXIMIZED = 3;
+constexpr int SW_SHOWNOACTIVATE = 4;
+constexpr int SW_SHOW = 5;
+constexpr int SW_MINIMIZE = 6;
+constexpr int SW_RESTORE = 9;
+
+// Scroll bars.
+constexpr int SB_HORZ = 0;
+constexpr int SB_VERT = 1;
+constexpr int SB_CTL = 2;
+constexpr int SB_LINEUP = 0;
+constexpr int SB_LINELEFT = 0;
+constexpr int SB_LINEDOWN = 1;
+constexpr int SB_LINERIGHT = 1;
+constexpr int SB_PAGEUP = 2;
+constexpr int SB_PAGELEFT = 2;
+constexpr int SB_PAGEDOWN = 3;
+constexpr int SB_PAGERIGHT = 3;
+constexpr int SB_THUMBPOSITION = 4;
+constexpr int SB_THUMBTRACK = 5;
+constexpr int SB_TOP = 6;
+constexpr int SB_LEFT = 6;
+constexpr int SB_BOTTOM = 7;
+constexpr int SB_RIGHT = 7;
+constexpr int SB_ENDSCROLL = 8;
+constexpr UINT SIF_RANGE = 0x0001;
+constexpr UINT SIF_PAGE = 0x0002;
+constexpr UINT SIF_POS = 0x0004;
+constexpr UINT SIF_DISABLENOSCROLL = 0x0008;
+constexpr UINT SIF_TRACKPOS = 0x0010;
+constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+constexpr DWORD SBS_HORZ = 0x0000;
+constexpr DWORD SBS_VERT = 0x0001;
+
+// Accelerators and virtual keys.
+constexpr unsigned char FVIRTKEY = 0x01;
+constexpr unsigned char FSHIFT = 0x04;
+constexpr unsigned char FCONTROL = 0x08;
+constexpr unsigned char FALT = 0x10;
+constexpr int VK_BACK = 0x08;
+constexpr int VK_TAB = 0x09;
+constexpr int VK_RETURN = 0x0D;
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_CONTROL = 0x11;
+constexpr int VK_MENU = 0x12;
+constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_SPACE = 0x20;
+constexpr int VK_PRIOR = 0x21;
+constexpr int VK_NEXT = 0x22;
+constexpr int VK_END = 0x23;
+constexpr int VK_HOME = 0x24;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_UP = 0x26;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_DELETE = 0x2E;
+constexpr int VK_F1 = 0x70;
+constexpr int VK_F2 = 0x71;
+constexpr int VK_F4 = 0x73;
+constexpr int VK_F7 = 0x76;
+constexpr int VK_F9 = 0x78;
+
+// Mouse key state bits of mouse messages.
+constexpr WPARAM MK_LBUTTON = 0x0001;
+constexpr WPARAM MK_RBUTTON = 0x0002;
+constexpr WPARAM MK_SHIFT = 0x0004;
+constexpr WPARAM MK_CONTROL = 0x0008;
+
+// Message boxes.
+constexpr UINT MB_OK = 0x0000;
+constexpr UINT MB_OKCANCEL = 0x0001;
+constexpr UINT MB_YESNOCANCEL = 0x0003;
+constexpr UINT MB_YESNO = 0x0004;
+constexpr UINT MB_ICONERROR = 0x0010;
+constexpr UINT MB_ICONQUESTION = 0x0020;
+constexpr UINT MB_ICONWARNING = 0x0030;
+constexpr UINT MB_ICONINFORMATION = 0x0040;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+constexpr int GWL_HWNDPARENT = -8;
+constexpr int IDC_ARROW = 32512;
+constexpr int COLOR_MENU = 4;
