@@ -19,3 +19,8 @@ constexpr long long Double_ToInt64(double v) {
   if (v <= -9223372036854775808.0) return LLONG_MIN;
   return static_cast<long long>(v);
 }
+
+// Saturates a 64-bit integer into int.
+constexpr int Int64_ToInt(long long v) {
+  return v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : static_cast<int>(v));
+}

@@ -71,6 +71,8 @@ int PointInRect(int x, int y, const RECT* r);
 // 1 when the selection exists and spans a positive area.
 int Selection_IsValid(const GraphSelection* s);
 
+// Clamps a fraction into 0 .. 1; one that is not a number counts as 0.
+double Graph_ClampFraction(double f);
 // Scroll bar page for a visible span of a full span, on the range 0 .. GRAPH_SCROLL_MAX.
 int Graph_ScrollPage(double full, double vis);
 // Scroll bar position for the fraction f (clamped into 0 .. 1) of the free travel.

@@ -1,0 +1,94 @@
+// Program entry, the command line, the message loop and shutdown.
+#include <cstdio>
+#include <cstring>
+
+#include "shell/plotwin.h"
+#include "winutil/winapi.h"
+
+char PlotWin_CommandLine[APP_TEXT_LEN];
+HINSTANCE PlotWin_hInstance;
+
+namespace {
+
+AppState s_App;
+HACCEL s_hAccel;
+
+// F9, F7 and F2 give commands that the dispatcher ignores.
+constexpr ACCEL kAccelerators[] = {
+    {FVIRTKEY, static_cast<unsigned short>(VK_F9), IDM_ACCEL_F9},
+    {FVIRTKEY, static_cast<unsigned short>(VK_F7), IDM_ACCEL_F7},
+    {FVIRTKEY, static_cast<unsigned short>(VK_F2), IDM_ACCEL_F2},
+};
+
+void CopyBounded(char* dst, const char* src) {
+  std::strncpy(dst, src ? src : "", APP_TEXT_LEN - 1);
+  dst[APP_TEXT_LEN - 1] = '\0';
+}
+
+}  // namespace
+
+void PlotWin_CommandLineToFile(AppState* app, const char* cmdLine) {
+  if (!app || !cmdLine) return;
+  int quoted = 0;
+  if (cmdLine[0] == '"') {
+    ++cmdLine;
+    quoted = 1;
+  }
+  CopyBounded(app->szDataFile, cmdLine);
+  size_t n = std::strlen(app->szDataFile);
+  if (quoted && n > 0 && app->szDataFile[n - 1] == '"') app->szDataFile[n - 1] = '\0';
+}
+
+void PlotWin_Start(AppState* app, HINSTANCE instance, const char* cmdLine) {
+  PlotWin_hInstance = instance;
+  CopyBounded(PlotWin_CommandLine, cmdLine);
+  AppState_InitDefaults(app);
+  PlotWin_Create(app, instance);
+  if (!s_hAccel) s_hAccel = Win_CreateAcceleratorTable(kAccelerators, 3);
+  if (PlotWin_CommandLine[0] != '\0') {
+    PlotWin_CommandLineToFile(app, PlotWin_CommandLine);
+    PlotWin_LoadFile(app, app->szDataFile, 0);
+  }
+  Win_ShowWindow(app->hwndMain, SW_SHOW);
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, const char* cmdLine, int) {
+  PlotWin_Start(&s_App, instance, cmdLine);
+  return PlotWin_RunMessageLoop(&s_App);
+}
+
+int PlotWin_RunMessageLoop(AppState* app) {
+  MSG msg{};
+  while (Win_GetMessage(&msg, nullptr, 0, 0)) {
+    HWND main = app ? app->hwndMain : nullptr;
+    if (Win_IsDialogMessage(main, &msg)) continue;
+    if (Win_TranslateAccelerator(main, s_hAccel, &msg)) continue;
+    Win_TranslateMessage(&msg);
+    Win_DispatchMessage(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+// Writes one integer key of the main window section.
+static void WriteSetting(const char* key, long value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%ld", value);
+  Profile_WriteString(SETTINGS_SECTION, key, text, SETTINGS_FILE);
+}
+
+int PlotWin_OnDestroy(AppState* app, HWND hwnd) {
+  RECT rc{};
+  if (!Win_IsZoomed(hwnd) && !Win_IsIconic(hwnd) && Win_GetWindowRect(hwnd, &rc)) {
+    WriteSetting("Left", rc.left);
+    WriteSetting("Top", rc.top);
+    WriteSetting("Width", static_cast<long>(rc.right) - rc.left);
+    WriteSetting("Height", static_cast<long>(rc.bottom) - rc.top);
+  }
+  Win_PostQuitMessage(0);
+  if (app) {
+    ChannelSet_FreeAll(&app->Channels);
+    Channel_Free(&app->UndoBuffer);
+    app->hwndMain = nullptr;
+  }
+  return 0;
+}
