@@ -118,6 +118,7 @@ TEST_F(ChannelFixture, RangeTrackingRestartsOnInvalidRange) {
   EXPECT_EQ(ch.dDataMin, 7.0);
   EXPECT_EQ(ch.dDataMax, 7.0);
 
+  Channel_Free(&ch);
   Channel_Init(&ch, 4);
   ch.dDataMin = -1.0;
   ch.dDataMax = 1.0;
@@ -220,7 +221,7 @@ TEST_F(SetFixture, InitClampsCapacityAndNamesChannels) {
   for (int c = 0; c < MAX_CHANNELS; ++c) {
     EXPECT_EQ(set.Channel[c].iAllocated, 16384);
     EXPECT_EQ(set.Channel[c].pdSamples[16383], 0.0);
-    char want[16];
+    char want[32];
     std::snprintf(want, sizeof want, "Channel %d", c + 1);
     EXPECT_STREQ(set.Channel[c].szName, want);
   }
