@@ -1,0 +1,100 @@
+#include "curve/lowpass.h"
+
+#include <cstdlib>
+
+#include "curve/fft.h"
+#include "curve/safe_int.h"
+
+namespace {
+
+// The samples a filter run reads: first..last of the source, count of them.
+struct LowPassRange {
+  int iFirst;
+  int iLast;
+  int iCount;
+};
+
+// Applies the argument rules: first below 0 becomes 0, last is cut to the last
+// sample, and a range without at least two ordered ends means the whole
+// channel.  Returns 0 when the range is refused.
+int LowPass_ChooseRange(const CurveChannel* src, int first, int last, LowPassRange* range) {
+  // A record whose count exceeds its storage cannot be read safely.
+  if (!src->pdSamples || src->iNrOfSamples > src->iAllocated) return 0;
+  if (first < 0) first = 0;
+  if (last >= src->iNrOfSamples) last = src->iNrOfSamples - 1;
+  int count;
+  if (last > first) {
+    count = last - first + 1;
+  } else {
+    count = src->iNrOfSamples;
+    first = 0;
+    last = count - 1;
+  }
+  if (count < LOWPASS_MIN_COUNT || count > LOWPASS_MAX_COUNT || count > src->iNrOfSamples) return 0;
+  range->iFirst = first;
+  range->iLast = last;
+  range->iCount = count;
+  return 1;
+}
+
+// The smallest power of two that holds count samples, at least 4.
+int LowPass_BlockSize(int count) {
+  int n = 4;
+  while (n < count) n *= 2;
+  return n;
+}
+
+// Places the samples in the middle of the n-point block and continues the
+// first and the last value into the pad elements on either side.
+void LowPass_FillBlock(const CurveChannel* src, const LowPassRange& range, int n, int pad, double* re) {
+  const double* s = src->pdSamples;
+  for (int i = 0; i < pad; ++i) re[i] = s[range.iFirst];
+  for (int i = 0; i < range.iCount; ++i) re[pad + i] = s[range.iFirst + i];
+  for (int i = pad + range.iCount; i < n; ++i) re[i] = s[range.iLast];
+}
+
+// Shapes bins 0 to n/2: gain 1 up to lo, 0 from hi on, and a linear ramp of
+// slope 1/h in between.  The bin arithmetic runs in 64 bits so that huge
+// cut-off or width values cannot overflow.
+void LowPass_ShapeSpectrum(int n, double cutoff, double width, double* re, double* im) {
+  if (!(2 * cutoff >= width)) width = 2 * cutoff;
+  const long long half = n / 2;
+  const long long h = Double_ToInt(static_cast<double>(half) * width);
+  const long long kc = Double_ToInt(static_cast<double>(half) * cutoff);
+  const long long lo = kc - h / 2;
+  const long long hi = kc + h / 2;
+  for (long long k = 0; k <= half; ++k) {
+    double g;
+    if (k <= lo) g = 1.0;
+    else if (k >= hi) g = 0.0;
+    else g = 1.0 - static_cast<double>(k - lo) / static_cast<double>(h);
+    re[k] *= g;
+    im[k] *= g;
+  }
+}
+
+}  // namespace
+
+int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int last, double cutoff,
+                    double width) {
+  if (!src || !dst) return 0;
+  LowPassRange range = {};
+  if (!LowPass_ChooseRange(src, first, last, &range)) return 0;
+  const int n = LowPass_BlockSize(range.iCount);
+  // Both work arrays in one block: re is the first half, im the second.  No
+  // clearing is needed: the block fills all of re, and the transform uses im
+  // only as workspace that it writes before reading.
+  double* work = static_cast<double*>(std::malloc(2 * static_cast<size_t>(n) * sizeof(double)));
+  if (!work) return 1;
+  double* re = work;
+  double* im = work + n;
+  const int pad = (n - range.iCount) / 2;
+  LowPass_FillBlock(src, range, n, pad, re);
+  FFT_RealD(n, re, im);
+  LowPass_ShapeSpectrum(n, cutoff, width, re, im);
+  FFT_InverseRealD(n, re, im);
+  // Every sample was read into the block above, so dst may be src.
+  for (int i = 0; i < range.iCount; ++i) Channel_SetSample(dst, range.iFirst + i, re[pad + i]);
+  std::free(work);
+  return 1;
+}
