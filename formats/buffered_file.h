@@ -1,0 +1,70 @@
+#pragma once
+// Buffered file access for every reader and writer: one record holds the
+// POSIX descriptor and a 64 KiB buffer, so the system is called once per
+// 65536 bytes however short the lines or values are.  Also the line reader
+// (line ends, UTF-8 byte order mark, UTF-8 to Windows-1252), the keyword
+// scanner and number conversions that ignore the process locale.
+
+#include <cstdint>
+
+constexpr int FILE_BUFFER_SIZE = 65536;
+constexpr int FILE_NAME_LEN = 512;
+constexpr int ENCODING_UTF8 = 8;
+constexpr int MAX_LINE_CHARS = 299;
+
+struct BufferedFile {
+  int32_t iHandle;  // descriptor; negative when no file is open
+  char szFileName[FILE_NAME_LEN];
+  uint8_t bBuffer[FILE_BUFFER_SIZE];
+  uint8_t cPrevChar;       // byte the line reader took last (joins split CR LF)
+  int32_t fDirty;          // buffer holds bytes not yet written
+  uint32_t dwBufStartPos;  // file offset of bBuffer[0]
+  uint32_t dwBufEndPos;    // file offset behind the bytes last read
+  uint32_t dwBufIndex;     // next buffer position to read or write
+  uint32_t dwBufCount;     // valid bytes (read) / highest position written (write)
+  uint32_t dwLastError;    // errno of the last failed open, write or close
+  int32_t fOpened;
+  int32_t iEncoding;       // 0 bytes as they stand, ENCODING_UTF8 after a BOM
+  int32_t iUtf8State;      // UTF-8 decoder state 0..6
+  uint8_t bUtf8Bytes[3];   // lead, second and third byte of the sequence
+  int32_t fWriteFailed;    // a write, flush or close failed since opening
+};
+
+// Clears the record and opens an existing file for reading.  1 open, 0 failed
+// (dwLastError holds errno).
+int BufferedFile_OpenRead(BufferedFile* f, const char* path);
+// Clears the record and creates or truncates a file for writing.  1 or 0.
+int BufferedFile_OpenWrite(BufferedFile* f, const char* path);
+// Copies up to count bytes; fewer only at the end of the file or on an error.
+int BufferedFile_Read(BufferedFile* f, void* dst, unsigned count);
+// Reads one line of at most maxChars characters into dst (maxChars + 1 chars).
+// Returns the length, 0 for an empty line, -1 at the end of the file.
+int BufferedFile_ReadLine(BufferedFile* f, char* dst, int maxChars);
+// Positions from the start (origin 0) or the current position (origin 1).
+// Returns the new offset or -1.
+int BufferedFile_Seek(BufferedFile* f, int32_t offset, int origin);
+// Appends count bytes.  1 success, 0 when a flush failed (or not open).
+int BufferedFile_Write(BufferedFile* f, const void* src, int count);
+// Appends the bytes of a NUL-terminated string.  1 or 0.
+int BufferedFile_WriteString(BufferedFile* f, const char* s);
+// Writes the buffered bytes.  1 success (also with nothing to write), 0 failure.
+int BufferedFile_Flush(BufferedFile* f);
+// Flushes pending bytes and closes; harmless on a closed record.
+void BufferedFile_Close(BufferedFile* f);
+// Flushes, closes and reports: 0 when every write, the flush and the close
+// succeeded since opening, else the errno of the first failure.
+int BufferedFile_CloseChecked(BufferedFile* f);
+
+// Skips blanks and tabs at *cursor and matches keyword as a case-sensitive
+// prefix; on a match moves *cursor behind it and returns 1, else 0.
+int MatchKeyword(const char** cursor, const char* keyword);
+
+// Decimal conversions in the "C" locale whatever the process locale is:
+// leading blanks, optional sign, digits (for reals a point and an exponent);
+// they stop at the first character that cannot continue the number, and
+// text with no number gives 0.  *end (when not null) is set behind the number,
+// or to s when there was none.
+double Text_ToDouble(const char* s, const char** end);
+long Text_ToLong(const char* s, const char** end);
+// Formats v like printf's "%.*g" in the "C" locale into dst (size chars).
+int Text_FormatDouble(char* dst, int size, int precision, double v);

@@ -1,0 +1,23 @@
+#pragma once
+// Replacing a file safely: the writer writes into a temporary file in the
+// target's folder; only when every write, the flush and the close succeeded
+// is the temporary renamed over the target.  On any failure the temporary is
+// removed and the previous file stays exactly as it was.
+
+#include "formats/buffered_file.h"
+
+struct SafeWrite {
+  char szTarget[FILE_NAME_LEN];
+  char szTemp[FILE_NAME_LEN + 32];
+  int fActive;  // a temporary file exists and has not been renamed or removed
+};
+
+// Creates a new temporary file beside path and opens f on it for writing.
+// Returns 0, or the errno of the failure (f is then closed, nothing created).
+int SafeWrite_Begin(SafeWrite* sw, BufferedFile* f, const char* path);
+// Closes f; when nothing failed since SafeWrite_Begin renames the temporary
+// over the target.  Returns 0 or the errno of the first failure (write,
+// flush, close, fsync or rename); on failure the temporary is removed.
+int SafeWrite_Commit(SafeWrite* sw, BufferedFile* f);
+// Closes f and removes the temporary; the target is untouched.
+void SafeWrite_Abort(SafeWrite* sw, BufferedFile* f);
