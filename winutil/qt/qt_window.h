@@ -1,0 +1,40 @@
+#pragma once
+// Internal records of the Qt-backed window layer.  Only winutil/qt includes this.
+
+#include <QScrollBar>
+#include <QWidget>
+#include <string>
+
+#include "winutil/wintypes.h"
+
+
+
+
+// Win32 scroll information of one bar; the layer's copy is the truth and the
+// QScrollBar only displays it.
+struct QtScrollState {
+  int iMin, iMax, iPage, iPos;
+};
+
+struct WinWindow {
+  std::string sClass;
+  WNDPROC pfnProc;
+  DWORD dwStyle;
+  HWND hwndParent;  // parent of a child, owner of a top-level window
+  QWidget* pTop;    // the frame (top level) or the child widget itself
+  QWidget* pClient;  // the client area; null for child windows
+  QScrollBar* pBar[2];  // SB_HORZ, SB_VERT; null without the style bit
+  QtScrollState Scroll[2];
+  int iLastWidth, iLastHeight;  // last WM_SIZE sent
+  int iTrackPos[2];
+  RECT rcWanted;  // outer rectangle asked for, kept until the frame is known
+};
+
+// 1 when h is a live window of the layer.
+bool QtWin_IsLive(HWND h);
+// Queues a key press as WM_KEYDOWN for the window.
+void QtWin_QueueKey(HWND h, int qtKey, Qt::KeyboardModifiers mods);
+// Dispatches every queued message except WM_QUIT; returns 0 when WM_QUIT is pending.
+int QtWin_DispatchQueued();
+// Converts a scroll code into the user action that Qt would trigger.
+void QtWin_TriggerScroll(HWND h, int bar, int code, int pos);

@@ -1,0 +1,646 @@
+// Windows, messages, the message loop, timers and scroll bars over Qt Widgets.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QWidget>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "winutil/qt/qt_window.h"
+#include "winutil/winapi.h"
+
+namespace {
+
+struct WindowClass {
+  WNDCLASSA wc;
+  std::string sName;
+};
+
+struct WinAccelTable {
+  std::vector<ACCEL> entries;
+};
+
+std::map<std::string, WindowClass>& Classes() {
+  static std::map<std::string, WindowClass> classes;
+  return classes;
+}
+// Live windows; records of destroyed windows are kept (never reused) so that a
+// stale handle is recognised as dead rather than aliasing a new window.
+std::set<HWND>& Live() {
+  static std::set<HWND> live;
+  return live;
+}
+std::deque<MSG>& Queue() {
+  static std::deque<MSG> queue;
+  return queue;
+}
+bool g_bQuitPending = false;
+int g_iQuitCode = 0;
+std::map<std::pair<HWND, std::uintptr_t>, QTimer*>& Timers() {
+  static std::map<std::pair<HWND, std::uintptr_t>, QTimer*> timers;
+  return timers;
+}
+std::set<WinAccelTable*>& Accels() {
+  static std::set<WinAccelTable*> accels;
+  return accels;
+}
+
+// Key-message lParam bits of the modifiers held when the key was pressed.
+constexpr LPARAM KEY_SHIFT_BIT = LPARAM(1) << 25;
+constexpr LPARAM KEY_CONTROL_BIT = LPARAM(1) << 26;
+constexpr LPARAM KEY_ALT_BIT = LPARAM(1) << 29;
+
+int ClientWidth(const WinWindow* w) { return w->pClient ? w->pClient->width() : w->pTop->width(); }
+int ClientHeight(const WinWindow* w) { return w->pClient ? w->pClient->height() : w->pTop->height(); }
+
+WPARAM SizeType(const WinWindow* w) {
+  if (w->pTop->isMinimized()) return SIZE_MINIMIZED;
+  if (w->pTop->isMaximized()) return SIZE_MAXIMIZED;
+  return SIZE_RESTORED;
+}
+
+// Sends WM_SIZE when the client size differs from the one last reported.
+void SendSizeIfChanged(HWND h) {
+  if (!QtWin_IsLive(h)) return;
+  int cw = ClientWidth(h), ch = ClientHeight(h);
+  if (cw == h->iLastWidth && ch == h->iLastHeight) return;
+  h->iLastWidth = cw;
+  h->iLastHeight = ch;
+  Win_SendMessage(h, WM_SIZE, SizeType(h), MAKELONG(static_cast<unsigned>(cw), static_cast<unsigned>(ch)));
+}
+
+int VirtualKeyOf(int key) {
+  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
+  if (key >= Qt::Key_0 && key <= Qt::Key_9) return '0' + (key - Qt::Key_0);
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
+  switch (key) {
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Tab: return VK_TAB;
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+// The client area: where painting and child windows go.
+class QtClient : public QWidget {
+ public:
+  explicit QtClient(HWND h, QWidget* parent) : QWidget(parent), m_h(h) { setFocusPolicy(Qt::StrongFocus); }
+
+ protected:
+  void resizeEvent(QResizeEvent*) override { SendSizeIfChanged(m_h); }
+  void keyPressEvent(QKeyEvent* e) override { QtWin_QueueKey(m_h, e->key(), e->modifiers()); }
+
+ private:
+  HWND m_h;
+};
+
+// The top-level frame: turns close requests and key presses into messages.
+class QtFrame : public QWidget {
+ public:
+  explicit QtFrame(HWND h) : m_h(h) {}
+
+ protected:
+  void closeEvent(QCloseEvent* e) override {
+    e->ignore();
+    if (QtWin_IsLive(m_h)) Win_SendMessage(m_h, WM_CLOSE, 0, 0);
+  }
+  void keyPressEvent(QKeyEvent* e) override { QtWin_QueueKey(m_h, e->key(), e->modifiers()); }
+  void changeEvent(QEvent* e) override {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && QtWin_IsLive(m_h)) {
+      m_h->iLastWidth = -1;  // a state change is reported even at the same size
+      SendSizeIfChanged(m_h);
+    }
+  }
+
+ private:
+  HWND m_h;
+};
+
+bool QtWin_IsLive(HWND h) { return h && Live().count(h) != 0; }
+
+void QtWin_QueueKey(HWND h, int qtKey, Qt::KeyboardModifiers mods) {
+  if (!QtWin_IsLive(h)) return;
+  int vk = VirtualKeyOf(qtKey);
+  if (!vk) return;
+  LPARAM lp = 1;
+  if (mods & Qt::ShiftModifier) lp |= KEY_SHIFT_BIT;
+  if (mods & Qt::ControlModifier) lp |= KEY_CONTROL_BIT;
+  if (mods & Qt::AltModifier) lp |= KEY_ALT_BIT;
+  Win_PostMessage(h, WM_KEYDOWN, static_cast<WPARAM>(vk), lp);
+}
+
+HINSTANCE Win_Init(int* argc, char** argv) {
+  static int s_argc = 1;
+  static char s_name[] = "plotsmith";
+  static char* s_argv[] = {s_name, nullptr};
+  if (!QApplication::instance()) {
+    if (argc && argv && *argc > 0) {
+      s_argc = *argc;
+      new QApplication(s_argc, argv);
+    } else {
+      new QApplication(s_argc, s_argv);
+    }
+  }
+  static WinInstance* s_instance = reinterpret_cast<WinInstance*>(&s_argc);
+  return s_instance;
+}
+
+int Win_RegisterClass(const WNDCLASSA* wc) {
+  if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
+  std::string name = wc->lpszClassName;
+  if (Classes().count(name)) return 0;
+  Classes()[name] = WindowClass{*wc, name};
+  return 1;
+}
+
+int Win_UnregisterClass(const char* className) {
+  return className && Classes().erase(className) ? 1 : 0;
+}
+
+// Applies the layer's scroll state to the Qt bar without emitting signals.
+static void QtWin_ShowScroll(HWND h, int bar) {
+  QScrollBar* sb = h->pBar[bar];
+  if (!sb) return;
+  const QtScrollState& s = h->Scroll[bar];
+  int top = s.iMax - (s.iPage > 1 ? s.iPage - 1 : 0);
+  QSignalBlocker block(sb);
+  sb->setRange(s.iMin, top < s.iMin ? s.iMin : top);
+  sb->setPageStep(s.iPage > 0 ? s.iPage : 1);
+  sb->setSliderPosition(s.iPos);
+  sb->setValue(s.iPos);
+  sb->setEnabled(top > s.iMin);
+}
+
+static int ScrollCodeOf(int action) {
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: return SB_LINEDOWN;
+    case QAbstractSlider::SliderSingleStepSub: return SB_LINEUP;
+    case QAbstractSlider::SliderPageStepAdd: return SB_PAGEDOWN;
+    case QAbstractSlider::SliderPageStepSub: return SB_PAGEUP;
+    case QAbstractSlider::SliderToMinimum: return SB_TOP;
+    case QAbstractSlider::SliderToMaximum: return SB_BOTTOM;
+    case QAbstractSlider::SliderMove: return SB_THUMBTRACK;
+    default: return -1;
+  }
+}
+
+static void QtWin_SendScroll(HWND h, int bar, int code, int pos) {
+  UINT msg = bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL;
+  Win_SendMessage(h, msg, MAKELONG(static_cast<unsigned>(code), static_cast<unsigned>(pos)), 0);
+}
+
+// A user action on a bar becomes a message; the bar itself is put back, so
+// only the program moves it.
+static void QtWin_OnBarAction(HWND h, int bar, int action) {
+  if (!QtWin_IsLive(h)) return;
+  QScrollBar* sb = h->pBar[bar];
+  int code = ScrollCodeOf(action);
+  int track = sb->sliderPosition();
+  sb->setSliderPosition(h->Scroll[bar].iPos);
+  if (code < 0) return;
+  if (code == SB_THUMBTRACK) {
+    h->iTrackPos[bar] = track;
+    QtWin_SendScroll(h, bar, SB_THUMBTRACK, track);
+    return;
+  }
+  QtWin_SendScroll(h, bar, code, 0);
+  if (QtWin_IsLive(h) && !sb->isSliderDown()) QtWin_SendScroll(h, bar, SB_ENDSCROLL, 0);
+}
+
+static void QtWin_OnBarReleased(HWND h, int bar) {
+  if (!QtWin_IsLive(h)) return;
+  QtWin_SendScroll(h, bar, SB_THUMBPOSITION, h->iTrackPos[bar]);
+  if (QtWin_IsLive(h)) QtWin_SendScroll(h, bar, SB_ENDSCROLL, 0);
+}
+
+static QScrollBar* QtWin_MakeBar(HWND h, int bar, QWidget* parent) {
+  auto* sb = new QScrollBar(bar == SB_HORZ ? Qt::Horizontal : Qt::Vertical, parent);
+  sb->setFocusPolicy(Qt::NoFocus);
+  QObject::connect(sb, &QAbstractSlider::actionTriggered, [h, bar](int a) { QtWin_OnBarAction(h, bar, a); });
+  QObject::connect(sb, &QAbstractSlider::sliderReleased, [h, bar]() { QtWin_OnBarReleased(h, bar); });
+  return sb;
+}
+
+// Builds the frame of a top-level window: client area plus optional bars.
+static void QtWin_BuildFrame(HWND h) {
+  auto* frame = new QtFrame(h);
+  auto* grid = new QGridLayout(frame);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setSpacing(0);
+  h->pTop = frame;
+  h->pClient = new QtClient(h, frame);
+  grid->addWidget(h->pClient, 0, 0);
+  if (h->dwStyle & WS_VSCROLL) grid->addWidget(h->pBar[SB_VERT] = QtWin_MakeBar(h, SB_VERT, frame), 0, 1);
+  if (h->dwStyle & WS_HSCROLL) grid->addWidget(h->pBar[SB_HORZ] = QtWin_MakeBar(h, SB_HORZ, frame), 1, 0);
+  for (int b = 0; b < 2; ++b) QtWin_ShowScroll(h, b);
+}
+
+// Places a top-level window so that its outer rectangle is (x, y, w, h).
+static void QtWin_PlaceTop(HWND hw, int x, int y, int w, int h) {
+  QWidget* t = hw->pTop;
+  hw->rcWanted = RECT{x, y, x + w, y + h};
+  QRect frame = t->frameGeometry(), inner = t->geometry();
+  int dw = frame.width() - inner.width(), dh = frame.height() - inner.height();
+  t->move(x, y);
+  t->resize(w - dw > 1 ? w - dw : 1, h - dh > 1 ? h - dh : 1);
+  if (t->layout()) t->layout()->activate();
+}
+
+HWND Win_CreateWindow(DWORD, const char* className, const char* title, DWORD style, int x, int y, int w,
+                      int h, HWND parent, HMENU, HINSTANCE, void* param) {
+  Win_Init(nullptr, nullptr);
+  if (!className) return nullptr;
+  auto it = Classes().find(className);
+  if (it == Classes().end()) return nullptr;
+  if ((style & WS_CHILD) && !QtWin_IsLive(parent)) return nullptr;
+  HWND hw = new WinWindow();
+  hw->sClass = className;
+  hw->pfnProc = it->second.wc.lpfnWndProc;
+  hw->dwStyle = style;
+  hw->hwndParent = QtWin_IsLive(parent) ? parent : nullptr;
+  hw->iLastWidth = hw->iLastHeight = -1;
+  if (style & WS_CHILD) {
+    hw->pTop = new QWidget(parent->pClient ? static_cast<QWidget*>(parent->pClient) : parent->pTop);
+    hw->pTop->setGeometry(x, y, w, h);
+  } else {
+    QtWin_BuildFrame(hw);
+    if (x == CW_USEDEFAULT) x = y = 0;
+    if (w == CW_USEDEFAULT) w = 600, h = 400;
+    QtWin_PlaceTop(hw, x, y, w, h);
+  }
+  hw->pTop->setWindowTitle(QString::fromLocal8Bit(title ? title : ""));
+  Live().insert(hw);
+  LPARAM lp = reinterpret_cast<LPARAM>(param);
+  Win_SendMessage(hw, WM_NCCREATE, 0, lp);
+  if (Win_SendMessage(hw, WM_CREATE, 0, lp) == -1) {
+    Win_DestroyWindow(hw);
+    return nullptr;
+  }
+  SendSizeIfChanged(hw);
+  if (QtWin_IsLive(hw)) Win_SendMessage(hw, WM_MOVE, 0, MAKELONG(static_cast<unsigned>(x), static_cast<unsigned>(y)));
+  if (QtWin_IsLive(hw) && (style & WS_VISIBLE)) Win_ShowWindow(hw, SW_SHOW);
+  return QtWin_IsLive(hw) ? hw : nullptr;
+}
+
+static void QtWin_DropTimersAndMessages(HWND h) {
+  for (auto it = Timers().begin(); it != Timers().end();) {
+    if (it->first.first == h) {
+      delete it->second;
+      it = Timers().erase(it);
+    } else {
+      ++it;
+    }
+  }
+  auto& q = Queue();
+  for (auto it = q.begin(); it != q.end();) it = it->hwnd == h ? q.erase(it) : it + 1;
+}
+
+int Win_DestroyWindow(HWND h) {
+  if (!QtWin_IsLive(h)) return 0;
+  Win_SendMessage(h, WM_DESTROY, 0, 0);
+  std::vector<HWND> children;
+  for (HWND c : Live())
+    if (c->hwndParent == h) children.push_back(c);
+  for (HWND c : children) Win_DestroyWindow(c);
+  if (!QtWin_IsLive(h)) return 1;
+  Win_SendMessage(h, WM_NCDESTROY, 0, 0);
+  QtWin_DropTimersAndMessages(h);
+  Live().erase(h);
+  h->pTop->hide();
+  h->pTop->deleteLater();
+  h->pClient = nullptr;
+  h->pBar[0] = h->pBar[1] = nullptr;
+  return 1;
+}
+
+int Win_IsWindow(HWND h) { return QtWin_IsLive(h) ? 1 : 0; }
+
+LRESULT Win_DefWindowProc(HWND h, UINT msg, WPARAM, LPARAM) {
+  switch (msg) {
+    case WM_CLOSE: Win_DestroyWindow(h); return 0;
+    case WM_NCCREATE: return 1;
+    case WM_ERASEBKGND: return 1;
+    default: return 0;
+  }
+}
+
+LRESULT Win_SendMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (!QtWin_IsLive(h) || !h->pfnProc) return 0;
+  if (msg == WM_SETTEXT) {
+    h->pTop->setWindowTitle(QString::fromLocal8Bit(reinterpret_cast<const char*>(lp)));
+  }
+  return h->pfnProc(h, msg, wp, lp);
+}
+
+int Win_PostMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (h && !QtWin_IsLive(h)) return 0;
+  Queue().push_back(MSG{h, msg, wp, lp});
+  return 1;
+}
+
+void Win_PostQuitMessage(int exitCode) {
+  g_bQuitPending = true;
+  g_iQuitCode = exitCode;
+}
+
+static bool Matches(const MSG& m, HWND h, UINT lo, UINT hi) {
+  if (h && m.hwnd != h) return false;
+  if (lo == 0 && hi == 0) return true;
+  return m.message >= lo && m.message <= hi;
+}
+
+// Takes the next matching message; WM_QUIT only once nothing else is queued.
+static int QtWin_Take(MSG* msg, HWND h, UINT lo, UINT hi, bool remove) {
+  auto& q = Queue();
+  for (auto it = q.begin(); it != q.end(); ++it) {
+    if (!Matches(*it, h, lo, hi)) continue;
+    *msg = *it;
+    if (remove) q.erase(it);
+    return 1;
+  }
+  if (g_bQuitPending && q.empty()) {
+    *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(g_iQuitCode), 0};
+    if (remove) g_bQuitPending = false;
+    return 1;
+  }
+  return 0;
+}
+
+int Win_GetMessage(MSG* msg, HWND h, UINT lo, UINT hi) {
+  if (!msg) return 0;
+  Win_Init(nullptr, nullptr);
+  while (!QtWin_Take(msg, h, lo, hi, true)) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+  }
+  return msg->message == WM_QUIT ? 0 : 1;
+}
+
+int Win_PeekMessage(MSG* msg, HWND h, UINT lo, UINT hi, UINT remove) {
+  if (!msg) return 0;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  return QtWin_Take(msg, h, lo, hi, remove != 0);
+}
+
+int Win_TranslateMessage(const MSG* msg) {
+  if (!msg || msg->message != WM_KEYDOWN) return 0;
+  int vk = static_cast<int>(msg->wParam);
+  int ch = 0;
+  if (vk >= 'A' && vk <= 'Z') ch = (msg->lParam & KEY_SHIFT_BIT) ? vk : vk - 'A' + 'a';
+  else if ((vk >= '0' && vk <= '9') || vk == VK_SPACE || vk == VK_RETURN || vk == VK_BACK || vk == VK_ESCAPE)
+    ch = vk;
+  if (ch) Win_PostMessage(msg->hwnd, WM_CHAR, static_cast<WPARAM>(ch), msg->lParam & 0xFFFF);
+  return 1;
+}
+
+LRESULT Win_DispatchMessage(const MSG* msg) {
+  if (!msg) return 0;
+  if (msg->message == WM_TIMER && msg->lParam) {
+    reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, 0);
+    return 0;
+  }
+  return Win_SendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+int Win_IsDialogMessage(HWND, MSG*) { return 0; }
+
+int QtWin_DispatchQueued() {
+  MSG msg{};
+  while (!Queue().empty()) {
+    msg = Queue().front();
+    Queue().pop_front();
+    Win_DispatchMessage(&msg);
+  }
+  return g_bQuitPending ? 0 : 1;
+}
+
+int Win_PumpMessages(void) {
+  Win_Init(nullptr, nullptr);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  return QtWin_DispatchQueued();
+}
+
+HACCEL Win_CreateAcceleratorTable(const ACCEL* entries, int count) {
+  if (!entries || count <= 0) return nullptr;
+  auto* t = new WinAccelTable{std::vector<ACCEL>(entries, entries + count)};
+  Accels().insert(t);
+  return reinterpret_cast<HACCEL>(t);
+}
+
+int Win_DestroyAcceleratorTable(HACCEL accel) {
+  auto* t = reinterpret_cast<WinAccelTable*>(accel);
+  if (!Accels().erase(t)) return 0;
+  delete t;
+  return 1;
+}
+
+int Win_TranslateAccelerator(HWND h, HACCEL accel, const MSG* msg) {
+  auto* t = reinterpret_cast<WinAccelTable*>(accel);
+  if (!msg || !Accels().count(t) || !QtWin_IsLive(h) || msg->message != WM_KEYDOWN) return 0;
+  unsigned char mods = 0;
+  if (msg->lParam & KEY_SHIFT_BIT) mods |= FSHIFT;
+  if (msg->lParam & KEY_CONTROL_BIT) mods |= FCONTROL;
+  if (msg->lParam & KEY_ALT_BIT) mods |= FALT;
+  for (const ACCEL& a : t->entries) {
+    if (!(a.fVirt & FVIRTKEY) || a.key != msg->wParam) continue;
+    if ((a.fVirt & (FSHIFT | FCONTROL | FALT)) != mods) continue;
+    Win_SendMessage(h, WM_COMMAND, static_cast<WPARAM>(MAKELONG(a.cmd, 1)), 0);
+    return 1;
+  }
+  return 0;
+}
+
+std::uintptr_t Win_SetTimer(HWND h, std::uintptr_t id, UINT ms, TIMERPROC proc) {
+  if (!QtWin_IsLive(h)) return 0;
+  Win_Init(nullptr, nullptr);
+  auto key = std::make_pair(h, id);
+  QTimer*& timer = Timers()[key];
+  if (!timer) timer = new QTimer();
+  timer->disconnect();
+  QObject::connect(timer, &QTimer::timeout, [h, id, proc]() {
+    for (const MSG& m : Queue())
+      if (m.hwnd == h && m.message == WM_TIMER && m.wParam == id) return;  // one pending per timer
+    Win_PostMessage(h, WM_TIMER, id, reinterpret_cast<LPARAM>(proc));
+  });
+  timer->start(static_cast<int>(ms ? ms : 1));
+  return id ? id : 1;
+}
+
+int Win_KillTimer(HWND h, std::uintptr_t id) {
+  auto it = Timers().find(std::make_pair(h, id));
+  if (it == Timers().end()) return 0;
+  delete it->second;
+  Timers().erase(it);
+  auto& q = Queue();
+  for (auto m = q.begin(); m != q.end();)
+    m = (m->hwnd == h && m->message == WM_TIMER && m->wParam == id) ? q.erase(m) : m + 1;
+  return 1;
+}
+
+int Win_InvalidateRect(HWND h, const RECT*, int) {
+  if (!QtWin_IsLive(h)) return 0;
+  (h->pClient ? static_cast<QWidget*>(h->pClient) : h->pTop)->update();
+  return 1;
+}
+
+int Win_UpdateWindow(HWND h) {
+  if (!QtWin_IsLive(h)) return 0;
+  (h->pClient ? static_cast<QWidget*>(h->pClient) : h->pTop)->repaint();
+  return 1;
+}
+
+int Win_GetWindowRect(HWND h, RECT* rc) {
+  if (!QtWin_IsLive(h) || !rc) return 0;
+  QRect r = h->pTop->isWindow() ? h->pTop->frameGeometry()
+                                : QRect(h->pTop->mapToGlobal(QPoint(0, 0)), h->pTop->size());
+  *rc = RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  return 1;
+}
+
+int Win_GetClientRect(HWND h, RECT* rc) {
+  if (!QtWin_IsLive(h) || !rc) return 0;
+  *rc = RECT{0, 0, ClientWidth(h), ClientHeight(h)};
+  return 1;
+}
+
+int Win_MoveWindow(HWND h, int x, int y, int w, int hgt, int repaint) {
+  if (!QtWin_IsLive(h)) return 0;
+  if (h->pTop->isWindow()) QtWin_PlaceTop(h, x, y, w, hgt);
+  else h->pTop->setGeometry(x, y, w, hgt);
+  SendSizeIfChanged(h);
+  if (repaint && QtWin_IsLive(h)) Win_InvalidateRect(h, nullptr, 1);
+  return 1;
+}
+
+int Win_ShowWindow(HWND h, int cmd) {
+  if (!QtWin_IsLive(h)) return 0;
+  QWidget* t = h->pTop;
+  int wasVisible = t->isVisible() ? 1 : 0;
+  switch (cmd) {
+    case SW_HIDE: t->hide(); break;
+    case SW_SHOWMAXIMIZED: t->showMaximized(); break;
+    case SW_MINIMIZE:
+    case SW_SHOWMINIMIZED: t->showMinimized(); break;
+    case SW_SHOWNORMAL:
+    case SW_RESTORE: t->showNormal(); break;
+    default: t->show(); break;
+  }
+  // The frame's size is known only once the window is shown: place it again
+  // so that the outer rectangle is the one asked for.
+  const RECT& want = h->rcWanted;
+  if (t->isWindow() && t->isVisible() && !t->isMaximized() && !t->isMinimized() &&
+      t->frameGeometry() != QRect(want.left, want.top, want.right - want.left, want.bottom - want.top))
+    QtWin_PlaceTop(h, want.left, want.top, want.right - want.left, want.bottom - want.top);
+  if (QtWin_IsLive(h)) SendSizeIfChanged(h);
+  return wasVisible;
+}
+
+int Win_IsWindowVisible(HWND h) { return QtWin_IsLive(h) && h->pTop->isVisible() ? 1 : 0; }
+int Win_IsZoomed(HWND h) { return QtWin_IsLive(h) && h->pTop->isMaximized() ? 1 : 0; }
+int Win_IsIconic(HWND h) { return QtWin_IsLive(h) && h->pTop->isMinimized() ? 1 : 0; }
+HWND Win_GetParent(HWND h) { return QtWin_IsLive(h) && QtWin_IsLive(h->hwndParent) ? h->hwndParent : nullptr; }
+
+int Win_SetWindowText(HWND h, const char* text) {
+  if (!QtWin_IsLive(h)) return 0;
+  h->pTop->setWindowTitle(QString::fromLocal8Bit(text ? text : ""));
+  return 1;
+}
+
+int Win_GetWindowText(HWND h, char* buffer, int size) {
+  if (!buffer || size <= 0) return 0;
+  buffer[0] = '\0';
+  if (!QtWin_IsLive(h)) return 0;
+  QByteArray t = h->pTop->windowTitle().toLocal8Bit();
+  int n = t.size() < size - 1 ? static_cast<int>(t.size()) : size - 1;
+  std::memcpy(buffer, t.constData(), static_cast<size_t>(n));
+  buffer[n] = '\0';
+  return n;
+}
+
+// Win32 rules: the page fits the range, the position fits range and page.
+static void QtWin_ClampScroll(QtScrollState* s) {
+  long long span = static_cast<long long>(s->iMax) - s->iMin + 1;
+  if (span < 0) span = 0;
+  if (s->iPage < 0) s->iPage = 0;
+  if (s->iPage > span) s->iPage = static_cast<int>(span);
+  long long top = static_cast<long long>(s->iMax) - (s->iPage > 1 ? s->iPage - 1 : 0);
+  if (s->iPos > top) s->iPos = static_cast<int>(top);
+  if (s->iPos < s->iMin) s->iPos = s->iMin;
+}
+
+int Win_SetScrollInfo(HWND h, int bar, const SCROLLINFO* si, int) {
+  if (!QtWin_IsLive(h) || !si || (bar != SB_HORZ && bar != SB_VERT) || !h->pBar[bar]) return 0;
+  QtScrollState& s = h->Scroll[bar];
+  if (si->fMask & SIF_RANGE) {
+    s.iMin = si->nMin;
+    s.iMax = si->nMax;
+  }
+  if (si->fMask & SIF_PAGE) s.iPage = si->nPage > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(si->nPage);
+  if (si->fMask & SIF_POS) s.iPos = si->nPos;
+  QtWin_ClampScroll(&s);
+  QtWin_ShowScroll(h, bar);
+  return s.iPos;
+}
+
+int Win_GetScrollInfo(HWND h, int bar, SCROLLINFO* si) {
+  if (!QtWin_IsLive(h) || !si || (bar != SB_HORZ && bar != SB_VERT) || !h->pBar[bar]) return 0;
+  const QtScrollState& s = h->Scroll[bar];
+  if (si->fMask & SIF_RANGE) {
+    si->nMin = s.iMin;
+    si->nMax = s.iMax;
+  }
+  if (si->fMask & SIF_PAGE) si->nPage = static_cast<UINT>(s.iPage);
+  if (si->fMask & SIF_POS) si->nPos = s.iPos;
+  if (si->fMask & SIF_TRACKPOS) si->nTrackPos = h->iTrackPos[bar];
+  return 1;
+}
+
+void QtWin_TriggerScroll(HWND h, int bar, int code, int pos) {
+  if (!QtWin_IsLive(h) || (bar != SB_HORZ && bar != SB_VERT) || !h->pBar[bar]) return;
+  QScrollBar* sb = h->pBar[bar];
+  switch (code) {
+    case SB_LINEUP: sb->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+    case SB_LINEDOWN: sb->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    case SB_PAGEUP: sb->triggerAction(QAbstractSlider::SliderPageStepSub); break;
+    case SB_PAGEDOWN: sb->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+    case SB_TOP: sb->triggerAction(QAbstractSlider::SliderToMinimum); break;
+    case SB_BOTTOM: sb->triggerAction(QAbstractSlider::SliderToMaximum); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      sb->setSliderDown(true);
+      sb->setSliderPosition(pos);
+      sb->setSliderDown(false);
+      break;
+    default: break;
+  }
+}
