@@ -1,0 +1,205 @@
+// Spectrum reference files: header lines, one value per line, "end".
+
+#include "formats/spectrum_ref.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "formats/buffered_file.h"
+#include "formats/safe_write.h"
+
+namespace {
+
+constexpr int REF_ERR_FILE = 2129;
+constexpr int REF_ERR_WRITE = 2109;  // a write failed without a system code
+constexpr int REF_LINE_CHARS = 299;
+constexpr int REF_MAX_EMPTY_LINES = 10;
+
+constexpr const char* REF_TYPE_WORDS[] = {"unused", "float_array", "complex_array", "rdf_spectrum",
+                                          "text_message"};
+constexpr int REF_TYPE_COUNT = 5;
+
+const char* SkipBlanks(const char* p) {
+  while (*p == ' ' || *p == '\t') ++p;
+  return p;
+}
+
+int Ref_Match(const char** pp, const char* key) { return MatchKeyword(pp, key); }
+
+// Applies one key line to the header; 1 when it is "array=" (data follows).
+int Ref_ApplyKeyLine(const char* line, SpectrumRefHeader* hdr) {
+  const char* p = line;
+  if (Ref_Match(&p, "time=")) {
+    hdr->dTime = Text_ToDouble(p, nullptr);
+  } else if (Ref_Match(&p, "type=")) {
+    for (int t = 0; t < REF_TYPE_COUNT; ++t) {
+      if (Ref_Match(&p, REF_TYPE_WORDS[t])) {
+        hdr->iType = t;
+        break;
+      }
+    }
+  } else if (Ref_Match(&p, "bin_width_hz=")) {
+    hdr->dBinWidthHz = Text_ToDouble(p, nullptr);
+  } else if (Ref_Match(&p, "offset_hz=")) {
+    hdr->dOffsetHz = Text_ToDouble(p, nullptr);
+  } else if (Ref_Match(&p, "iNrOfBins=") || Ref_Match(&p, "nr_of_bins=")) {
+    hdr->iNrOfBins = static_cast<int>(Text_ToLong(p, nullptr));
+  } else if (Ref_Match(&p, "iCompsPerBin=") || Ref_Match(&p, "comps_per_bin=")) {
+    long k = Text_ToLong(p, nullptr);
+    hdr->iCompsPerBin = k < 1 ? 0 : (k > 4 ? 4 : static_cast<int>(k));
+  } else if (Ref_Match(&p, "scale_unit=")) {
+    hdr->iScaleUnit = static_cast<int>(Text_ToLong(p, nullptr));
+  } else if (Ref_Match(&p, "scale_factor=")) {
+    hdr->dScaleFactor = Text_ToDouble(p, nullptr);
+  } else if (Ref_Match(&p, "scale_offset=")) {
+    hdr->dScaleOffset = Text_ToDouble(p, nullptr);
+  } else if (Ref_Match(&p, "avrg_count=")) {
+    hdr->iAvrgCount = static_cast<int>(Text_ToLong(p, nullptr));
+  } else if (Ref_Match(&p, "array=")) {
+    return 1;
+  }
+  return 0;
+}
+
+// Header phase.  Returns 1 when data starts; *piFirst is 1 when the line that
+// started it was the first value (stored as sample 0 into *pdFirst).
+int Ref_ReadHeader(BufferedFile* f, SpectrumRefHeader* hdr, int* piFirst, double* pdFirst) {
+  char line[REF_LINE_CHARS + 1];
+  int empty = 0;
+  *piFirst = 0;
+  while (empty < REF_MAX_EMPTY_LINES) {
+    int n = BufferedFile_ReadLine(f, line, REF_LINE_CHARS);
+    if (n < 0) return 0;
+    if (n == 0) {
+      ++empty;
+      continue;
+    }
+    empty = 0;
+    if (line[0] >= 'a' && line[0] <= 'z') {
+      if (Ref_ApplyKeyLine(line, hdr)) return 1;
+    } else if (line[0] != ';') {
+      const char* p = SkipBlanks(line);
+      if ((*p >= '0' && *p <= '9') || *p == '.' || *p == '-') {
+        *pdFirst = Text_ToDouble(p, nullptr);
+        *piFirst = 1;
+        return 1;
+      }
+    }
+  }
+  return 0;
+}
+
+// Data phase: one value per non-empty line up to an "end" line, the bin
+// count, the growth limit or the end of the file.  Returns the sample count.
+int Ref_ReadData(BufferedFile* f, ChannelSet* set, int first, const SpectrumRefHeader* hdr,
+                 int i, double* pdLo, double* pdHi) {
+  char line[REF_LINE_CHARS + 1];
+  if (hdr->iNrOfBins < 0) return i;
+  while ((i < hdr->iNrOfBins || hdr->iNrOfBins == 0) && i < CHANNEL_MAX_ALLOC) {
+    int n = BufferedFile_ReadLine(f, line, REF_LINE_CHARS);
+    if (n < 0) break;
+    if (n == 0) continue;
+    const char* p = SkipBlanks(line);
+    if (p[0] == 'e' && p[1] == 'n' && p[2] == 'd') break;  // the terminator is no value
+    double v = Text_ToDouble(p, nullptr);
+    ChannelSet_SetSample(set, first, i, v);
+    ++i;
+    if (!(v >= *pdLo)) *pdLo = v;
+    if (v > *pdHi) *pdHi = v;
+  }
+  return i;
+}
+
+}  // namespace
+
+int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHeader* hdr) {
+  if (!path || !set || !hdr || first < 0 || first >= MAX_CHANNELS) return REF_ERR_FILE;
+  BufferedFile file;
+  if (!BufferedFile_OpenRead(&file, path)) return REF_ERR_FILE;
+  hdr->dTime = 0.0;
+  hdr->dBinWidthHz = 1.0;
+  hdr->dOffsetHz = 0.0;
+  hdr->iCompsPerBin = 1;
+  int hasFirst = 0;
+  double firstValue = 0.0;
+  int i = 0;
+  CurveChannel* ch = &set->Channel[first];
+  if (Ref_ReadHeader(&file, hdr, &hasFirst, &firstValue)) {
+    if (hdr->iType == 0) hdr->iType = 1;
+    double lo = 1e100, hi = -1e100;
+    if (hasFirst) {
+      ChannelSet_SetSample(set, first, 0, firstValue);
+      lo = hi = firstValue;
+      i = 1;
+    }
+    i = Ref_ReadData(&file, set, first, hdr, i, &lo, &hi);
+    if (!(lo >= hi)) {
+      ch->dViewMin = lo;
+      ch->dViewMax = hi;
+    }
+  }
+  ch->iNrOfSamples = i;
+  if (i > 0) ch->iVisible = 1;
+  if (hdr->iNrOfBins == 0) hdr->iNrOfBins = i;
+  ch->dXOrigin = hdr->dOffsetHz;
+  ch->dXStep = hdr->dBinWidthHz;
+  BufferedFile_Close(&file);
+  return 0;
+}
+
+namespace {
+
+const char* Ref_TypeWord(int t) { return t >= 0 && t < REF_TYPE_COUNT ? REF_TYPE_WORDS[t] : "unknown"; }
+
+// Formats one line with CR LF and writes it; 1 on success.
+int Ref_WriteLine(BufferedFile* f, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+int Ref_WriteLine(BufferedFile* f, const char* fmt, ...) {
+  char line[400];  // "%f" of the largest double needs 317 chars
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(line, sizeof(line) - 2, fmt, ap);
+  va_end(ap);
+  return BufferedFile_WriteString(f, line) && BufferedFile_WriteString(f, "\r\n");
+}
+
+// Writes the header lines and the channel's samples; 1 when all writes succeeded.
+int Ref_WriteBody(BufferedFile* f, const char* path, const CurveChannel* ch,
+                  const SpectrumRefHeader* hdr) {
+  int count = ch->pdSamples && ch->iAllocated > 0 ? ch->iNrOfSamples : 0;
+  if (count > ch->iAllocated) count = ch->iAllocated;
+  if (count < 0) count = 0;
+  int ok = Ref_WriteLine(f, "; Saved by Plotsmith");
+  ok = ok && Ref_WriteLine(f, "; Original filename: \"%.255s\"", path);
+  ok = ok && Ref_WriteLine(f, "time=%lf", hdr->dTime);
+  ok = ok && Ref_WriteLine(f, "type=%s", Ref_TypeWord(hdr->iType));
+  ok = ok && Ref_WriteLine(f, "bin_width_hz=%lf", ch->dXStep);
+  ok = ok && Ref_WriteLine(f, "offset_hz=%lf", ch->dXOrigin);
+  ok = ok && Ref_WriteLine(f, "nr_of_bins=%d", count);
+  ok = ok && Ref_WriteLine(f, "comps_per_bin=%d", hdr->iCompsPerBin);
+  ok = ok && Ref_WriteLine(f, "scale_unit=%d", hdr->iScaleUnit);
+  ok = ok && Ref_WriteLine(f, "scale_factor=%lf", hdr->dScaleFactor);
+  ok = ok && Ref_WriteLine(f, "scale_offset=%lf", hdr->dScaleOffset);
+  ok = ok && Ref_WriteLine(f, "avrg_count=%d", hdr->iAvrgCount);
+  if (ch->pdSamples && ch->iAllocated > 0) {
+    ok = ok && Ref_WriteLine(f, "array=");
+    for (int i = 0; ok && i < count; ++i) ok = Ref_WriteLine(f, "%f", ch->pdSamples[i]);
+    ok = ok && Ref_WriteLine(f, "end");
+  }
+  return ok;
+}
+
+}  // namespace
+
+int SpectrumRef_Write(const char* path, ChannelSet* set, int c, SpectrumRefHeader* hdr) {
+  if (!path || !set || !hdr || c < 0 || c >= MAX_CHANNELS) return REF_ERR_FILE;
+  BufferedFile file;
+  SafeWrite sw;
+  if (SafeWrite_Begin(&sw, &file, path) != 0) return REF_ERR_FILE;
+  if (!Ref_WriteBody(&file, path, &set->Channel[c], hdr)) {
+    int err = static_cast<int>(file.dwLastError);
+    SafeWrite_Abort(&sw, &file);
+    return err > 0 ? err : REF_ERR_WRITE;
+  }
+  return SafeWrite_Commit(&sw, &file);
+}

@@ -1,0 +1,290 @@
+// RIFF WAVE reader and 16-bit PCM writer over BufferedFile.
+
+#include "formats/wave_file.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "curve/safe_int.h"
+#include "formats/buffered_file.h"
+#include "formats/safe_write.h"
+
+namespace {
+
+constexpr int WAVE_ERR_OPEN = 2101;
+constexpr int WAVE_ERR_NOT_RIFF = 2102;
+constexpr int WAVE_ERR_INVALID = 2103;
+constexpr int WAVE_ERR_FORMAT = 2105;
+constexpr int WAVE_ERR_SKIP = 2106;
+constexpr int WAVE_ERR_WRITE = 2109;
+constexpr int WAVE_ERR_CREATE = 2129;
+
+constexpr int WAVE_FMT_LEN = 40;
+constexpr int WAVE_HEADER_LEN = 68;
+constexpr int WAVE_DEFAULT_RATE = 11025;
+constexpr double WAVE_SCALE_8 = 1.0 / 127.0;
+constexpr double WAVE_SCALE_16 = 1.0 / 32767.0;
+
+// Tail shared by the PCM and IEEE float SubFormat GUIDs (bytes 2..15).
+constexpr unsigned char WAVE_GUID_TAIL[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+enum WaveSampleKind { WAVE_KIND_NONE = 0, WAVE_KIND_INT = 1, WAVE_KIND_FLOAT = 2 };
+
+// The leading 40 bytes of the format chunk body, decoded.
+struct WaveFormat {
+  unsigned char bRaw[WAVE_FMT_LEN];
+  int iFormatTag;
+  int iChannels;
+  uint32_t dwSampleRate;
+  int iBlockAlign;
+  int iBitsPerSample;
+};
+
+uint16_t Wave_Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+uint32_t Wave_Le32(const unsigned char* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void Wave_PutLe16(unsigned char* p, uint32_t v) {
+  p[0] = static_cast<unsigned char>(v);
+  p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+void Wave_PutLe32(unsigned char* p, uint32_t v) {
+  Wave_PutLe16(p, v);
+  Wave_PutLe16(p + 2, v >> 16);
+}
+
+void Wave_DecodeFormat(WaveFormat* fmt) {
+  const unsigned char* p = fmt->bRaw;
+  fmt->iFormatTag = Wave_Le16(p);
+  fmt->iChannels = Wave_Le16(p + 2);
+  fmt->dwSampleRate = Wave_Le32(p + 4);
+  fmt->iBlockAlign = Wave_Le16(p + 12);
+  fmt->iBitsPerSample = Wave_Le16(p + 14);
+}
+
+// Skips size bytes forward.  A skip that would move past any offset a 32-bit
+// file position can hold leaves nothing to read, like a chunk past the end.
+int Wave_SkipForward(BufferedFile* f, uint32_t size) {
+  int cur = BufferedFile_Seek(f, 0, 1);
+  if (cur < 0) return WAVE_ERR_SKIP;
+  if (static_cast<uint64_t>(cur) + size > 0x7FFFFFFFull) return WAVE_ERR_INVALID;
+  return BufferedFile_Seek(f, static_cast<int>(size), 1) < 0 ? WAVE_ERR_SKIP : 0;
+}
+
+// Walks the chunks up to "data"; fills fmt and the data size.  0 when found.
+int Wave_WalkChunks(BufferedFile* f, WaveFormat* fmt, uint32_t* pdwDataSize) {
+  for (;;) {
+    unsigned char hdr[8];
+    if (BufferedFile_Read(f, hdr, 8) != 8) return WAVE_ERR_INVALID;
+    uint32_t size = Wave_Le32(hdr + 4);
+    uint32_t consumed = 0;
+    if (std::memcmp(hdr, "data", 4) == 0) {
+      *pdwDataSize = size;
+      return 0;
+    }
+    if (std::memcmp(hdr, "fmt ", 4) == 0 && size >= 16) {
+      unsigned want = size < WAVE_FMT_LEN ? size : WAVE_FMT_LEN;
+      unsigned char body[WAVE_FMT_LEN];
+      if (BufferedFile_Read(f, body, want) != static_cast<int>(want)) return WAVE_ERR_INVALID;
+      std::memcpy(fmt->bRaw, body, want);  // a later chunk overwrites what it covers
+      consumed = want;
+    }
+    if (size > consumed) {
+      int rc = Wave_SkipForward(f, size - consumed);
+      if (rc) return rc;
+    }
+  }
+}
+
+// Checks the format values; gives the sample kind or WAVE_KIND_NONE.
+int Wave_CheckFormat(WaveFormat* fmt) {
+  Wave_DecodeFormat(fmt);
+  int kind = WAVE_KIND_NONE;
+  if (fmt->iFormatTag == 1) kind = WAVE_KIND_INT;
+  if (fmt->iFormatTag == 3) kind = WAVE_KIND_FLOAT;
+  if (fmt->iFormatTag == 0xFFFE && std::memcmp(fmt->bRaw + 26, WAVE_GUID_TAIL, 14) == 0 &&
+      fmt->bRaw[25] == 0) {
+    if (fmt->bRaw[24] == 1) kind = WAVE_KIND_INT;
+    if (fmt->bRaw[24] == 3) kind = WAVE_KIND_FLOAT;
+  }
+  int ok = kind != WAVE_KIND_NONE;
+  if (fmt->iChannels < 1 || fmt->iChannels > 2) ok = 0;
+  if (fmt->dwSampleRate < 1 || fmt->dwSampleRate > 1000000) ok = 0;
+  if (fmt->iBlockAlign < 1 || fmt->iBlockAlign > 8) ok = 0;
+  if (fmt->iBitsPerSample < 8 || fmt->iBitsPerSample > 32) ok = 0;
+  if (!ok) return WAVE_KIND_NONE;
+  if (fmt->iBitsPerSample == 16 && fmt->iBlockAlign == 1) fmt->iBlockAlign = 2 * fmt->iChannels;
+  return kind;
+}
+
+// How a sample is laid out in the frame: bytes per sample, 0 for "store nothing".
+int Wave_SampleBytes(const WaveFormat* fmt, int kind) {
+  if (fmt->iBitsPerSample == 8) return 1;
+  if (fmt->iBitsPerSample <= 16 && fmt->iBlockAlign >= 2) return 2;
+  if (kind == WAVE_KIND_FLOAT && fmt->iBitsPerSample == 32 && fmt->iBlockAlign >= 4) return 4;
+  return 0;
+}
+
+double Wave_DecodeSample(const unsigned char* p, int bytes) {
+  if (bytes == 1) return (static_cast<int>(p[0]) - 127) * WAVE_SCALE_8;
+  if (bytes == 2) return static_cast<int16_t>(Wave_Le16(p)) * WAVE_SCALE_16;
+  float fv;
+  uint32_t w = Wave_Le32(p);
+  std::memcpy(&fv, &w, 4);
+  return fv;
+}
+
+void Wave_PrepareChannels(ChannelSet* set, int first, int n, uint32_t rate) {
+  for (int c = first; c < first + n; ++c) {
+    CurveChannel* ch = &set->Channel[c];
+    ch->dXOrigin = 0.0;
+    ch->dXStep = 1.0 / rate;
+    ch->dViewMin = -1.0;
+    ch->dViewMax = 1.0;
+    ch->dDataMin = -1.0;
+    ch->dDataMax = 1.0;
+    ch->iNrOfSamples = 0;
+  }
+}
+
+// Reads the frames block by block and stores the samples of channels whose
+// sample lies inside the frame.
+void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const WaveFormat* fmt,
+                     int bytes, uint32_t dataSize) {
+  const int align = fmt->iBlockAlign;
+  uint32_t frames = dataSize / align;
+  // Frames past the growth limit would be dropped anyway.
+  if (frames > static_cast<uint32_t>(CHANNEL_MAX_ALLOC)) frames = CHANNEL_MAX_ALLOC;
+  int stored = 0;  // channels whose sample lies inside the frame
+  while (bytes && stored < n && (stored + 1) * bytes <= align) ++stored;
+  unsigned char block[8192 * 8];
+  const uint32_t perBlock = sizeof(block) / align;
+  uint32_t f0 = 0;
+  while (f0 < frames) {
+    uint32_t want = frames - f0 < perBlock ? frames - f0 : perBlock;
+    int got = BufferedFile_Read(f, block, want * align);
+    uint32_t full = got > 0 ? static_cast<uint32_t>(got) / align : 0;
+    for (int c = 0; c < stored; ++c) {
+      const unsigned char* p = block + c * bytes;
+      for (uint32_t k = 0; k < full; ++k, p += align)
+        ChannelSet_SetSample(set, first + c, static_cast<int>(f0 + k), Wave_DecodeSample(p, bytes));
+    }
+    if (full < want) break;
+    f0 += want;
+  }
+}
+
+}  // namespace
+
+int WaveFile_Read(const char* path, ChannelSet* set, int first) {
+  if (!path || !set || first < 0 || first >= MAX_CHANNELS) return WAVE_ERR_OPEN;
+  BufferedFile file;
+  BufferedFile* f = &file;
+  if (!BufferedFile_OpenRead(f, path)) return WAVE_ERR_OPEN;
+  unsigned char riff[12];
+  if (BufferedFile_Read(f, riff, 12) == 12 &&
+      (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)) {
+    BufferedFile_Close(f);
+    return WAVE_ERR_NOT_RIFF;
+  }
+  WaveFormat fmt;
+  std::memset(&fmt, 0, sizeof(fmt));
+  uint32_t dataSize = 0;
+  int rc = Wave_WalkChunks(f, &fmt, &dataSize);
+  int kind = rc ? WAVE_KIND_NONE : Wave_CheckFormat(&fmt);
+  if (rc == 0 && kind == WAVE_KIND_NONE) rc = WAVE_ERR_FORMAT;
+  if (rc) {
+    BufferedFile_Close(f);
+    return rc;
+  }
+  int n = fmt.iChannels;
+  if (first + n > MAX_CHANNELS) n = MAX_CHANNELS - first;
+  Wave_PrepareChannels(set, first, n, fmt.dwSampleRate);
+  Wave_ReadFrames(f, set, first, n, &fmt, Wave_SampleBytes(&fmt, kind), dataSize);
+  for (int c = first; c < first + n; ++c) set->Channel[c].iVisible = 1;
+  BufferedFile_Close(f);
+  return 0;
+}
+
+namespace {
+
+// round(v * 32767), clamped to the 16-bit range; NaN gives 0.
+int16_t Wave_ToPcm16(double v) {
+  double x = v * 32767.0;
+  if (x != x) return 0;
+  if (x >= 32767.0) return 32767;
+  if (x <= -32768.0) return -32768;
+  return static_cast<int16_t>(Double_ToInt(std::round(x)));
+}
+
+// Sample i of the channel, 0.0 past its valid samples.
+double Wave_SampleOrZero(const CurveChannel* ch, int i) {
+  if (!ch->pdSamples || i >= ch->iNrOfSamples || i >= ch->iAllocated) return 0.0;
+  return ch->pdSamples[i];
+}
+
+void Wave_BuildHeader(unsigned char* h, int nch, uint32_t rate, uint32_t frames) {
+  uint32_t align = 2u * nch;
+  uint32_t data = align * frames;
+  std::memset(h, 0, WAVE_HEADER_LEN);
+  std::memcpy(h, "RIFF", 4);
+  Wave_PutLe32(h + 4, 60 + data);
+  std::memcpy(h + 8, "WAVE", 4);
+  std::memcpy(h + 12, "fmt ", 4);
+  Wave_PutLe32(h + 16, WAVE_FMT_LEN);
+  Wave_PutLe16(h + 20, 1);
+  Wave_PutLe16(h + 22, nch);
+  Wave_PutLe32(h + 24, rate);
+  Wave_PutLe32(h + 28, rate * align);
+  Wave_PutLe16(h + 32, align);
+  Wave_PutLe16(h + 34, 16);
+  std::memcpy(h + 60, "data", 4);
+  Wave_PutLe32(h + 64, data);
+}
+
+// Writes the header and the frames; 1 when every write succeeded.
+int Wave_WriteBody(BufferedFile* f, const ChannelSet* set, int first, int nch, uint32_t rate) {
+  const CurveChannel* ch0 = &set->Channel[first];
+  int frames = ch0->iNrOfSamples > 0 ? ch0->iNrOfSamples : 0;
+  unsigned char hdr[WAVE_HEADER_LEN];
+  Wave_BuildHeader(hdr, nch, rate, static_cast<uint32_t>(frames));
+  int ok = BufferedFile_Write(f, hdr, WAVE_HEADER_LEN);
+  unsigned char block[8192 * 8];
+  const int perBlock = static_cast<int>(sizeof(block)) / (2 * nch);
+  for (int i0 = 0; ok && i0 < frames; i0 += perBlock) {
+    int cnt = frames - i0 < perBlock ? frames - i0 : perBlock;
+    for (int c = 0; c < nch; ++c) {
+      const CurveChannel* ch = &set->Channel[first + c];
+      unsigned char* p = block + 2 * c;
+      for (int k = 0; k < cnt; ++k, p += 2 * nch)
+        Wave_PutLe16(p, static_cast<uint16_t>(Wave_ToPcm16(Wave_SampleOrZero(ch, i0 + k))));
+    }
+    ok = BufferedFile_Write(f, block, cnt * 2 * nch);
+  }
+  return ok;
+}
+
+}  // namespace
+
+int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch) {
+  if (!set || !path || first < 0 || first >= MAX_CHANNELS || nch < 1 || nch > 4 ||
+      first + nch > MAX_CHANNELS)
+    return WAVE_ERR_FORMAT;
+  double step = set->Channel[first].dXStep;
+  uint32_t rate = WAVE_DEFAULT_RATE;
+  if (step > 0.0) rate = static_cast<uint32_t>(Double_ToInt64(1.0 / step + 0.5) & 0xFFFFFFFFll);
+  BufferedFile file;
+  SafeWrite sw;
+  if (SafeWrite_Begin(&sw, &file, path) != 0) return WAVE_ERR_CREATE;
+  if (!Wave_WriteBody(&file, set, first, nch, rate)) {
+    SafeWrite_Abort(&sw, &file);
+    return WAVE_ERR_WRITE;
+  }
+  return SafeWrite_Commit(&sw, &file) == 0 ? 0 : WAVE_ERR_WRITE;
+}
