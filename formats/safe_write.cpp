@@ -21,7 +21,9 @@ int SafeWrite_Begin(SafeWrite* sw, BufferedFile* f, const char* path) {
   int fd = ::mkstemp(sw->szTemp);
   if (fd < 0) return errno ? errno : EIO;
   ::fchmod(fd, 0644);
-  std::strncpy(f->szFileName, sw->szTemp, FILE_NAME_LEN - 1);
+  size_t t = std::strlen(sw->szTemp);
+  if (t > FILE_NAME_LEN - 1) t = FILE_NAME_LEN - 1;
+  std::memcpy(f->szFileName, sw->szTemp, t);
   f->iHandle = fd;
   f->fOpened = 1;
   sw->fActive = 1;
