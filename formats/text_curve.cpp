@@ -1,0 +1,296 @@
+// Reader and writer of the text curve format (key=value and JSON layouts).
+
+#include "formats/text_curve.h"
+
+#include <cstdio>
+#include <cstring>
+#include <locale.h>
+
+#include "curve/safe_int.h"
+#include "formats/buffered_file.h"
+#include "formats/json_curve.h"
+#include "formats/safe_write.h"
+
+namespace {
+
+constexpr int kErrFileMissing = 2129;
+constexpr int kMaxEmptyHeaderLines = 10;
+
+struct TextHeader {
+  double dRate;
+  long iNrOfSamples;  // sample groups announced; <= 0 reads to the end
+  long iNrOfChannels;
+};
+
+bool IsDataStart(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; }
+
+const char* SkipBlanks(const char* p) {
+  while (*p == ' ' || *p == '\t') ++p;
+  return p;
+}
+
+// Reads header lines until data starts.  Returns 1 when data was found;
+// *fValueLine says whether the current line in szLine is already a value line.
+int TextCurve_ReadHeader(BufferedFile* f, char* szLine, TextHeader* h, int* fValueLine) {
+  int empty = 0;
+  *fValueLine = 0;
+  for (;;) {
+    int n = BufferedFile_ReadLine(f, szLine, MAX_LINE_CHARS);
+    if (n < 0) return 0;
+    if (n == 0) {
+      if (++empty >= kMaxEmptyHeaderLines) return 0;
+      continue;
+    }
+    empty = 0;
+    const char* p = szLine;
+    if (*p >= 'a' && *p <= 'z') {
+      if (MatchKeyword(&p, "samples_per_second=")) h->dRate = Text_ToDouble(p, nullptr);
+      else if (MatchKeyword(&p, "n_samples=")) h->iNrOfSamples = Text_ToLong(p, nullptr);
+      else if (MatchKeyword(&p, "data_type=")) {
+      } else if (MatchKeyword(&p, "n_channels=")) h->iNrOfChannels = Text_ToLong(p, nullptr);
+      else if (MatchKeyword(&p, "array=")) return 1;
+      continue;
+    }
+    if (*p == ';') continue;
+    if (IsDataStart(*SkipBlanks(p))) {
+      *fValueLine = 1;
+      return 1;
+    }
+  }
+}
+
+struct DataState {
+  ChannelSet* pSet;
+  int iFirst;
+  int iGroupSize;     // values per group (n_channels, at least 1)
+  long long iValues;  // values stored so far
+  long long iLimit;   // values to read at most
+  double dLo[MAX_CHANNELS];
+  double dHi[MAX_CHANNELS];
+};
+
+void Data_Store(DataState* d, double v) {
+  int j = static_cast<int>(d->iValues % d->iGroupSize);
+  int i = static_cast<int>(d->iValues / d->iGroupSize);
+  int c = d->iFirst + j;
+  ++d->iValues;
+  if (c >= MAX_CHANNELS) return;
+  ChannelSet_SetSample(d->pSet, c, i, v);
+  if (!(v >= d->dLo[c])) d->dLo[c] = v;
+  if (v > d->dHi[c]) d->dHi[c] = v;
+}
+
+// Takes every number of a data line (separated by commas and blanks); a
+// non-empty line without any number gives one 0.0.
+void Data_ParseLine(DataState* d, const char* p) {
+  int found = 0;
+  while (d->iValues < d->iLimit) {
+    while (*p == ' ' || *p == '\t' || *p == ',') ++p;
+    if (!*p) break;
+    const char* end = p;
+    double v = Text_ToDouble(p, &end);
+    if (end != p) {
+      Data_Store(d, v);
+      found = 1;
+      p = end;
+    }
+    // Skip the rest of a token that is not (or no longer) a number.
+    while (*p && *p != ' ' && *p != '\t' && *p != ',') ++p;
+  }
+  if (!found && d->iValues < d->iLimit) Data_Store(d, 0.0);
+}
+
+void TextCurve_PrepareChannels(ChannelSet* set, int first, int count, double rate) {
+  for (int c = first; c < first + count && c < MAX_CHANNELS; ++c) {
+    CurveChannel* ch = &set->Channel[c];
+    ch->dXOrigin = 0.0;
+    ch->dXStep = rate > 0.001 ? 1.0 / rate : 1.0;
+    ch->dViewMin = ch->dDataMin = -1.0;
+    ch->dViewMax = ch->dDataMax = 1.0;
+    ch->iNrOfSamples = 0;
+  }
+}
+
+int ClampChannelCount(long n, int first) {
+  int room = MAX_CHANNELS - first;
+  if (n > room) return room;
+  return n < 0 ? 0 : static_cast<int>(n);
+}
+
+}  // namespace
+
+int TextCurve_Read(const char* path, ChannelSet* set, int first) {
+  if (!set || first < 0 || first >= MAX_CHANNELS) return kErrFileMissing;
+  static BufferedFile f;  // 64 KiB: kept off the stack
+  if (!BufferedFile_OpenRead(&f, path)) return kErrFileMissing;
+  char szLine[MAX_LINE_CHARS + 1];
+  TextHeader h = {0.0, 0, 1};
+  int fValueLine = 0;
+  int fData = TextCurve_ReadHeader(&f, szLine, &h, &fValueLine);
+  int nPrepared = ClampChannelCount(h.iNrOfChannels, first);
+  if (fData) {
+    TextCurve_PrepareChannels(set, first, nPrepared, h.dRate);
+    DataState d = {};
+    d.pSet = set;
+    d.iFirst = first;
+    d.iGroupSize = h.iNrOfChannels > 1 ? (h.iNrOfChannels > 0x10000 ? 0x10000 : static_cast<int>(h.iNrOfChannels)) : 1;
+    long long groups = h.iNrOfSamples > 0 && h.iNrOfSamples < CHANNEL_MAX_ALLOC ? h.iNrOfSamples : CHANNEL_MAX_ALLOC;
+    d.iLimit = groups * d.iGroupSize;
+    for (int c = 0; c < MAX_CHANNELS; ++c) {
+      d.dLo[c] = 1e100;
+      d.dHi[c] = -1e100;
+    }
+    if (fValueLine) Data_ParseLine(&d, szLine);
+    while (d.iValues < d.iLimit) {
+      int n = BufferedFile_ReadLine(&f, szLine, MAX_LINE_CHARS);
+      if (n < 0) break;
+      if (n == 0) continue;
+      const char* p = szLine;
+      if (MatchKeyword(&p, "end_array")) break;
+      Data_ParseLine(&d, szLine);
+    }
+    for (int c = first; c < first + nPrepared || c == first; ++c) {
+      if (!(d.dLo[c] >= d.dHi[c])) {
+        set->Channel[c].dViewMin = d.dLo[c];
+        set->Channel[c].dViewMax = d.dHi[c];
+      }
+    }
+  } else {
+    set->Channel[first].iNrOfSamples = 0;
+  }
+  for (int c = first; c < first + nPrepared; ++c) set->Channel[c].iVisible = 1;
+  if (nPrepared == 0) set->Channel[first].iVisible = 1;
+  BufferedFile_Close(&f);
+  return 0;
+}
+
+namespace {
+
+int AppendInt(char* dst, long v) {
+  char tmp[24];
+  int n = 0;
+  unsigned long u = v < 0 ? 0ul - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
+  do {
+    tmp[n++] = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u);
+  int len = 0;
+  if (v < 0) dst[len++] = '-';
+  while (n) dst[len++] = tmp[--n];
+  dst[len] = 0;
+  return len;
+}
+
+const char* DataTypeWord(int type) {
+  switch (type & 0x0F) {
+    case SAVE_TYPE_INT16: return "int16";
+    case SAVE_TYPE_UINT8: return "uint8";
+    case SAVE_TYPE_FLOAT: return "float";
+    default: return "unknown";
+  }
+}
+
+int WriteKeyValueHeader(BufferedFile* f, const char* path, double rate, long n, int nch, int type) {
+  char line[1024];
+  int ok = BufferedFile_WriteString(f, "; Saved by Orvane's Plotsmith\r\n; Original filename: \"");
+  ok &= BufferedFile_WriteString(f, path);
+  ok &= BufferedFile_WriteString(f, "\"\r\n");
+  std::snprintf(line, sizeof(line), "%s=%lf\r\n%s=%ld\r\n%s=%d\r\n%s=%s\r\n", "samples_per_second", rate,
+                "n_samples", n, "n_channels", nch, "data_type", DataTypeWord(type));
+  ok &= BufferedFile_WriteString(f, line);
+  return ok;
+}
+
+// Writes the data lines of channels first .. first + nch - 1.
+int WriteDataLines(BufferedFile* f, const ChannelSet* set, int first, int nch, int type, int n) {
+  char line[1024];
+  int len = 0;
+  int ok = 1;
+  int wrap = 78 - 6 * nch;
+  const char* sep = nch <= 1 ? "," : ",  ";
+  int sepLen = nch <= 1 ? 1 : 3;
+  for (int i = 0; i < n; ++i) {
+    if (len >= wrap) {
+      line[len++] = '\r';
+      line[len++] = '\n';
+      ok &= BufferedFile_Write(f, line, len);
+      len = 0;
+    }
+    if (len == 0) {
+      line[len++] = ' ';
+      line[len++] = ' ';
+    }
+    for (int j = 0; j < nch; ++j) {
+      if (j > 0) line[len++] = ',';
+      len += TextCurve_FormatValue(line + len, &set->Channel[first + j], i, type);
+    }
+    if (i < n - 1) {
+      std::memcpy(line + len, sep, static_cast<size_t>(sepLen));
+      len += sepLen;
+    }
+  }
+  ok &= BufferedFile_Write(f, line, len);
+  return ok;
+}
+
+locale_t CLocaleForWriting() {
+  static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return loc;
+}
+
+}  // namespace
+
+int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type) {
+  double v = 0.0;
+  // Only valid samples are written; past a shorter channel's end stands 0.0.
+  if (ch->pdSamples && i >= 0 && i < ch->iAllocated && i < ch->iNrOfSamples) v = ch->pdSamples[i];
+  double span = ch->dDataMax - ch->dDataMin;
+  double x = span > 0.0 ? (v - ch->dDataMin) / span : v * 0.5 + 0.5;
+  if (x > 1.0) x = 1.0;
+  if (!(x >= 0.0)) x = 0.0;
+  switch (type & 0x0F) {
+    case SAVE_TYPE_UINT8: {
+      int k = Double_ToInt(x * 255.0);
+      return AppendInt(dst, k < 0 ? 0 : (k > 255 ? 255 : k));
+    }
+    case SAVE_TYPE_FLOAT:
+      return std::snprintf(dst, 32, "%lg", x);
+    default: {
+      int k = Double_ToInt(x * 65535.0 - 32767.0);
+      return AppendInt(dst, k < -32767 ? -32767 : (k > 32767 ? 32767 : k));
+    }
+  }
+}
+
+int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int type) {
+  if (!set || !path || first < 0 || first >= MAX_CHANNELS) return kErrFileMissing;
+  if (nch > MAX_CHANNELS - first) nch = MAX_CHANNELS - first;
+  if (nch < 0) nch = 0;
+  const CurveChannel* ch = &set->Channel[first];
+  int n = ch->iNrOfSamples < 0 ? 0 : ch->iNrOfSamples;
+  double rate = ch->dXStep > 0.0 ? 1.0 / ch->dXStep : 1.0;
+  int fHasArray = ch->pdSamples && ch->iAllocated > 0;
+  static BufferedFile f;  // 64 KiB: kept off the stack
+  SafeWrite sw;
+  if (SafeWrite_Begin(&sw, &f, path) != 0) return kErrFileMissing;
+  // Numbers are written with a point whatever locale the program runs in.
+  locale_t old = uselocale(CLocaleForWriting());
+  int ok;
+  if (type & SAVE_TYPE_JSON) {
+    JsonCurveHeader h = {path, rate, n, nch, DataTypeWord(type), fHasArray};
+    ok = JsonCurve_WriteHeader(&f, &h);
+  } else {
+    ok = WriteKeyValueHeader(&f, path, rate, n, nch, type);
+    if (fHasArray) ok &= BufferedFile_WriteString(&f, "array=\r\n");
+  }
+  if (fHasArray) {
+    ok &= WriteDataLines(&f, set, first, nch, type, n);
+    if (type & SAVE_TYPE_JSON) ok &= JsonCurve_WriteClosing(&f, 1);
+    else ok &= BufferedFile_WriteString(&f, "\r\nend_array\r\n");
+  } else if (type & SAVE_TYPE_JSON) {
+    ok &= JsonCurve_WriteClosing(&f, 0);
+  }
+  uselocale(old);
+  (void)ok;  // failures are sticky in the record; the commit reports them
+  return SafeWrite_Commit(&sw, &f);
+}

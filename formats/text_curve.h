@@ -1,0 +1,26 @@
+#pragma once
+// The native text curve format: key=value header lines, then the sample
+// values as decimal numbers; the writer also produces the JSON layout.
+
+#include "curve/channel.h"
+
+constexpr int SAVE_TYPE_INT16 = 1;
+constexpr int SAVE_TYPE_UINT8 = 2;
+constexpr int SAVE_TYPE_FLOAT = 3;
+constexpr int SAVE_TYPE_JSON = 0x10;
+
+// Loads a text curve file into channels first, first + 1, ...: the values of
+// each line group go to the channels in order.  Returns 0, or 2129 when the
+// file cannot be opened (nothing changes then).
+int TextCurve_Read(const char* path, ChannelSet* set, int first);
+
+// Saves channels first .. first + nch - 1 with the values converted as the
+// low four bits of type say, in the JSON layout when SAVE_TYPE_JSON is set.
+// Returns 0, 2129 when the file cannot be created, or the errno of a failed
+// write, flush or close (the previous file then stays as it was).
+int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int type);
+
+// Converts sample i of channel ch for saving with the given type into dst
+// (at least 32 chars); samples past the channel's end count as 0.0.
+// Returns the length.
+int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type);
