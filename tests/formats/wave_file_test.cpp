@@ -1,0 +1,394 @@
+// Wave file reader and writer: golden bytes, variants, refusals, round trips
+// and write failures.
+
+#include "formats/wave_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string TempDir() {
+  char tmpl[] = "/tmp/ps_wave_XXXXXX";
+  const char* d = mkdtemp(tmpl);
+  return d ? std::string(d) : std::string("/tmp");
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  FILE* fp = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(fp, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), fp);
+  std::fclose(fp);
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::string s;
+  FILE* fp = std::fopen(path.c_str(), "rb");
+  if (!fp) return s;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof(buf), fp)) > 0) s.append(buf, n);
+  std::fclose(fp);
+  return s;
+}
+
+void Put16(std::string* s, uint32_t v) {
+  s->push_back(static_cast<char>(v & 0xFF));
+  s->push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void Put32(std::string* s, uint32_t v) {
+  Put16(s, v & 0xFFFF);
+  Put16(s, v >> 16);
+}
+
+std::string Chunk(const char* id, const std::string& body) {
+  std::string s(id, 4);
+  Put32(&s, static_cast<uint32_t>(body.size()));
+  return s + body;
+}
+
+// A format chunk body of len bytes (16, 18, 40 or more).
+std::string FmtBody(int tag, int nch, uint32_t rate, int align, int bits, int len = 16,
+                    int subFormat = 1) {
+  std::string b;
+  Put16(&b, tag);
+  Put16(&b, nch);
+  Put32(&b, rate);
+  Put32(&b, rate * align);
+  Put16(&b, align);
+  Put16(&b, bits);
+  if (len >= 40) {
+    Put16(&b, 22);
+    Put16(&b, bits);
+    Put32(&b, 0);
+    static const unsigned char kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                            0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    Put16(&b, subFormat);
+    b.append(reinterpret_cast<const char*>(kTail), 14);
+  }
+  b.resize(len, '\0');
+  return b;
+}
+
+std::string Riff(const std::string& chunks) {
+  std::string s = "RIFF";
+  Put32(&s, static_cast<uint32_t>(4 + chunks.size()));
+  return s + "WAVE" + chunks;
+}
+
+std::string Pcm16(std::initializer_list<int> values) {
+  std::string s;
+  for (int v : values) Put16(&s, static_cast<uint16_t>(static_cast<int16_t>(v)));
+  return s;
+}
+
+class WaveFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::memset(&set, 0, sizeof(set));
+    ChannelSet_Init(&set, 1024);
+    dir = TempDir();
+  }
+  void TearDown() override {
+    ChannelSet_FreeAll(&set);
+    std::string cmd = "rm -rf '" + dir + "'";
+    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
+  }
+  std::string Path(const char* name) const { return dir + "/" + name; }
+  int Load(const std::string& bytes, int first = 0) {
+    std::string p = Path("in.wav");
+    WriteBytes(p, bytes);
+    return WaveFile_Read(p.c_str(), &set, first);
+  }
+  void Fill(int c, int n, double start, double step) {
+    for (int i = 0; i < n; ++i) ChannelSet_SetSample(&set, c, i, start + i * step);
+  }
+  ChannelSet set;
+  std::string dir;
+};
+
+TEST_F(WaveFileTest, WriterProducesTheExactHeaderAndSize) {
+  set.Channel[0].iNrOfSamples = 0;
+  for (int i = 0; i < 1000; ++i) ChannelSet_SetSample(&set, 0, i, 0.0);
+  set.Channel[0].dXStep = 1.0 / 8000.0;
+  std::string p = Path("out.wav");
+  ASSERT_EQ(WaveFile_Write(p.c_str(), &set, 0, 1), 0);
+  std::string got = ReadBytes(p);
+  ASSERT_EQ(got.size(), 2068u);
+  const unsigned char expected[68] = {
+      'R', 'I', 'F', 'F', 0x0C, 0x08, 0, 0,  // 2060
+      'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 40, 0, 0, 0,
+      1, 0, 1, 0,                      // PCM, one channel
+      0x40, 0x1F, 0, 0,                // 8000
+      0x80, 0x3E, 0, 0,                // 16000
+      2, 0, 16, 0,                     // align 2, 16 bits
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+      'd', 'a', 't', 'a', 0xD0, 0x07, 0, 0};  // 2000
+  EXPECT_EQ(std::memcmp(got.data(), expected, 68), 0);
+  EXPECT_EQ(got.substr(68), std::string(2000, '\0'));
+}
+
+TEST_F(WaveFileTest, StereoFramesInterleaveAndShortChannelIsZeroPadded) {
+  set.Channel[0].iNrOfSamples = 0;
+  ChannelSet_SetSample(&set, 0, 0, 1.0);
+  ChannelSet_SetSample(&set, 0, 1, -1.0);
+  ChannelSet_SetSample(&set, 0, 2, 0.5);
+  // Channel 1 holds three values in storage but only one is valid.
+  set.Channel[1].pdSamples[1] = 0.25;
+  set.Channel[1].pdSamples[2] = 0.75;
+  set.Channel[1].iNrOfSamples = 1;
+  set.Channel[1].pdSamples[0] = -0.5;
+  set.Channel[0].dXStep = 0.001;
+  std::string p = Path("st.wav");
+  ASSERT_EQ(WaveFile_Write(p.c_str(), &set, 0, 2), 0);
+  std::string got = ReadBytes(p);
+  ASSERT_EQ(got.size(), 68u + 12u);
+  std::string hdr;
+  hdr += "RIFF";
+  Put32(&hdr, 72);
+  hdr += "WAVEfmt ";
+  Put32(&hdr, 40);
+  Put16(&hdr, 1);
+  Put16(&hdr, 2);
+  Put32(&hdr, 1000);
+  Put32(&hdr, 4000);
+  Put16(&hdr, 4);
+  Put16(&hdr, 16);
+  hdr.append(24, '\0');
+  hdr += "data";
+  Put32(&hdr, 12);
+  EXPECT_EQ(got.substr(0, 68), hdr);
+  EXPECT_EQ(got.substr(68), Pcm16({32767, -16384, -32767, 0, 16384, 0}));
+}
+
+TEST_F(WaveFileTest, SampleConversionRoundsAndClamps) {
+  const double in[] = {0.5, -0.5, 2.0, -2.0, NAN, INFINITY, -INFINITY, 1e300, 1.0 / 32767.0,
+                       0.49 / 32767.0};
+  set.Channel[0].iNrOfSamples = 0;
+  for (int i = 0; i < 10; ++i) ChannelSet_SetSample(&set, 0, i, in[i]);
+  std::string p = Path("c.wav");
+  ASSERT_EQ(WaveFile_Write(p.c_str(), &set, 0, 1), 0);
+  EXPECT_EQ(ReadBytes(p).substr(68),
+            Pcm16({16384, -16384, 32767, -32768, 0, 32767, -32768, 32767, 1, 0}));
+}
+
+TEST_F(WaveFileTest, RoundTripMonoAndStereoWithinOneStep) {
+  const int n = 5000;
+  for (int c = 0; c < 2; ++c) {
+    set.Channel[c].iNrOfSamples = 0;
+    for (int i = 0; i < n; ++i) ChannelSet_SetSample(&set, c, i, std::sin(i * 0.01 + c) * 0.999);
+  }
+  set.Channel[0].dXStep = 1.0 / 44100.0;
+  for (int nch = 1; nch <= 2; ++nch) {
+    std::string p = Path("rt.wav");
+    ASSERT_EQ(WaveFile_Write(p.c_str(), &set, 0, nch), 0);
+    ChannelSet back;
+    std::memset(&back, 0, sizeof(back));
+    ChannelSet_Init(&back, 16);
+    ASSERT_EQ(WaveFile_Read(p.c_str(), &back, 0), 0);
+    for (int c = 0; c < nch; ++c) {
+      ASSERT_EQ(back.Channel[c].iNrOfSamples, n);
+      EXPECT_NEAR(back.Channel[c].dXStep, 1.0 / 44100.0, 1e-12);
+      for (int i = 0; i < n; ++i)
+        ASSERT_NEAR(back.Channel[c].pdSamples[i], set.Channel[c].pdSamples[i], 1.0 / 32767.0);
+    }
+    EXPECT_EQ(back.Channel[nch].iNrOfSamples, 0);
+    ChannelSet_FreeAll(&back);
+  }
+}
+
+TEST_F(WaveFileTest, WriterRefusesBadArgumentsAndUsesDefaultRate) {
+  std::string p = Path("five.wav");
+  EXPECT_EQ(WaveFile_Write(p.c_str(), &set, 0, 5), 2105);
+  EXPECT_EQ(WaveFile_Write(p.c_str(), &set, 6, 3), 2105);
+  EXPECT_EQ(WaveFile_Write(p.c_str(), &set, -1, 1), 2105);
+  EXPECT_EQ(WaveFile_Write(p.c_str(), nullptr, 0, 1), 2105);
+  EXPECT_EQ(WaveFile_Write(nullptr, &set, 0, 1), 2105);
+  struct stat st;
+  EXPECT_NE(stat(p.c_str(), &st), 0);
+  set.Channel[0].dXStep = 0.0;
+  ASSERT_EQ(WaveFile_Write(p.c_str(), &set, 0, 1), 0);
+  std::string got = ReadBytes(p);
+  ASSERT_GE(got.size(), 68u);
+  EXPECT_EQ(static_cast<unsigned char>(got[24]) | (static_cast<unsigned char>(got[25]) << 8), 11025);
+  EXPECT_EQ(WaveFile_Write((dir + "/no/such/dir/x.wav").c_str(), &set, 0, 1), 2129);
+}
+
+TEST_F(WaveFileTest, WriteFailureReportsAndKeepsThePreviousFile) {
+  std::string p = Path("keep.wav");
+  WriteBytes(p, "previous contents");
+  set.Channel[0].iNrOfSamples = 0;
+  Fill(0, 200000, 0.0, 1e-6);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit rl = {100000, 100000};
+    setrlimit(RLIMIT_FSIZE, &rl);
+    _exit(WaveFile_Write(p.c_str(), &set, 0, 1) == 2109 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "writer did not report 2109";
+  EXPECT_EQ(ReadBytes(p), "previous contents");
+  std::string left;
+  std::string cmd = "ls -A '" + dir + "' | grep -v '^keep.wav$' | wc -l";
+  FILE* ls = popen(cmd.c_str(), "r");
+  ASSERT_NE(ls, nullptr);
+  int others = -1;
+  EXPECT_EQ(std::fscanf(ls, "%d", &others), 1);
+  pclose(ls);
+  EXPECT_EQ(others, 0) << "temporary file left behind";
+}
+
+TEST_F(WaveFileTest, Reads16BitStereoPcm) {
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 2, 1000, 4, 16)) +
+                      Chunk("data", Pcm16({32767, -32768, 0, 100, -1, 2})))),
+            0);
+  for (int c = 0; c < 2; ++c) {
+    EXPECT_EQ(set.Channel[c].iNrOfSamples, 3);
+    EXPECT_DOUBLE_EQ(set.Channel[c].dXStep, 0.001);
+    EXPECT_EQ(set.Channel[c].dXOrigin, 0.0);
+    EXPECT_EQ(set.Channel[c].iVisible, 1);
+    EXPECT_EQ(set.Channel[c].dViewMin, -1.0);
+    EXPECT_EQ(set.Channel[c].dViewMax, 1.0);
+  }
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[0], 1.0);
+  EXPECT_DOUBLE_EQ(set.Channel[1].pdSamples[0], -32768 * 3.051850947599719e-05);
+  EXPECT_DOUBLE_EQ(set.Channel[1].pdSamples[1], 100 * 3.051850947599719e-05);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[2], -1 * 3.051850947599719e-05);
+  EXPECT_EQ(set.Channel[2].iNrOfSamples, 0);
+}
+
+TEST_F(WaveFileTest, Reads8BitMonoAndFloatVariants) {
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 1, 8)) + Chunk("data", std::string("\x80\x00\x7F\xFF", 4)))),
+            0);
+  ASSERT_EQ(set.Channel[0].iNrOfSamples, 4);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[0], 1.0 / 127.0);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[1], -1.0);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[2], 0.0);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[3], 128.0 / 127.0);
+
+  std::string floats;
+  const float fv[3] = {0.125f, -3.5f, 1e-7f};
+  for (float v : fv) {
+    uint32_t w;
+    std::memcpy(&w, &v, 4);
+    Put32(&floats, w);
+  }
+  for (int tag : {3, 0xFFFE}) {
+    ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(tag, 1, 48000, 4, 32, tag == 3 ? 16 : 40, 3)) +
+                        Chunk("data", floats))),
+              0);
+    ASSERT_EQ(set.Channel[0].iNrOfSamples, 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(set.Channel[0].pdSamples[i], static_cast<double>(fv[i]));
+  }
+  // Extensible with the PCM SubFormat reads integers.
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(0xFFFE, 1, 48000, 2, 16, 40, 1)) +
+                      Chunk("data", Pcm16({-32767, 32767})))),
+            0);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[0], -1.0);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[1], 1.0);
+}
+
+TEST_F(WaveFileTest, ChunkWalkSkipsOtherChunksAndLongFormat) {
+  std::string list = Chunk("LIST", std::string("INFOsome text", 13));  // odd size, no pad
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 1, 100, 2, 16, 50)) + list +
+                      Chunk("data", Pcm16({1, 2, 3})))),
+            0);
+  ASSERT_EQ(set.Channel[0].iNrOfSamples, 3);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[2], 3 / 32767.0);
+  // A later format chunk overwrites the earlier one.
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 2, 100, 4, 16)) + Chunk("fmt ", FmtBody(1, 1, 200, 2, 16)) +
+                      Chunk("data", Pcm16({7, 8})))),
+            0);
+  EXPECT_EQ(set.Channel[0].iNrOfSamples, 2);
+  EXPECT_DOUBLE_EQ(set.Channel[0].dXStep, 1.0 / 200);
+}
+
+TEST_F(WaveFileTest, OddLayoutsLoadAsDescribed) {
+  // 24-bit PCM passes the checks and stores nothing.
+  set.Channel[0].iNrOfSamples = 0;
+  Fill(0, 10, 1.0, 1.0);
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 1, 100, 3, 24)) + Chunk("data", std::string(9, '\x11')))), 0);
+  EXPECT_EQ(set.Channel[0].iNrOfSamples, 0);
+  EXPECT_EQ(set.Channel[0].iVisible, 1);
+  // 16-bit mono with block align 1 reads 2-byte frames.
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 1, 100, 1, 16)) + Chunk("data", Pcm16({10, 20, 30})))), 0);
+  ASSERT_EQ(set.Channel[0].iNrOfSamples, 3);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[1], 20 / 32767.0);
+  // Stereo into channel 7 keeps only the left channel.
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 2, 100, 4, 16)) + Chunk("data", Pcm16({5, 6, 7, 8}))), 7), 0);
+  ASSERT_EQ(set.Channel[7].iNrOfSamples, 2);
+  EXPECT_DOUBLE_EQ(set.Channel[7].pdSamples[1], 7 / 32767.0);
+  // A data chunk claiming more than the file holds loads the whole frames there are.
+  std::string d = "data";
+  Put32(&d, 0xFFFFFFF0u);
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 1, 100, 2, 16)) + d + Pcm16({1, 2, 3}) + "x")), 0);
+  EXPECT_EQ(set.Channel[0].iNrOfSamples, 3);
+  // Stereo 8-bit whose frame is a single byte: the right channel gets nothing.
+  ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 2, 100, 1, 8)) + Chunk("data", "\x80\x80"))), 0);
+  EXPECT_EQ(set.Channel[0].iNrOfSamples, 2);
+  EXPECT_EQ(set.Channel[1].iNrOfSamples, 0);
+}
+
+TEST_F(WaveFileTest, RefusalsReturnTheirCodesAndLeaveChannelsUntouched) {
+  set.Channel[0].iNrOfSamples = 0;
+  Fill(0, 50, 0.5, 0.0);
+  set.Channel[0].dXStep = 0.25;
+  const std::string good = Chunk("fmt ", FmtBody(1, 1, 100, 2, 16));
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int code;
+  };
+  std::string hugeSkip = "JUNK";
+  Put32(&hugeSkip, 0xFFFFFFFFu);
+  std::string hugeFmt = "fmt ";
+  Put32(&hugeFmt, 0xFFFFFFFFu);
+  const Case cases[] = {
+      {"text", "just some text, longer than twelve bytes", 2102},
+      {"wrong form", "RIFF\x10\0\0\0WAVX" + good, 2102},
+      {"empty", "", 2103},
+      {"short riff", "RIFF\x04\0\0", 2103},
+      {"no data chunk", Riff(good), 2103},
+      {"truncated chunk header", Riff(good + "dat"), 2103},
+      {"truncated fmt", Riff(good.substr(0, 20)), 2103},
+      {"skip past the end", Riff(good + hugeSkip + Chunk("data", Pcm16({1}))), 2103},
+      {"fmt of size 0xFFFFFFFF", Riff(hugeFmt + FmtBody(1, 1, 100, 2, 16)), 2103},
+      {"data before fmt", Riff(Chunk("data", Pcm16({1})) + good), 2105},
+      {"three channels", Riff(Chunk("fmt ", FmtBody(1, 3, 100, 6, 16)) + Chunk("data", "")), 2105},
+      {"rate 0", Riff(Chunk("fmt ", FmtBody(1, 1, 0, 2, 16)) + Chunk("data", "")), 2105},
+      {"rate 2000000", Riff(Chunk("fmt ", FmtBody(1, 1, 2000000, 2, 16)) + Chunk("data", "")), 2105},
+      {"align 0", Riff(Chunk("fmt ", FmtBody(1, 1, 100, 0, 16)) + Chunk("data", "")), 2105},
+      {"align 12", Riff(Chunk("fmt ", FmtBody(1, 1, 100, 12, 16)) + Chunk("data", "")), 2105},
+      {"bits 4", Riff(Chunk("fmt ", FmtBody(1, 1, 100, 2, 4)) + Chunk("data", "")), 2105},
+      {"bits 40", Riff(Chunk("fmt ", FmtBody(1, 1, 100, 5, 40)) + Chunk("data", "")), 2105},
+      {"tag 2", Riff(Chunk("fmt ", FmtBody(2, 1, 100, 2, 16)) + Chunk("data", "")), 2105},
+      {"extensible GUID", Riff(Chunk("fmt ", FmtBody(0xFFFE, 1, 100, 2, 16, 40, 2)) + Chunk("data", "")), 2105},
+      {"short fmt ignored", Riff(Chunk("fmt ", std::string(8, '\x01')) + Chunk("data", "")), 2105},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Load(c.bytes), c.code) << c.name;
+    EXPECT_EQ(set.Channel[0].iNrOfSamples, 50) << c.name;
+    EXPECT_EQ(set.Channel[0].dXStep, 0.25) << c.name;
+  }
+  EXPECT_EQ(WaveFile_Read(Path("missing.wav").c_str(), &set, 0), 2101);
+  EXPECT_EQ(WaveFile_Read(dir.c_str(), &set, 0), 2101) << "directory";
+  EXPECT_EQ(set.Channel[0].iNrOfSamples, 50);
+}
+
+}  // namespace
