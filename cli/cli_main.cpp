@@ -1,0 +1,53 @@
+// plotsmith-cli: the editor's file layer on the command line.  Subcommands
+// are dispatched through one table; each lives in its own unit.
+
+#include <cstdio>
+#include <cstring>
+
+#include "cli/cli_common.h"
+
+int Cli_RunInfo(int argc, char** argv);
+int Cli_RunDump(int argc, char** argv);
+int Cli_RunConvert(int argc, char** argv);
+
+namespace {
+
+struct CliCommand {
+  const char* szName;
+  const char* szUsage;
+  int (*pfnRun)(int argc, char** argv);  // arguments after the subcommand
+};
+
+constexpr CliCommand kCommands[] = {
+    {"info", "info FILE...", Cli_RunInfo},
+    {"dump", "dump [--channel N] FILE...", Cli_RunDump},
+    {"convert", "convert [--type int16|uint8|float|json|json-int16] IN... OUT", Cli_RunConvert},
+};
+
+}  // namespace
+
+void Cli_PrintUsage(void* stream) {
+  FILE* out = static_cast<FILE*>(stream);
+  std::fprintf(out, "usage:\n");
+  for (const CliCommand& c : kCommands) std::fprintf(out, "  plotsmith-cli %s\n", c.szUsage);
+  std::fprintf(out, "  plotsmith-cli --help\n");
+  std::fprintf(out, "Files load into channels 1, 2, ... (.txt, .wav, .ref); status texts go to stderr.\n");
+}
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    Cli_PrintUsage(stdout);
+    return CLI_EXIT_OK;
+  }
+  if (argc >= 2) {
+    for (const CliCommand& c : kCommands) {
+      if (std::strcmp(argv[1], c.szName) != 0) continue;
+      int rc = c.pfnRun(argc - 2, argv + 2);
+      if (rc == CLI_EXIT_USAGE) Cli_PrintUsage(stderr);
+      return rc;
+    }
+    Cli_Error("unknown subcommand");
+  }
+  Cli_PrintUsage(stderr);
+  return CLI_EXIT_USAGE;
+}
