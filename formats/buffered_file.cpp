@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <locale.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -103,7 +104,16 @@ bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 int BufferedFile_OpenRead(BufferedFile* f, const char* path) {
   BufferedFile_Clear(f, path);
   if (!path) { f->dwLastError = EINVAL; return 0; }
-  return BufferedFile_Finish(f, ::open(path, O_RDONLY | O_CLOEXEC));
+  if (!BufferedFile_Finish(f, ::open(path, O_RDONLY | O_CLOEXEC))) return 0;
+  // A directory opens on this platform but has no bytes to read: refuse it.
+  struct stat st;
+  if (::fstat(f->iHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(f->iHandle);
+    f->iHandle = -1;
+    f->fOpened = 0;
+    f->dwLastError = EISDIR;
+  }
+  return f->fOpened;
 }
 
 int BufferedFile_OpenWrite(BufferedFile* f, const char* path) {

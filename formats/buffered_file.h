@@ -31,7 +31,7 @@ struct BufferedFile {
 };
 
 // Clears the record and opens an existing file for reading.  1 open, 0 failed
-// (dwLastError holds errno).
+// (dwLastError holds errno; a directory fails with EISDIR).
 int BufferedFile_OpenRead(BufferedFile* f, const char* path);
 // Clears the record and creates or truncates a file for writing.  1 or 0.
 int BufferedFile_OpenWrite(BufferedFile* f, const char* path);
