@@ -1,0 +1,67 @@
+// Loading and saving a channel of 1,048,576 samples in the text curve format.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "curve/channel.h"
+#include "formats/text_curve.h"
+
+namespace {
+
+constexpr int kSamples = 1048576;
+
+std::string BenchPath(const char* name) {
+  return std::string("/tmp/ps_bench_") + std::to_string(getpid()) + "_" + name;
+}
+
+void FillSine(ChannelSet* set) {
+  ChannelSet_Init(set, 65536);
+  for (int i = 0; i < kSamples; ++i) ChannelSet_SetSample(set, 0, i, std::sin(i * 0.001));
+  set->Channel[0].dXStep = 1.0 / 8000.0;
+}
+
+// One value per line, no header: the plainest text a user hands in.
+void BM_TextCurve_LoadOneValuePerLine(benchmark::State& state) {
+  std::string path = BenchPath("load.txt");
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) {
+    state.SkipWithError("cannot create the input file");
+    return;
+  }
+  for (int i = 0; i < kSamples; ++i) std::fprintf(f, "%d\r\n", (i * 37) % 65535 - 32767);
+  std::fclose(f);
+  static ChannelSet set;
+  ChannelSet_Init(&set, 65536);
+  for (auto _ : state) {
+    int rc = TextCurve_Read(path.c_str(), &set, 0);
+    benchmark::DoNotOptimize(rc);
+    benchmark::DoNotOptimize(set.Channel[0].pdSamples[kSamples - 1]);
+  }
+  state.SetItemsProcessed(state.iterations() * kSamples);
+  ChannelSet_FreeAll(&set);
+  std::remove(path.c_str());
+}
+BENCHMARK(BM_TextCurve_LoadOneValuePerLine)->Unit(benchmark::kMillisecond);
+
+void SaveAs(benchmark::State& state, int saveType) {
+  static ChannelSet set;
+  FillSine(&set);
+  std::string path = BenchPath("save.txt");
+  for (auto _ : state) {
+    int rc = TextCurve_Write(path.c_str(), &set, 0, 1, saveType);
+    benchmark::DoNotOptimize(rc);
+  }
+  state.SetItemsProcessed(state.iterations() * kSamples);
+  ChannelSet_FreeAll(&set);
+  std::remove(path.c_str());
+}
+
+void BM_TextCurve_SaveInt16(benchmark::State& state) { SaveAs(state, SAVE_TYPE_INT16); }
+void BM_TextCurve_SaveFloat(benchmark::State& state) { SaveAs(state, SAVE_TYPE_FLOAT); }
+BENCHMARK(BM_TextCurve_SaveInt16)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextCurve_SaveFloat)->Unit(benchmark::kMillisecond);
+
+}  // namespace
