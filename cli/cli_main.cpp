@@ -1,6 +1,7 @@
 // plotsmith-cli: the editor's file layer on the command line.  Subcommands
 // are dispatched through one table; each lives in its own unit.
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -35,6 +36,9 @@ void Cli_PrintUsage(void* stream) {
 }
 
 int main(int argc, char** argv) {
+  // Under a file size limit a write must fail with EFBIG and be reported as
+  // a failed save, not end the process halfway through the temporary file.
+  std::signal(SIGXFSZ, SIG_IGN);
   if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     Cli_PrintUsage(stdout);
     return CLI_EXIT_OK;

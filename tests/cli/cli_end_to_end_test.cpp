@@ -1,0 +1,181 @@
+// plotsmith-cli run as a program: exit codes, stdout and stderr lines, and
+// the files it writes.
+
+#include <gtest/gtest.h>
+
+#ifdef PLOTSMITH_CLI_PATH
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct CliRun {
+  int iExit;
+  std::string sOut;
+  std::string sErr;
+};
+
+std::string Slurp(int fd) {
+  std::string s;
+  char buf[4096];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof(buf))) > 0) s.append(buf, static_cast<size_t>(n));
+  return s;
+}
+
+// Runs the binary with args; fileLimit > 0 sets RLIMIT_FSIZE for the child
+// (inherited through the fork), with stdout and stderr on pipes so that only
+// the files the program writes meet the limit.
+CliRun RunCli(const std::vector<std::string>& args, rlim_t fileLimit = 0) {
+  int out[2], err[2];
+  if (pipe(out) != 0 || pipe(err) != 0) return {-1, "", "pipe failed"};
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (fileLimit > 0) {
+      struct rlimit rl = {fileLimit, fileLimit};
+      setrlimit(RLIMIT_FSIZE, &rl);
+    }
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    close(out[0]);
+    close(err[0]);
+    std::vector<char*> argv;
+    std::string prog = PLOTSMITH_CLI_PATH;
+    argv.push_back(&prog[0]);
+    std::vector<std::string> copy = args;
+    for (std::string& a : copy) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    execv(prog.c_str(), argv.data());
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  CliRun r;
+  r.sErr.clear();
+  // stderr stays small; read stdout first, then stderr.
+  r.sOut = Slurp(out[0]);
+  r.sErr = Slurp(err[0]);
+  close(out[0]);
+  close(err[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  r.iExit = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  return r;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& s) {
+  std::ofstream(path, std::ios::binary) << s;
+}
+
+class CliEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/ps_cli_XXXXXX";
+    dir = mkdtemp(tmpl);
+    WriteFile(P("a.txt"), "samples_per_second=1000\n-1\n0\n1\n");
+    WriteFile(P("two.txt"), "n_channels=2\narray=\n  1,2,  3,4,  5,6\nend_array\n");
+  }
+  void TearDown() override {
+    if (std::system(("rm -rf '" + dir + "'").c_str()) != 0) ADD_FAILURE();
+  }
+  std::string P(const char* name) const { return dir + "/" + name; }
+  std::string dir;
+};
+
+TEST_F(CliEndToEnd, UsageAndHelp) {
+  CliRun none = RunCli({});
+  EXPECT_EQ(2, none.iExit);
+  EXPECT_EQ("", none.sOut);
+  EXPECT_NE(std::string::npos, none.sErr.find("usage"));
+  CliRun help = RunCli({"--help"});
+  EXPECT_EQ(0, help.iExit);
+  EXPECT_NE(std::string::npos, help.sOut.find("plotsmith-cli convert"));
+  EXPECT_EQ(2, RunCli({"frobnicate", P("a.txt")}).iExit);
+  EXPECT_EQ(2, RunCli({"dump", "--channel", "zero", P("a.txt")}).iExit);
+  EXPECT_EQ(2, RunCli({"convert", "--type", "double", P("a.txt"), P("b.txt")}).iExit);
+  EXPECT_EQ(2, RunCli({"convert", P("a.txt")}).iExit);
+}
+
+TEST_F(CliEndToEnd, InfoFillsChannelsInOrderAndReportsEachLoad) {
+  CliRun r = RunCli({"info", P("a.txt"), P("two.txt")});
+  EXPECT_EQ(0, r.iExit) << r.sErr;
+  EXPECT_EQ("Loaded file \"" + P("a.txt") + "\", 3 points\nLoaded file \"" + P("two.txt") + "\", 3 points\n",
+            r.sErr);
+  EXPECT_EQ(
+      "channel 1: samples=3 x_origin=0 x_step=0.001 min=-1 max=1 visible=1\n"
+      "channel 2: samples=3 x_origin=0 x_step=1 min=-1 max=5 visible=1\n"
+      "channel 3: samples=3 x_origin=0 x_step=1 min=-1 max=6 visible=1\n",
+      r.sOut);
+}
+
+TEST_F(CliEndToEnd, DumpPrintsOneChannel) {
+  CliRun r = RunCli({"dump", P("a.txt")});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_EQ("-1\n0\n1\n", r.sOut);
+  r = RunCli({"dump", "--channel", "3", P("a.txt"), P("two.txt")});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_EQ("2\n4\n6\n", r.sOut);
+}
+
+TEST_F(CliEndToEnd, FailedLoadExitsOneWithTheCause) {
+  CliRun r = RunCli({"info", P("missing.txt")});
+  EXPECT_EQ(1, r.iExit);
+  EXPECT_EQ("ERROR: failed to load \"" + P("missing.txt") + "\" (File doesnt exist)\n", r.sErr);
+  r = RunCli({"info", P("curve.fcf")});
+  EXPECT_EQ(1, r.iExit);
+  EXPECT_NE(std::string::npos, r.sErr.find("(Format not supported)"));
+}
+
+TEST_F(CliEndToEnd, ConvertWritesWhatTheEditorSaves) {
+  CliRun r = RunCli({"convert", P("a.txt"), P("out.txt")});
+  EXPECT_EQ(0, r.iExit) << r.sErr;
+  EXPECT_NE(std::string::npos, r.sErr.find("Saved file \"" + P("out.txt") + "\"\n"));
+  EXPECT_EQ("; Saved by Orvane's Plotsmith\r\n; Original filename: \"" + P("out.txt") +
+                "\"\r\nsamples_per_second=1000.000000\r\nn_samples=3\r\nn_channels=1\r\n"
+                "data_type=int16\r\narray=\r\n  -32767,0,32767\r\nend_array\r\n",
+            ReadFile(P("out.txt")));
+  // What was written loads back to the same stored integers.
+  r = RunCli({"dump", P("out.txt")});
+  EXPECT_EQ("-32767\n0\n32767\n", r.sOut);
+  r = RunCli({"convert", "--type", "json", P("two.txt"), P("two.json")});
+  EXPECT_EQ(0, r.iExit);
+  std::string json = ReadFile(P("two.json"));
+  EXPECT_NE(std::string::npos, json.find("\"n_channels\": 2,\r\n"));
+  EXPECT_NE(std::string::npos, json.find("\"data_type\": \"float\""));
+  r = RunCli({"convert", "--type", "json-int16", P("a.txt"), P("a.json")});
+  EXPECT_NE(std::string::npos, ReadFile(P("a.json")).find("  -32767,0,32767\r\n ]\r\n}\r\n"));
+}
+
+TEST_F(CliEndToEnd, FailedSaveIsReportedAndThePreviousFileStays) {
+  std::string big = "n_samples=0\n";
+  for (int i = 0; i < 20000; ++i) big += std::to_string(i % 1000) + "\n";
+  WriteFile(P("big.txt"), big);
+  WriteFile(P("keep.txt"), "previous\r\n");
+  CliRun r = RunCli({"convert", P("big.txt"), P("keep.txt")}, 8192);
+  EXPECT_EQ(1, r.iExit) << r.sErr;
+  EXPECT_NE(std::string::npos, r.sErr.find("ERROR: failed to save \"" + P("keep.txt") + "\" (File too large)"))
+      << r.sErr;
+  EXPECT_EQ(std::string::npos, r.sErr.find("Saved file"));
+  EXPECT_EQ("previous\r\n", ReadFile(P("keep.txt")));
+}
+
+}  // namespace
+
+#endif  // PLOTSMITH_CLI_PATH
