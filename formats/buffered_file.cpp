@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>

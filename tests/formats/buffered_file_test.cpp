@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cmath>
 #include <cstring>
@@ -158,14 +159,12 @@ TEST(BufferedFileOpen, FailuresKeepTheError) {
   EXPECT_EQ(0, BufferedFile_Write(&f, "x", 1));
 }
 
-TEST(BufferedFileOpen, DirectoryReadsAsEmpty) {
+TEST(BufferedFileOpen, DirectoryIsRefused) {
   TempDir dir;
   static BufferedFile f;
-  if (BufferedFile_OpenRead(&f, dir.szPath.c_str())) {
-    char line[MAX_LINE_CHARS + 1];
-    EXPECT_EQ(-1, BufferedFile_ReadLine(&f, line, MAX_LINE_CHARS));
-    BufferedFile_Close(&f);
-  }
+  EXPECT_EQ(0, BufferedFile_OpenRead(&f, dir.szPath.c_str()));
+  EXPECT_EQ(static_cast<uint32_t>(EISDIR), f.dwLastError);
+  EXPECT_LT(f.iHandle, 0);
 }
 
 TEST(MatchKeyword, PrefixAfterBlanks) {
