@@ -116,7 +116,7 @@ class MutationTest : public ::testing::Test {
     char tmpl[] = "/tmp/ps_mut_XXXXXX";
     const char* d = mkdtemp(tmpl);
     dir = d ? d : "/tmp";
-    app.reset(new AppState);
+    app.reset(new AppState());
   }
   void TearDown() override {
     ChannelSet_FreeAll(&app->Channels);
