@@ -401,7 +401,9 @@ int Win_GetMessage(MSG* msg, HWND h, UINT lo, UINT hi) {
   Win_Init(nullptr, nullptr);
   while (!QtWin_Take(msg, h, lo, hi, true)) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    // The overload with a time limit drops WaitForMoreEvents and would spin;
+    // this one sleeps until Qt has an event (input, timer, posted event).
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return msg->message == WM_QUIT ? 0 : 1;
 }
