@@ -358,3 +358,26 @@ TEST_F(Settings, HandWrittenFileIsRead) {
 }
 
 }  // namespace
+
+TEST_F(Layer, DestroyingAParentDestroysItsChildrenInWin32Order) {
+  Create();
+  HWND child = Win_CreateWindow(0, "LayerTest", "", WS_CHILD | WS_VISIBLE, 5, 5, 50, 40, hwnd, nullptr, inst,
+                                nullptr);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(Win_GetParent(child), hwnd);
+  Win_PostMessage(child, WM_USER + 5, 0, 0);
+  g_seen.clear();
+  ASSERT_EQ(Win_DestroyWindow(hwnd), 1);
+  // Parent WM_DESTROY first, then the child's, then the final NCDESTROYs.
+  ASSERT_EQ(g_seen.size(), 4u);
+  EXPECT_TRUE(g_seen[0].hwnd == hwnd && g_seen[0].msg == WM_DESTROY);
+  EXPECT_TRUE(g_seen[1].hwnd == child && g_seen[1].msg == WM_DESTROY);
+  EXPECT_TRUE(g_seen[2].hwnd == child && g_seen[2].msg == WM_NCDESTROY);
+  EXPECT_TRUE(g_seen[3].hwnd == hwnd && g_seen[3].msg == WM_NCDESTROY);
+  EXPECT_FALSE(Win_IsWindow(child));
+  EXPECT_EQ(Win_GetParent(child), nullptr);
+  // The child's queued message went with it; nothing reaches a dead handle.
+  g_seen.clear();
+  WinTest_RunFor(20);
+  EXPECT_TRUE(g_seen.empty());
+}
