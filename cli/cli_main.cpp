@@ -10,6 +10,7 @@
 int Cli_RunInfo(int argc, char** argv);
 int Cli_RunDump(int argc, char** argv);
 int Cli_RunConvert(int argc, char** argv);
+int Cli_RunLowpass(int argc, char** argv);
 
 namespace {
 
@@ -23,6 +24,7 @@ constexpr CliCommand kCommands[] = {
     {"info", "info FILE...", Cli_RunInfo},
     {"dump", "dump [--channel N] FILE...", Cli_RunDump},
     {"convert", "convert [--type int16|uint8|float|json|json-int16] IN... OUT", Cli_RunConvert},
+    {"lowpass", "lowpass --cutoff F [--width W] [--channel N] [--type T] IN... OUT", Cli_RunLowpass},
 };
 
 }  // namespace
