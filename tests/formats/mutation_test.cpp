@@ -278,7 +278,7 @@ TEST_F(MutationTest, ValidFilesOfEveryFormatLoad) {
 TEST_F(MutationTest, MutatedFilesNeverBreakTheReaders) {
   const std::vector<Sample> samples = BuildSamples();
   Lcg rng{20261207};
-  const int kPerSample = 220;
+  const int kPerSample = 180;
   int loaded = 0, refusedWaves = 0, acceptedWaves = 0;
   for (const Sample& s : samples) {
     for (int v = 0; v < kPerSample; ++v) {
