@@ -38,6 +38,44 @@ struct Graph {
   POINT ptCurrent;
 };
 
+constexpr int GRAPH_MIN_TICK_SPACING = 20;  // pixels between ticks at least
+constexpr int GRAPH_MAX_TICKS = 1000;       // loop iterations per axis at most
+constexpr int AXIS_KIND_LEFT = 0;
+constexpr int AXIS_KIND_BOTTOM = 3;
+constexpr int GRAPH_PANEL_WIDTH = 80;   // parameter panel strip, at most half the drawing area
+constexpr int GRAPH_LEGEND_HEIGHT = 20; // legend strip above the plot
+constexpr int GRAPH_MIN_AREA = 50;      // nothing is drawn in an area this small or smaller
+
+// Hit-test parts of the drawing area.
+constexpr int GRAPH_PART_LEFT_AXIS = 1;
+constexpr int GRAPH_PART_RIGHT_AXIS = 2;
+constexpr int GRAPH_PART_LEGEND = 3;
+constexpr int GRAPH_PART_X_AXIS = 4;
+constexpr int GRAPH_PART_PLOT = 5;
+
+// Layout of one axis, built afresh on every paint.
+struct GraphAxis {
+  RECT rcStrip;          // strip of the drawing area that belongs to the axis
+  int iKind;             // AXIS_KIND_LEFT or AXIS_KIND_BOTTOM
+  int iPixLo, iPixHi;    // pixel span carrying the value range (top/bottom or left/right)
+  int iMinTickSpacing;   // always GRAPH_MIN_TICK_SPACING
+  double dMin, dMax;     // values at the two ends
+  char szFormat[88];     // printf format of every tick label
+};
+
+// Scroll state handed from the window procedure to the scroll handlers: the
+// bar's range and page and the new position computed from the scroll code.
+struct GraphScrollState {
+  int iMin, iMax;
+  int iPage;
+  int iPos;
+};
+
+// Curve colours by channel number.
+constexpr COLORREF GRAPH_CHANNEL_COLORS[MAX_CHANNELS] = {
+    RGB(0, 0, 0),       RGB(255, 127, 127), RGB(127, 255, 127), RGB(127, 127, 255),
+    RGB(207, 207, 0),   RGB(0, 207, 207),   RGB(207, 0, 207),   RGB(127, 127, 127)};
+
 // Fill colours of the four selection slots at start-up.
 constexpr COLORREF GRAPH_SELECTION_COLORS[GRAPH_MAX_SELECTIONS] = {
     RGB(192, 192, 255), RGB(192, 255, 192), RGB(255, 192, 192), RGB(255, 255, 192)};
@@ -82,3 +120,68 @@ int Graph_ScrollPos(int page, double f);
 void Graph_SetView(AppState* app, int channel, double x0, double x1, double y0, double y1);
 // The record registered for a main window, or null.
 AppState* Graph_FromWindow(HWND hwnd);
+
+// Axis scaling and tick labels.
+// Smallest 1-2-5 step that keeps ticks minSpacing pixels apart over len pixels
+// for a value span; coarse and decimals are optional outputs.
+void Axis_TickStep(double span, int len, int minSpacing, double* step, double* coarse, int* decimals);
+// Clears the axis and fills strip, kind, pixel span, spacing, range and "%lg".
+int Axis_Init(GraphAxis* axis, int kind, int left, int top, int right, int bottom, double min, double max);
+// Picks the left axis' label format and returns the wider end label's width + 10.
+int Axis_LabelWidth(HDC dc, GraphAxis* axis);
+// Draws the axis line, ticks and labels; 1 when drawn.
+int Axis_Draw(HDC dc, const GraphAxis* axis);
+// Sets every channel's range from its samples and the view to the whole x extent.
+void Graph_AutoScale(AppState* app);
+// Requests a repaint (flags bit 0: auto-scale first); 0 without a main window.
+int Graph_Invalidate(AppState* app, int flags);
+
+// Rendering.
+// Paints the drawing area double-buffered (the WM_PAINT handler); returns 0.
+int Graph_Paint(AppState* app, HWND hwnd);
+// Draws the whole diagram into dc over a w x h drawing area and sets rcPlot;
+// the paint and the command-line renderer share it.
+void Graph_Draw(AppState* app, HDC dc, int w, int h);
+// Draws the legend of the visible channels from (x, y) and records their boxes.
+void Graph_DrawLegend(HDC dc, AppState* app, int x, int y);
+// Draws channel c as a polyline with at most two points per pixel column.
+void Graph_DrawCurve(AppState* app, HDC dc, int c);
+
+// Mouse and view interaction.
+// The part under a client pixel; text (84 bytes) and channel are optional outputs.
+int Graph_HitTest(AppState* app, int x, int y, char* text, int* channel);
+// The first visible selection slot containing the pixel, or -1.
+int Graph_SelectionAt(AppState* app, int x, int y);
+// Stores the ordered bounds into slot s (0 to 3) and sets iViewChanged.
+void Graph_SetSelection(AppState* app, int s, double x1, double x2, double y1, double y2);
+// Channel, sample index (or -1) and value under a pixel of the plot; 0 outside it.
+int Graph_PointAt(AppState* app, int x, int y, int* channel, int* index, double* value);
+// Writes the readout of the pixel into the status bar's info part.
+void Graph_ShowCursorInfo(AppState* app, int x, int y);
+// Writes the edit mode text into the status bar's mode part.
+void Graph_ShowMode(AppState* app);
+// Removes the rubber band rectangle from the screen when it is shown.
+void Graph_EraseFocusRect(AppState* app);
+// Moves the rubber band rectangle to the given corners on the screen.
+void Graph_DrawFocusRect(AppState* app, int x1, int y1, int x2, int y2);
+// Opens the selection popup at the mouse; the menu call's result, or 0.
+int Graph_ShowPopupMenu(AppState* app);
+int Graph_OnMouseMove(AppState* app, int keys, int x, int y);
+int Graph_OnButtonDown(AppState* app, int keys, int x, int y);
+int Graph_OnButtonUp(AppState* app, int keys, int x, int y);
+// Answers the background erase: the paint covers everything; returns 1.
+int Graph_OnEraseBackground(AppState* app);
+// Moves the x view within the active channel; 1 when the view was set.
+int Graph_OnHScroll(AppState* app, const GraphScrollState* state);
+// Moves the value view within the data range; 1 when the view was set.
+int Graph_OnVScroll(AppState* app, const GraphScrollState* state);
+void Graph_ZoomToSelection(AppState* app);
+void Graph_ZoomOutCompletely(AppState* app);
+void Graph_HideSelection(AppState* app);
+void Graph_NextSelection(AppState* app);
+void Graph_SetEditMode(AppState* app, int mode);
+// Doubles the x view's width around its centre, within the auto-scaled x extent.
+void Graph_ZoomOutHalf(AppState* app);
+// Wheel over the plot: zooms the x view by 1.25 per notch around the x under the
+// pointer (client x, y); with MK_SHIFT scrolls by a tenth of the view per notch.
+int Graph_OnMouseWheel(AppState* app, int keys, int delta, int x, int y);

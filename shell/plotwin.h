@@ -13,10 +13,47 @@ constexpr int STATUS_PART_INFO = 1;
 constexpr int STATUS_PART_MODE = 2;
 constexpr int STATUS_PART_MESSAGE = 3;
 
-// Command ids of the accelerator table; the dispatcher has no operation for them.
-constexpr int IDM_ACCEL_F9 = 61;
+// Command ids of the menus, accelerators and panel buttons.
+constexpr int IDM_NEW = 1;
+constexpr int IDM_OPEN = 2;
+constexpr int IDM_LOAD_NEXT = 3;
+constexpr int IDM_SAVE = 4;
+constexpr int IDM_EXIT = 5;
+constexpr int IDM_UNDO = 11;
+constexpr int IDM_CROP = 17;
+constexpr int IDM_MODE_NOTHING = 22;
+constexpr int IDM_MODE_POINTS = 23;
+constexpr int IDM_ZOOM_SELECTION = 42;
+constexpr int IDM_ZOOM_OUT_ALL = 43;
+constexpr int IDM_ZOOM_OUT_HALF = 44;
+constexpr int IDM_LOWPASS_FIRST = 50;  // 50 to 56: the seven presets
+constexpr int IDM_LOWPASS_INTERACTIVE = 59;
+constexpr int IDM_ACCEL_F9 = 61;  // F9, F7 and F2 have no operation
 constexpr int IDM_ACCEL_F7 = 62;
 constexpr int IDM_ACCEL_F2 = 63;
+constexpr int IDM_ABOUT = 81;
+constexpr int IDM_HELP = 82;
+constexpr int IDM_SCROLL_LEFT = 91;
+constexpr int IDM_SCROLL_RIGHT = 92;
+constexpr int IDM_CHANNEL_FIRST = 100;  // 100 to 107: show or hide channel 1 to 8
+constexpr int IDM_DELETE_HIDDEN = 120;
+constexpr int IDM_POPUP_ZOOM_IN = 201;
+constexpr int IDM_POPUP_ZOOM_OUT = 202;
+constexpr int IDM_POPUP_HIDE = 203;
+constexpr int IDM_POPUP_NEXT = 204;
+constexpr int IDC_STATUS = 20;
+constexpr int IDC_PANEL_OK = 501;
+constexpr int IDC_PANEL_CANCEL = 502;
+
+constexpr int LOWPASS_PRESET_COUNT = 7;
+// Relative cut-off frequencies of the commands 50 to 56.
+constexpr double LOWPASS_PRESETS[LOWPASS_PRESET_COUNT] = {0.001, 0.003, 0.01, 0.03, 0.1, 0.3, 0.75};
+
+// Save types chosen by the Save dialog.
+constexpr int SAVE_TYPE_INT16 = 1;
+constexpr int SAVE_TYPE_UINT8 = 2;
+constexpr int SAVE_TYPE_FLOAT = 3;
+constexpr int SAVE_TYPE_JSON = 0x10;
 
 // Settings of the main window's outer rectangle.
 constexpr const char* SETTINGS_SECTION = "MainWnd";
@@ -42,5 +79,63 @@ int PlotWin_RunMessageLoop(AppState* app);
 int PlotWin_OnDestroy(AppState* app, HWND hwnd);
 // The 100 ms timer: keeps the "Modified" indicator current.
 void PlotWin_OnTimer(AppState* app, int id);
+// Main window, menus and layout.
+// Lays the panel controls and the status bar out for a client area of width x height.
+int PlotWin_OnSize(AppState* app, int type, int width, int height);
+// Shows (SW_SHOWNOACTIVATE) or hides the parameter panel's controls.
+void PlotWin_ShowPanel(AppState* app, int show);
+// Gives the three panel scrollers the range 0 to 1000 again.
+void PlotWin_ResetScrollerRanges(AppState* app);
+// Brings the File, Mode and Channels menu texts, checks and grays up to date.
+int PlotWin_UpdateMenus(AppState* app);
+
+// Window procedure and dispatch.
+// Runs the operation of a menu, accelerator or button command, then repaints when needed.
+int PlotWin_OnCommand(AppState* app, int code, int id, HWND control);
+// Escape gives the focus to the parent or owner; every key is then done.
+int PlotWin_OnKeyDown(AppState* app, HWND hwnd, int key, LPARAM lp);
+
+// File commands.
+// The save-changes prompt: 1 to go on, 0 to stop.
+int PlotWin_ConfirmDiscard(AppState* app);
+// Shows the Save dialog over szDataFile; maps the chosen type into *type when given.
+int PlotWin_ChooseSaveFile(AppState* app, int* type);
+// Saves all channels into szDataFile; returns 0 or the error code (reported in the status bar).
+int PlotWin_SaveFile(AppState* app, int type);
 // Loads a file into channel c and reports the result in the status bar and title.
 void PlotWin_LoadFile(AppState* app, const char* path, int c);
+void PlotWin_CmdNew(AppState* app);
+void PlotWin_CmdOpen(AppState* app);
+void PlotWin_CmdLoadNextChannel(AppState* app);
+void PlotWin_CmdSave(AppState* app);
+// Opens a dropped file as Open does after its dialog (prompt first).
+void PlotWin_OpenDroppedFile(AppState* app, const char* path);
+
+// Edit commands.
+// Copies channel c (0 to 7) into the undo buffer, which first is emptied.
+void Undo_Backup(AppState* app, int c);
+// Puts the backup back into its channel; 0 when there is nothing to undo.
+int Undo_Restore(AppState* app);
+// Cuts every channel the current selection overlaps to it; 1 when one was cut.
+int PlotWin_CropSelection(AppState* app);
+// The Crop command: backup, crop, hide the selections, auto-scale.
+void PlotWin_CmdCrop(AppState* app);
+// Hides the four selections; no current selection afterwards.
+void PlotWin_ClearSelections(AppState* app);
+// Removes the hidden channels, moving the others down.
+void PlotWin_DeleteHiddenChannels(AppState* app);
+// Filters the active channel in place with preset k (0 to 6).
+void PlotWin_LowPassPreset(AppState* app, int k);
+// Backs up the active channel and opens the low-pass panel.
+void PlotWin_CmdLowPassInteractive(AppState* app);
+// Sets what the panel controls (PANEL_MODE_*) and shows or hides it.
+void PlotWin_SetPanelMode(AppState* app, unsigned char mode);
+// A move of panel scroller i: new value, readout, live filter.
+void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state);
+// Panel Ok keeps the filtered channel; Cancel restores the backup.
+void PlotWin_PanelOk(AppState* app);
+void PlotWin_PanelCancel(AppState* app);
+// Moves the x view by fraction f of its width within the active channel.
+void PlotWin_ScrollView(AppState* app, double f);
+void PlotWin_ShowHelp(AppState* app);
+void PlotWin_ShowAbout(AppState* app);

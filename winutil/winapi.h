@@ -27,7 +27,15 @@ int Win_UnregisterClass(const char* className);
 // WM_MOVE are sent to the window procedure before this returns.  A result of
 // -1 from WM_CREATE destroys the window and returns null.  WS_HSCROLL and
 // WS_VSCROLL give the window its own scroll bars.  The window is hidden unless
-// WS_VISIBLE is given.
+// WS_VISIBLE is given.  A top-level window shows the menu bar given in menu and
+// the class's icon (hIcon names a resource built into the program, such as
+// "PROGRAM_ICON").  For a child, menu carries its control id; the classes
+// "BUTTON", "EDIT", "SCROLLBAR" and "msctls_statusbar32" are predefined controls
+// that notify their parent (WM_COMMAND, WM_VSCROLL with the control in lParam).
+// Mouse input in the client area arrives as WM_MOUSEMOVE, WM_LBUTTONDOWN/UP and
+// WM_RBUTTONDOWN/UP (MK_* in wParam, MAKELONG(x, y) in lParam) and
+// WM_MOUSEWHEEL; a repaint request arrives as WM_ERASEBKGND (when asked to
+// erase) followed by WM_PAINT.
 HWND Win_CreateWindow(DWORD exStyle, const char* className, const char* title, DWORD style, int x,
                       int y, int w, int h, HWND parent, HMENU menu, HINSTANCE inst, void* param);
 // Sends WM_DESTROY and WM_NCDESTROY to the window (children first get theirs),
@@ -112,6 +120,143 @@ int Win_GetWindowText(HWND hwnd, char* buffer, int size);
 int Win_SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* si, int redraw);
 // Reports the fields chosen by fMask; 0 when the window has no such bar.
 int Win_GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* si);
+
+// Focus, enabling and placement.
+// Gives the keyboard focus to the window; returns the window that had it (or null).
+HWND Win_SetFocus(HWND hwnd);
+// The window that has the keyboard focus, or null.
+HWND Win_GetFocus(void);
+// Enables or disables input to the window (a disabled top-level window takes no
+// mouse or key input); returns 1 when it was disabled before.
+int Win_EnableWindow(HWND hwnd, int enable);
+int Win_IsWindowEnabled(HWND hwnd);
+// The control id given at creation of a child window, 0 otherwise.
+int Win_GetDlgCtrlID(HWND hwnd);
+// The child of parent with the control id, or null.
+HWND Win_GetDlgItem(HWND parent, int id);
+// Client coordinates of the window to screen coordinates and back; 0 for a dead window.
+int Win_ClientToScreen(HWND hwnd, POINT* pt);
+int Win_ScreenToClient(HWND hwnd, POINT* pt);
+// The mouse pointer's screen position; 0 when it cannot be read.
+int Win_GetCursorPos(POINT* pt);
+// SM_CXSCREEN / SM_CYSCREEN: size of the primary screen in pixels.
+int Win_GetSystemMetrics(int index);
+
+// Menus.  A menu bar is given to a top-level window at creation; its popups
+// open on the user's click, and before any of them opens WM_INITMENU (wParam:
+// the bar) is sent to the window.  Choosing an item sends WM_COMMAND with
+// LOWORD(wParam) = id and HIWORD(wParam) = 0; a command item appended directly
+// to the bar is chosen by one click.  Item texts use "&" for the mnemonic
+// ("&&" shows one ampersand) and "\t" before a right-aligned shortcut text.
+HMENU Win_CreateMenu(void);
+HMENU Win_CreatePopupMenu(void);
+// Appends an item: MF_STRING (idOrPopup = command id), MF_POPUP (idOrPopup =
+// the popup HMENU cast), MF_SEPARATOR; MF_GRAYED and MF_CHECKED may be added.
+// 0 for a bad menu or a popup that already has a parent.
+int Win_AppendMenu(HMENU menu, UINT flags, std::uintptr_t idOrPopup, const char* text);
+// Sets or clears the check mark of an item (MF_BYCOMMAND searches submenus
+// too); returns the previous MF_CHECKED state, or -1 when there is no such item.
+int Win_CheckMenuItem(HMENU menu, UINT item, UINT flags);
+// MF_ENABLED or MF_GRAYED; returns the previous state bits, or -1.
+int Win_EnableMenuItem(HMENU menu, UINT item, UINT flags);
+// Changes text (MIIM_TYPE with MFT_STRING), state (MIIM_STATE) or id (MIIM_ID)
+// of an item by command (searching submenus) or by position; 0 when not found.
+int Win_SetMenuItemInfo(HMENU menu, UINT item, int byPosition, const MENUITEMINFOA* info);
+// Reads what fMask asks for; text into dwTypeData of cch bytes.  0 when not found.
+int Win_GetMenuItemInfo(HMENU menu, UINT item, int byPosition, MENUITEMINFOA* info);
+// MF_CHECKED / MF_GRAYED bits of an item (by command or position), or -1.
+int Win_GetMenuState(HMENU menu, UINT item, UINT flags);
+// Number of items, or -1 for a bad menu.
+int Win_GetMenuItemCount(HMENU menu);
+// Command id of the item at a position; -1 for a popup, a separator or none.
+int Win_GetMenuItemID(HMENU menu, int pos);
+// The popup of the item at a position, or null.
+HMENU Win_GetSubMenu(HMENU menu, int pos);
+// The menu bar of a top-level window, or null.
+HMENU Win_GetMenu(HWND hwnd);
+// Frees a menu that is not attached to a window (with its popups).
+int Win_DestroyMenu(HMENU menu);
+// Shows a popup menu at a screen position and returns when it closes; the
+// chosen command is posted to owner as WM_COMMAND.  Returns 1 when the menu
+// was shown, 0 otherwise.
+int Win_TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect);
+
+// Canvas.  Painting happens between Win_BeginPaint and Win_EndPaint inside
+// WM_PAINT, or on a window canvas from Win_GetDC outside painting; both draw
+// onto the window's client area and show without a further paint message.
+// Memory canvases hold a bitmap; Win_BitBlt copies between canvases.  Lines
+// exclude their end pixel, FillRect excludes the right and bottom edges, as
+// Win32 does.  Every function accepts a null canvas and then does nothing (0).
+HDC Win_BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
+int Win_EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
+HDC Win_GetDC(HWND hwnd);
+int Win_ReleaseDC(HWND hwnd, HDC dc);
+// A memory canvas like dc (dc may be null); it draws once a bitmap is selected.
+HDC Win_CreateCompatibleDC(HDC dc);
+// A w x h bitmap filled black; null for a size below 1 or a failed allocation.
+HBITMAP Win_CreateCompatibleBitmap(HDC dc, int w, int h);
+int Win_DeleteDC(HDC dc);
+// Selects a bitmap, pen or brush; returns the object of that kind selected before.
+HGDIOBJ Win_SelectObject(HDC dc, HGDIOBJ obj);
+// Frees a bitmap, pen or brush that is not selected; stock objects stay.
+int Win_DeleteObject(HGDIOBJ obj);
+HGDIOBJ Win_GetStockObject(int which);
+HBRUSH Win_CreateSolidBrush(COLORREF color);
+HPEN Win_CreatePen(int style, int width, COLORREF color);
+int Win_FillRect(HDC dc, const RECT* rc, HBRUSH brush);
+int Win_MoveToEx(HDC dc, int x, int y, POINT* old);
+int Win_LineTo(HDC dc, int x, int y);
+// Connects the points with the selected pen; the last point's pixel is not drawn.
+int Win_Polyline(HDC dc, const POINT* pts, int count);
+int Win_SetBkMode(HDC dc, int mode);
+COLORREF Win_SetBkColor(HDC dc, COLORREF color);
+COLORREF Win_SetTextColor(HDC dc, COLORREF color);
+// TA_LEFT | TA_TOP, TA_RIGHT | TA_BASELINE, TA_CENTER | TA_TOP and the other
+// combinations; returns the previous alignment.
+UINT Win_SetTextAlign(HDC dc, UINT align);
+// Draws count bytes of text at (x, y) by the alignment, on the background
+// colour when the mode is OPAQUE.
+int Win_TextOut(HDC dc, int x, int y, const char* text, int count);
+// Width and height of count bytes of text in the canvas's font; 0 on failure.
+int Win_GetTextExtentPoint32(HDC dc, const char* text, int count, SIZE* size);
+// Inverts a dotted rectangle outline; a second identical call removes it.
+int Win_DrawFocusRect(HDC dc, const RECT* rc);
+// Colour of one pixel (0x00BBGGRR), or 0xFFFFFFFF outside the canvas.
+COLORREF Win_GetPixel(HDC dc, int x, int y);
+// Writes the bitmap as a PNG file; 0 when it cannot be written.
+int Win_SaveBitmapPng(HBITMAP bitmap, const char* path);
+
+// Modal services.  The product shows the toolkit's dialogs; tests answer them
+// through the seam below instead.
+// MB_OK, MB_OKCANCEL, MB_YESNO, MB_YESNOCANCEL with MB_ICON* and MB_DEFBUTTON*;
+// returns IDOK, IDCANCEL, IDYES or IDNO (IDCANCEL when closed otherwise).
+int Win_MessageBox(HWND owner, const char* text, const char* caption, UINT type);
+// The open and save dialogs.  Patterns match without regard to letter case;
+// the chosen path (with lpstrDefExt added when it has no extension) goes into
+// lpstrFile, the chosen 1-based filter pair into nFilterIndex.  0 when cancelled
+// or when the path does not fit nMaxFile.
+int Win_GetOpenFileName(OPENFILENAMEA* ofn);
+int Win_GetSaveFileName(OPENFILENAMEA* ofn);
+
+// The seam of the modal services: a non-null function answers in place of the
+// dialog.  Win_SetModalSeam(null) restores the real dialogs.
+struct WinModalSeam {
+  int (*pfnMessageBox)(HWND owner, const char* text, const char* caption, UINT type);
+  int (*pfnFileDialog)(int save, OPENFILENAMEA* ofn);
+  int (*pfnAskNumber)(HWND owner, const char* caption, const char* line1, const char* line2, int* value,
+                      int flags);
+};
+void Win_SetModalSeam(const WinModalSeam* seam);
+// The seam in force (all members null when none is set); never null.
+const WinModalSeam* Win_GetModalSeam(void);
+
+// Dropping files: after Win_DragAcceptFiles(hwnd, 1) a drop of files on the
+// window sends WM_DROPFILES with an HDROP, valid until Win_DragFinish.
+void Win_DragAcceptFiles(HWND hwnd, int accept);
+// index 0xFFFFFFFF: the number of files; otherwise copies file index into
+// buffer (size bytes) and returns its length, 0 when it does not fit.
+UINT Win_DragQueryFile(HDROP drop, UINT index, char* buffer, UINT size);
+void Win_DragFinish(HDROP drop);
 
 // Settings file with private-profile semantics, kept as an INI file of the given
 // name in the per-user configuration folder.  A missing file or key gives the

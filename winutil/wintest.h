@@ -14,6 +14,26 @@ void WinTest_ClickClose(HWND hwnd);
 void WinTest_ScrollAction(HWND hwnd, int bar, int code, int pos);
 // Resizes the client area as the user dragging the frame would.
 void WinTest_ResizeClient(HWND hwnd, int width, int height);
+// A mouse action on the window's client area (client coordinates):
+// WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN or WM_RBUTTONUP
+// as the toolkit's mouse event; keys holds the MK_* buttons and modifiers held.
+void WinTest_Mouse(HWND hwnd, UINT message, int keys, int x, int y);
+// A wheel turn of delta (120 a notch) over client (x, y), keys as above.
+void WinTest_Wheel(HWND hwnd, int keys, int delta, int x, int y);
+// Chooses a menu item of the window's menu bar as a user would: the bar's
+// popup that holds it opens (WM_INITMENU first), then the item is triggered.
+// 0 when the window has no such enabled item.
+int WinTest_ChooseMenuItem(HWND hwnd, int id);
+// Chooses an item of the popup menu being shown by Win_TrackPopupMenu (tests
+// call it before the popup opens; the next popup shown picks it at once).
+void WinTest_ChooseNextPopupItem(int id);
+// A click on a "BUTTON" control.
+void WinTest_ClickButton(HWND button);
+// Types text into the focused control (an "EDIT" control takes only what its
+// style allows).
+void WinTest_TypeText(HWND hwnd, const char* text);
+// Drops the files (paths) on the window as a file manager would.
+void WinTest_DropFiles(HWND hwnd, const char* const* paths, int count);
 // Runs the toolkit's event processing for about ms milliseconds, dispatching
 // queued messages as a message loop would.
 void WinTest_RunFor(int ms);

@@ -9,6 +9,8 @@ struct WinWindow;  // opaque: a window of the layer
 struct WinMenu;    // opaque: a menu or menu bar
 struct WinAccel;   // opaque: an accelerator table
 struct WinCanvas;  // opaque: a drawing surface
+struct WinGdiObject;  // opaque: a bitmap, pen, brush or font of a canvas
+struct WinDrop;       // opaque: the files of one drop
 struct WinInstance;
 
 using HWND = WinWindow*;
@@ -16,6 +18,11 @@ using HMENU = WinMenu*;
 using HACCEL = WinAccel*;
 using HDC = WinCanvas*;
 using HINSTANCE = WinInstance*;
+using HGDIOBJ = WinGdiObject*;
+using HBITMAP = WinGdiObject*;
+using HPEN = WinGdiObject*;
+using HBRUSH = WinGdiObject*;
+using HDROP = WinDrop*;
 using UINT = unsigned int;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
@@ -32,6 +39,44 @@ struct RECT {
 };
 struct POINT {
   int x, y;
+};
+
+struct SIZE {
+  int cx, cy;
+};
+
+// What BeginPaint hands out: the canvas of the window and the area to paint.
+struct PAINTSTRUCT {
+  HDC hdc;
+  int fErase;
+  RECT rcPaint;
+};
+
+// One menu item's data for Win_SetMenuItemInfo / Win_GetMenuItemInfo; only the
+// fields named by fMask are used.
+struct MENUITEMINFOA {
+  UINT cbSize;
+  UINT fMask;       // MIIM_* bits
+  UINT fType;       // MFT_STRING or MFT_SEPARATOR
+  UINT fState;      // MFS_* bits
+  UINT wID;         // command id
+  HMENU hSubMenu;   // popup of the item, or null
+  char* dwTypeData; // text (set: read from here; get: written here, cch bytes)
+  UINT cch;         // size of dwTypeData when getting
+};
+
+// The file dialogs' request and answer, as the common dialogs take them.
+struct OPENFILENAMEA {
+  DWORD lStructSize;
+  HWND hwndOwner;
+  HINSTANCE hInstance;
+  const char* lpstrFilter;  // pairs of NUL-terminated description and pattern, ended by ""
+  DWORD nFilterIndex;       // 1-based preselected pair in, chosen pair out (0: none)
+  char* lpstrFile;          // in: the proposed name; out: the chosen path
+  DWORD nMaxFile;           // size of lpstrFile in bytes
+  const char* lpstrTitle;
+  DWORD Flags;              // OFN_* bits
+  const char* lpstrDefExt;  // appended (with a dot) to a chosen name without extension
 };
 
 struct MSG {
@@ -103,11 +148,16 @@ constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_INITMENU = 0x0116;
+constexpr UINT WM_GETTEXT = 0x000D;
+constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;  // HIWORD(wParam): signed delta (120 a notch), LOWORD: MK_*; lParam: screen x, y
+constexpr UINT WM_DROPFILES = 0x0233;   // wParam: the HDROP
+constexpr int WHEEL_DELTA = 120;
 constexpr UINT WM_USER = 0x0400;
 
 // WM_SIZE types.
@@ -175,6 +225,65 @@ constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
 constexpr DWORD SBS_HORZ = 0x0000;
 constexpr DWORD SBS_VERT = 0x0001;
 
+// Menus.
+constexpr UINT MF_BYCOMMAND = 0x0000;
+constexpr UINT MF_STRING = 0x0000;
+constexpr UINT MF_ENABLED = 0x0000;
+constexpr UINT MF_UNCHECKED = 0x0000;
+constexpr UINT MF_GRAYED = 0x0001;
+constexpr UINT MF_DISABLED = 0x0002;
+constexpr UINT MF_CHECKED = 0x0008;
+constexpr UINT MF_POPUP = 0x0010;
+constexpr UINT MF_BYPOSITION = 0x0400;
+constexpr UINT MF_SEPARATOR = 0x0800;
+constexpr UINT MIIM_STATE = 0x0001;
+constexpr UINT MIIM_ID = 0x0002;
+constexpr UINT MIIM_SUBMENU = 0x0004;
+constexpr UINT MIIM_TYPE = 0x0010;
+constexpr UINT MFT_STRING = 0x0000;
+constexpr UINT MFT_SEPARATOR = 0x0800;
+constexpr UINT MFS_GRAYED = 0x0003;
+constexpr UINT MFS_CHECKED = 0x0008;
+constexpr UINT TPM_LEFTALIGN = 0x0000;
+constexpr UINT TPM_RIGHTBUTTON = 0x0002;
+
+// Child controls: predefined classes "BUTTON", "EDIT", "SCROLLBAR" and
+// "msctls_statusbar32"; a child's control id is passed in the menu argument.
+constexpr DWORD BS_PUSHBUTTON = 0x0000;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
+constexpr UINT BN_CLICKED = 0;
+constexpr DWORD ES_NUMBER = 0x2000;
+constexpr UINT EN_CHANGE = 0x0300;
+constexpr DWORD SBARS_SIZEGRIP = 0x0100;
+constexpr UINT SB_SETTEXTA = 0x0401;   // wParam: part | type bits; lParam: text
+constexpr UINT SB_GETTEXTA = 0x0402;   // wParam: part; lParam: buffer (at least 256 bytes); returns the length
+constexpr UINT SB_SETPARTS = 0x0404;   // wParam: count; lParam: int right edges (-1: to the right end)
+constexpr UINT SB_GETPARTS = 0x0406;   // wParam: count wanted; lParam: int buffer; returns the count
+constexpr UINT SBT_NOBORDERS = 0x0100;
+
+// Canvas.
+constexpr int WHITE_BRUSH = 0;
+constexpr int BLACK_BRUSH = 4;
+constexpr int PS_SOLID = 0;
+constexpr int TRANSPARENT = 1;
+constexpr int OPAQUE = 2;
+constexpr UINT TA_LEFT = 0;
+constexpr UINT TA_TOP = 0;
+constexpr UINT TA_RIGHT = 2;
+constexpr UINT TA_CENTER = 6;
+constexpr UINT TA_BOTTOM = 8;
+constexpr UINT TA_BASELINE = 24;
+constexpr DWORD SRCCOPY = 0x00CC0020u;
+
+// System metrics.
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+
+// File dialog flags.
+constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002u;
+constexpr DWORD OFN_NOCHANGEDIR = 0x00000008u;
+constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000u;
+
 // Accelerators and virtual keys.
 constexpr unsigned char FVIRTKEY = 0x01;
 constexpr unsigned char FSHIFT = 0x04;
@@ -202,6 +311,7 @@ constexpr int VK_F2 = 0x71;
 constexpr int VK_F4 = 0x73;
 constexpr int VK_F7 = 0x76;
 constexpr int VK_F9 = 0x78;
+constexpr int VK_F10 = 0x79;
 
 // Mouse key state bits of mouse messages.
 constexpr WPARAM MK_LBUTTON = 0x0001;

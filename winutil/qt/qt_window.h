@@ -1,13 +1,12 @@
 #pragma once
 // Internal records of the Qt-backed window layer.  Only winutil/qt includes this.
 
+#include <QImage>
 #include <QScrollBar>
 #include <QWidget>
 #include <string>
 
 #include "winutil/wintypes.h"
-
-
 
 
 // Win32 scroll information of one bar; the layer's copy is the truth and the
@@ -28,6 +27,9 @@ struct WinWindow {
   int iLastWidth, iLastHeight;  // last WM_SIZE sent
   int iTrackPos[2];
   RECT rcWanted;  // outer rectangle asked for, kept until the frame is known
+  QImage* pScreen;  // what the client area shows: BeginPaint and GetDC draw here, paintEvent copies it out
+  int iPaintPending;  // a repaint was requested (Win_InvalidateRect) and WM_PAINT not yet sent
+  int iErasePending;  // that request asked for WM_ERASEBKGND first
 };
 
 // 1 when h is a live window of the layer.
