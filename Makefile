@@ -4,6 +4,8 @@
 BUILD  ?= build
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 FILE   ?=
+# ccache, when the machine has it, shares compiled units between build folders.
+LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all deps configure build run test bench clean
 
@@ -13,7 +15,7 @@ deps:
 	@scripts/install-deps.sh
 
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
 
 configure: $(BUILD)/CMakeCache.txt
 
