@@ -15,6 +15,9 @@ struct QtScrollState {
   int iMin, iMax, iPage, iPos;
 };
 
+// What kind of predefined control a child window is.
+enum QtCtlKind { QTCTL_NONE, QTCTL_BUTTON, QTCTL_EDIT, QTCTL_SCROLLBAR, QTCTL_STATUS };
+
 struct WinWindow {
   std::string sClass;
   WNDPROC pfnProc;
@@ -22,7 +25,7 @@ struct WinWindow {
   HWND hwndParent;  // parent of a child, owner of a top-level window
   QWidget* pTop;    // the frame (top level) or the child widget itself
   QWidget* pClient;  // the client area; null for child windows
-  QScrollBar* pBar[2];  // SB_HORZ, SB_VERT; null without the style bit
+  QScrollBar* pBar[2];  // SB_HORZ, SB_VERT; null without the style bit (a "SCROLLBAR" control: itself)
   QtScrollState Scroll[2];
   int iLastWidth, iLastHeight;  // last WM_SIZE sent
   int iTrackPos[2];
@@ -30,13 +33,17 @@ struct WinWindow {
   QImage* pScreen;  // what the client area shows: BeginPaint and GetDC draw here, paintEvent copies it out
   int iPaintPending;  // a repaint was requested (Win_InvalidateRect) and WM_PAINT not yet sent
   int iErasePending;  // that request asked for WM_ERASEBKGND first
+  QtCtlKind iCtlKind;  // QTCTL_NONE for windows of registered classes
 };
 
 // 1 when h is a live window of the layer.
 bool QtWin_IsLive(HWND h);
 // Queues a key press as WM_KEYDOWN for the window.
 void QtWin_QueueKey(HWND h, int qtKey, Qt::KeyboardModifiers mods);
-// Dispatches every queued message except WM_QUIT; returns 0 when WM_QUIT is pending.
-int QtWin_DispatchQueued();
 // Converts a scroll code into the user action that Qt would trigger.
 void QtWin_TriggerScroll(HWND h, int bar, int code, int pos);
+// Creates bar index (SB_HORZ or SB_VERT) of the window as a child of parent;
+// its user actions become scroll messages.
+QScrollBar* QtWin_MakeBar(HWND h, int index, QWidget* parent);
+// Stops and forgets every timer of the window.
+void QtWin_DropTimers(HWND h);

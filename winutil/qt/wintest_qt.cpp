@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 
+#include "winutil/message_queue.h"
 #include "winutil/qt/qt_window.h"
 #include "winutil/winapi.h"
 #include "winutil/wintest.h"
@@ -56,6 +57,6 @@ void WinTest_RunFor(int ms) {
   t.start();
   do {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QtWin_DispatchQueued();
+    WinQueue_DispatchAll();
   } while (t.elapsed() < ms);
 }
