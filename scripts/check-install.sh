@@ -1,0 +1,35 @@
+#!/bin/sh
+# Installs the build into a temporary prefix and checks that a desktop finds
+# everything: the programs, the menu entry and the file type.
+#   scripts/check-install.sh <build folder>
+set -eu
+BUILD=${1:-build}
+PREFIX=$(mktemp -d)
+trap 'rm -rf "$PREFIX"' EXIT
+cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
+fail=0
+need() {
+  if [ ! -e "$PREFIX/$1" ]; then
+    echo "missing after install: $1"
+    fail=1
+  fi
+}
+need bin/plotsmith-cli
+if [ -e "$BUILD/plotsmith" ]; then
+  need bin/plotsmith
+fi
+need share/applications/plotsmith.desktop
+need share/mime/packages/plotsmith.xml
+desktop="$PREFIX/share/applications/plotsmith.desktop"
+if [ -e "$desktop" ]; then
+  for line in 'Exec=plotsmith %f' 'Icon=plotsmith' 'Type=Application'; do
+    grep -qx "$line" "$desktop" || { echo "desktop entry lacks: $line"; fail=1; }
+  done
+  for type in text/plain audio/x-wav audio/wav application/x-plotsmith-spectrum-ref; do
+    grep -q "^MimeType=.*$type;" "$desktop" || { echo "desktop entry lacks the type $type"; fail=1; }
+  done
+  if command -v desktop-file-validate >/dev/null 2>&1; then
+    desktop-file-validate "$desktop" || fail=1
+  fi
+fi
+exit $fail
