@@ -1,5 +1,6 @@
 #include "curve/channel.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,9 +47,11 @@ static void Channel_GrowFor(CurveChannel* ch, int i) {
   ch->iAllocated = m;
 }
 
-// Widens the tracked range by v; a value that is not a number is ignored.
+// Widens the tracked range by v.  Values that are not finite are ignored: a
+// NaN has no place on an axis, and one infinity would make the range
+// infinite, so that every other value would normalise to the same end.
 static void Channel_TrackValue(CurveChannel* ch, double v) {
-  if (v != v) return;
+  if (!std::isfinite(v)) return;
   if (ch->dDataMin >= ch->dDataMax) {
     ch->dDataMin = v;
     ch->dDataMax = v;
@@ -84,7 +87,8 @@ int Channel_UpdateRange(CurveChannel* ch) {
   if (ch->pdSamples) {
     for (int i = 0; i < n; ++i) {
       double v = ch->pdSamples[i];
-      if (v < lo) lo = v;  // NaN compares false and takes no part
+      if (!std::isfinite(v)) continue;  // NaN and infinities take no part
+      if (v < lo) lo = v;
       if (v > hi) hi = v;
     }
   }

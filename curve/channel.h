@@ -34,11 +34,13 @@ struct ChannelSet {
 void Channel_Init(CurveChannel* ch, int n);
 // Releases the storage; name, x mapping, ranges and flags stay.
 void Channel_Free(CurveChannel* ch);
-// Stores v at index i, growing the storage to 2 * i when needed; tracks the range.
+// Stores v at index i, growing the storage to 2 * i when needed; tracks the
+// range of the finite values.
 int Channel_SetSample(CurveChannel* ch, int i, double v);
 // Rounds x to the nearest sample index within the capacity, or -1.
 int Channel_XToIndex(const CurveChannel* ch, double x);
-// Recomputes the data range (and the view range) from the valid samples.
+// Recomputes the data range (and the view range) from the valid samples
+// that are finite.
 int Channel_UpdateRange(CurveChannel* ch);
 // Copies samples first..last of src to dst at index + offset; (0, 0) is all.
 int Channel_CopySamples(const CurveChannel* src, CurveChannel* dst, int first, int last, int offset);

@@ -139,6 +139,12 @@ int BufferedFile_Read(BufferedFile* f, void* dst, unsigned count) {
   }
 }
 
+int BufferedFile_Peek(BufferedFile* f, const uint8_t** data) {
+  if (f->dwBufIndex >= f->dwBufCount && BufferedFile_Refill(f) <= 0) return 0;
+  *data = f->bBuffer + f->dwBufIndex;
+  return static_cast<int>(f->dwBufCount - f->dwBufIndex);
+}
+
 int BufferedFile_ReadLine(BufferedFile* f, char* dst, int maxChars) {
   int out = 0;
   if (maxChars > 0) dst[0] = 0;

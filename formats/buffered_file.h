@@ -40,6 +40,10 @@ int BufferedFile_Read(BufferedFile* f, void* dst, unsigned count);
 // Reads one line of at most maxChars characters into dst (maxChars + 1 chars).
 // Returns the length, 0 for an empty line, -1 at the end of the file.
 int BufferedFile_ReadLine(BufferedFile* f, char* dst, int maxChars);
+// Fills the buffer when nothing is left in it and points *data at the bytes
+// that the next read takes without a platform call.  Returns their count, 0
+// at the end of the file or on a read error.
+int BufferedFile_Peek(BufferedFile* f, const uint8_t** data);
 // Positions from the start (origin 0) or the current position (origin 1).
 // Returns the new offset or -1.
 int BufferedFile_Seek(BufferedFile* f, int32_t offset, int origin);

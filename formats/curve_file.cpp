@@ -2,6 +2,7 @@
 
 #include "formats/curve_file.h"
 
+#include <cstdio>
 #include <cstring>
 #include <strings.h>
 
@@ -22,14 +23,34 @@ const char* CurveFile_Extension(const char* path) {
   return path ? std::strrchr(path, '.') : nullptr;
 }
 
-int LoadCurveFile(AppState* app, const char* path, int first) {
+int LoadCurveFile(AppState* app, const char* path, int first, CurveLoadNotes* notes) {
+  if (notes) *notes = CurveLoadNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return kErrFileMissing;
   ChannelSet* set = &app->Channels;
-  if (ExtIs(ext, ".ref")) return SpectrumRef_Read(path, set, first, &app->SpectrumHeader);
-  if (ExtIs(ext, ".wav")) return WaveFile_Read(path, set, first);
-  if (ExtIs(ext, ".txt")) return TextCurve_Read(path, set, first);
+  if (ExtIs(ext, ".ref")) return SpectrumRef_Read(path, set, first, &app->SpectrumHeader, notes);
+  if (ExtIs(ext, ".wav")) return WaveFile_Read(path, set, first, notes);
+  if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) return TextCurve_Read(path, set, first, notes);
   return kErrNotSupported;
+}
+
+int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points, const CurveLoadNotes* notes) {
+  if (!dst || size <= 0) return 0;
+  char truncated[80] = "";
+  if (notes && notes->fTruncated)
+    std::snprintf(truncated, sizeof truncated, " (file truncated: only the first %d samples were loaded)",
+                  CHANNEL_MAX_ALLOC);
+  char skipped[96] = "";
+  if (notes && notes->iChannelsSkipped > 0) {
+    if (notes->iChannelsSkipped == 1 && notes->iChannelsLoaded == 1)
+      std::snprintf(skipped, sizeof skipped, " (second channel not loaded: all channels in use)");
+    else
+      std::snprintf(skipped, sizeof skipped, " (%d channel%s not loaded: all channels in use)",
+                    notes->iChannelsSkipped, notes->iChannelsSkipped == 1 ? "" : "s");
+  }
+  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s", path ? path : "",
+                        points, truncated, skipped);
+  return n < 0 ? 0 : (n < size ? n : size - 1);
 }
 
 int SaveCurveFile(AppState* app, const char* path, int first, int saveType) {

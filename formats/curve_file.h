@@ -1,12 +1,31 @@
 #pragma once
 // Picks the reader or writer of a curve file by the extension of its name.
 
+#include "formats/load_notes.h"
 #include "shell/app_state.h"
 
-// Loads path into channels first, first + 1, ... by its extension (.txt,
-// .wav, .ref in any letter case).  Returns the reader's result, 2129 for a
-// path without any ".", 2130 for an extension without a reader.
-int LoadCurveFile(AppState* app, const char* path, int first);
+// The Open dialog's filter list: pairs of NUL-terminated description and
+// pattern, ended by "" (the literal's own NUL).  It offers what LoadCurveFile
+// dispatches on, so it lives beside it.
+constexpr char CURVE_FILE_OPEN_FILTER[] =
+    "All supported file formats\0*.txt;*.csv;*.ref;*.fcf\0"
+    "Text files (*.txt)\0*.txt\0"
+    "CSV files (*.csv)\0*.csv\0"
+    "Wave audio files (*.wav)\0*.WAV\0"
+    "Spectrum Reference files (*.ref)\0*.REF\0"
+    "FCF spectrum files (*.fcf)\0*.FCF\0";
+
+// Loads path into channels first, first + 1, ... by its extension (.txt and
+// .csv, .wav, .ref in any letter case); notes (when given) is cleared and then
+// says what a successful load left out.  Returns the reader's result, 2129
+// for a path without any ".", 2130 for an extension without a reader.
+int LoadCurveFile(AppState* app, const char* path, int first, CurveLoadNotes* notes = nullptr);
+
+// Composes the status text of a successful load into dst (size chars):
+// "Loaded file "<path>", <points> points" and, as the notes say, the remarks
+// that the file was truncated or channels were not loaded.  Returns the
+// length of the text (cut to fit dst).
+int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points, const CurveLoadNotes* notes);
 
 // Saves the channels in use from first on by the extension (.txt and .json
 // with the layout and value type of saveType, .wav, .ref).  Returns the

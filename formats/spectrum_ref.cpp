@@ -2,6 +2,7 @@
 
 #include "formats/spectrum_ref.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -89,30 +90,45 @@ int Ref_ReadHeader(BufferedFile* f, SpectrumRefHeader* hdr, int* piFirst, double
   return 0;
 }
 
+// Reads the next non-empty line of the data phase into line and returns the
+// text behind its blanks, or nullptr at the end of the file or the "end" line.
+const char* Ref_NextValueLine(BufferedFile* f, char* line) {
+  for (;;) {
+    int n = BufferedFile_ReadLine(f, line, REF_LINE_CHARS);
+    if (n < 0) return nullptr;
+    if (n == 0) continue;
+    const char* p = SkipBlanks(line);
+    if (p[0] == 'e' && p[1] == 'n' && p[2] == 'd') return nullptr;  // the terminator is no value
+    return p;
+  }
+}
+
 // Data phase: one value per non-empty line up to an "end" line, the bin
-// count, the growth limit or the end of the file.  Returns the sample count.
+// count, the growth limit or the end of the file.  Returns the sample count;
+// *pfTruncated is 1 when values beyond the growth limit were left unread.
 int Ref_ReadData(BufferedFile* f, ChannelSet* set, int first, const SpectrumRefHeader* hdr,
-                 int i, double* pdLo, double* pdHi) {
+                 int i, double* pdLo, double* pdHi, int* pfTruncated) {
   char line[REF_LINE_CHARS + 1];
   if (hdr->iNrOfBins < 0) return i;
   while ((i < hdr->iNrOfBins || hdr->iNrOfBins == 0) && i < CHANNEL_MAX_ALLOC) {
-    int n = BufferedFile_ReadLine(f, line, REF_LINE_CHARS);
-    if (n < 0) break;
-    if (n == 0) continue;
-    const char* p = SkipBlanks(line);
-    if (p[0] == 'e' && p[1] == 'n' && p[2] == 'd') break;  // the terminator is no value
+    const char* p = Ref_NextValueLine(f, line);
+    if (!p) return i;
     double v = Text_ToDouble(p, nullptr);
     ChannelSet_SetSample(set, first, i, v);
     ++i;
-    if (!(v >= *pdLo)) *pdLo = v;
+    if (!std::isfinite(v)) continue;  // no place in the view range
+    if (v < *pdLo) *pdLo = v;
     if (v > *pdHi) *pdHi = v;
   }
+  bool capped = hdr->iNrOfBins == 0 || hdr->iNrOfBins > CHANNEL_MAX_ALLOC;
+  *pfTruncated = i >= CHANNEL_MAX_ALLOC && capped && Ref_NextValueLine(f, line) != nullptr;
   return i;
 }
 
 }  // namespace
 
-int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHeader* hdr) {
+int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHeader* hdr,
+                     CurveLoadNotes* notes) {
   if (!path || !set || !hdr || first < 0 || first >= MAX_CHANNELS) return REF_ERR_FILE;
   BufferedFile file;
   if (!BufferedFile_OpenRead(&file, path)) return REF_ERR_FILE;
@@ -123,17 +139,18 @@ int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHe
   int hasFirst = 0;
   double firstValue = 0.0;
   int i = 0;
+  int fTruncated = 0;
   CurveChannel* ch = &set->Channel[first];
   if (Ref_ReadHeader(&file, hdr, &hasFirst, &firstValue)) {
     if (hdr->iType == 0) hdr->iType = 1;
     double lo = 1e100, hi = -1e100;
     if (hasFirst) {
       ChannelSet_SetSample(set, first, 0, firstValue);
-      lo = hi = firstValue;
+      if (std::isfinite(firstValue)) lo = hi = firstValue;
       i = 1;
     }
-    i = Ref_ReadData(&file, set, first, hdr, i, &lo, &hi);
-    if (!(lo >= hi)) {
+    i = Ref_ReadData(&file, set, first, hdr, i, &lo, &hi, &fTruncated);
+    if (lo < hi) {
       ch->dViewMin = lo;
       ch->dViewMax = hi;
     }
@@ -143,6 +160,10 @@ int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHe
   if (hdr->iNrOfBins == 0) hdr->iNrOfBins = i;
   ch->dXOrigin = hdr->dOffsetHz;
   ch->dXStep = hdr->dBinWidthHz;
+  if (notes) {
+    notes->fTruncated = fTruncated;
+    notes->iChannelsLoaded = 1;
+  }
   BufferedFile_Close(&file);
   return 0;
 }

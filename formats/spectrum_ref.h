@@ -3,11 +3,14 @@
 // one value per line up to an "end" line.
 
 #include "curve/channel.h"
+#include "formats/load_notes.h"
 #include "shell/app_state.h"
 
-// Loads the values into channel first and the header into hdr.  Returns 0 or
-// 2129 when the file cannot be opened (nothing changes then).
-int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHeader* hdr);
+// Loads the values into channel first and the header into hdr; notes (when
+// given) says whether values were left out.  Returns 0 or 2129 when the file
+// cannot be opened (nothing changes then).
+int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHeader* hdr,
+                     CurveLoadNotes* notes = nullptr);
 
 // Saves channel c with the header kept in hdr; bin count, bin width and
 // offset are those of the channel.  Returns 0, 2129 when the file cannot be

@@ -2,6 +2,8 @@
 
 #include "formats/text_curve.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <locale.h>
@@ -14,12 +16,17 @@
 namespace {
 
 constexpr int kErrFileMissing = 2129;
+constexpr int kErrNotSupported = 2130;
 constexpr int kMaxEmptyHeaderLines = 10;
+constexpr int kMaxGroupSize = 0x10000;
 
 struct TextHeader {
   double dRate;
-  long iNrOfSamples;  // sample groups announced; <= 0 reads to the end
-  long iNrOfChannels;
+  long iNrOfSamples;     // sample groups announced; <= 0 reads to the end
+  long iNrOfChannels;    // values per group; below 1 counts as 1
+  int fChannelsGiven;    // an "n_channels=" line was read
+  int fNames;            // szNames holds a candidate line of column names
+  char szNames[MAX_LINE_CHARS + 1];
 };
 
 bool IsDataStart(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; }
@@ -27,6 +34,18 @@ bool IsDataStart(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'
 const char* SkipBlanks(const char* p) {
   while (*p == ' ' || *p == '\t') ++p;
   return p;
+}
+
+bool IsFieldSeparator(char c) { return c == ',' || c == ';' || c == '\t'; }
+
+// Remembers a header line that may name the columns: one without "=" that
+// holds a field separator, as numpy ("# a,b") and pandas ("a,b") write it.
+void TextCurve_NoteNameLine(TextHeader* h, const char* line) {
+  const char* p = SkipBlanks(line);
+  if (*p == '#') p = SkipBlanks(p + 1);
+  if (std::strchr(p, '=') || !std::strpbrk(p, ",;\t")) return;
+  std::snprintf(h->szNames, sizeof(h->szNames), "%s", p);
+  h->fNames = 1;
 }
 
 // Reads header lines until data starts.  Returns 1 when data was found;
@@ -47,8 +66,14 @@ int TextCurve_ReadHeader(BufferedFile* f, char* szLine, TextHeader* h, int* fVal
       if (MatchKeyword(&p, "samples_per_second=")) h->dRate = Text_ToDouble(p, nullptr);
       else if (MatchKeyword(&p, "n_samples=")) h->iNrOfSamples = Text_ToLong(p, nullptr);
       else if (MatchKeyword(&p, "data_type=")) {
-      } else if (MatchKeyword(&p, "n_channels=")) h->iNrOfChannels = Text_ToLong(p, nullptr);
-      else if (MatchKeyword(&p, "array=")) return 1;
+      } else if (MatchKeyword(&p, "n_channels=")) {
+        h->iNrOfChannels = Text_ToLong(p, nullptr);
+        h->fChannelsGiven = 1;
+      } else if (MatchKeyword(&p, "array=")) {
+        return 1;
+      } else {
+        TextCurve_NoteNameLine(h, szLine);
+      }
       continue;
     }
     if (*p == ';') continue;
@@ -56,7 +81,47 @@ int TextCurve_ReadHeader(BufferedFile* f, char* szLine, TextHeader* h, int* fVal
       *fValueLine = 1;
       return 1;
     }
+    TextCurve_NoteNameLine(h, szLine);
   }
+}
+
+// Reads the next non-empty line of the data phase.  Returns its length, or -1
+// at the end of the file or at the "end_array" line.
+int TextCurve_NextDataLine(BufferedFile* f, char* szLine) {
+  for (;;) {
+    int n = BufferedFile_ReadLine(f, szLine, MAX_LINE_CHARS);
+    if (n < 0) return -1;
+    if (n == 0) continue;
+    const char* p = szLine;
+    return MatchKeyword(&p, "end_array") ? -1 : n;
+  }
+}
+
+// Splits a line into fields: at commas, semicolons and tabs when it holds any
+// of them (blanks around a field are dropped, and so is one separator at the
+// end of the line), else at runs of blanks.  Calls fn(index, start, end) for
+// each field and returns the number of fields.
+template <typename Fn>
+int TextCurve_SplitFields(const char* line, Fn fn) {
+  const char* p = SkipBlanks(line);
+  bool hard = std::strpbrk(p, ",;\t") != nullptr;
+  int count = 0;
+  while (*p) {
+    const char* end = p;
+    if (hard) {
+      while (*end && !IsFieldSeparator(*end)) ++end;
+    } else {
+      while (*end && *end != ' ') ++end;
+    }
+    const char* stop = end;
+    while (stop > p && (stop[-1] == ' ')) --stop;
+    fn(count++, p, stop);
+    if (!*end) break;
+    p = SkipBlanks(end + 1);
+    if (!hard) continue;
+    if (!*p) break;  // one separator at the end of the line ends it
+  }
+  return count;
 }
 
 struct DataState {
@@ -65,28 +130,38 @@ struct DataState {
   int iGroupSize;     // values per group (n_channels, at least 1)
   long long iValues;  // values stored so far
   long long iLimit;   // values to read at most
+  int fMore;          // values were left unread when the limit was reached
   double dLo[MAX_CHANNELS];
   double dHi[MAX_CHANNELS];
 };
 
-void Data_Store(DataState* d, double v) {
-  int j = static_cast<int>(d->iValues % d->iGroupSize);
-  int i = static_cast<int>(d->iValues / d->iGroupSize);
-  int c = d->iFirst + j;
-  ++d->iValues;
+void Data_StoreAt(DataState* d, int c, int i, double v) {
   if (c >= MAX_CHANNELS) return;
   ChannelSet_SetSample(d->pSet, c, i, v);
-  if (!(v >= d->dLo[c])) d->dLo[c] = v;
+  if (!std::isfinite(v)) return;  // no place in the view range
+  if (v < d->dLo[c]) d->dLo[c] = v;
   if (v > d->dHi[c]) d->dHi[c] = v;
 }
 
-// Takes every number of a data line (separated by commas and blanks); a
-// non-empty line without any number gives one 0.0.
+void Data_Store(DataState* d, double v) {
+  int j = static_cast<int>(d->iValues % d->iGroupSize);
+  int i = static_cast<int>(d->iValues / d->iGroupSize);
+  ++d->iValues;
+  Data_StoreAt(d, d->iFirst + j, i, v);
+}
+
+// Takes every number of a data line (separated by commas and blanks) into
+// the next places of the value stream; a non-empty line without any number
+// gives one 0.0.
 void Data_ParseLine(DataState* d, const char* p) {
   int found = 0;
-  while (d->iValues < d->iLimit) {
+  for (;;) {
     while (*p == ' ' || *p == '\t' || *p == ',') ++p;
     if (!*p) break;
+    if (d->iValues >= d->iLimit) {
+      d->fMore = 1;
+      break;
+    }
     const char* end = p;
     double v = Text_ToDouble(p, &end);
     if (end != p) {
@@ -100,6 +175,31 @@ void Data_ParseLine(DataState* d, const char* p) {
   if (!found && d->iValues < d->iLimit) Data_Store(d, 0.0);
 }
 
+// Takes one line as one sample of every column: field j goes to channel
+// first + j; a missing field or one without a number gives 0.0.
+void Data_ParseRow(DataState* d, const char* line, int columns) {
+  int i = static_cast<int>(d->iValues);
+  int n = TextCurve_SplitFields(line, [&](int j, const char* p, const char*) {
+    if (j < columns) Data_StoreAt(d, d->iFirst + j, i, Text_ToDouble(p, nullptr));
+  });
+  for (int j = n; j < columns; ++j) Data_StoreAt(d, d->iFirst + j, i, 0.0);
+  ++d->iValues;
+}
+
+// Gives channels first .. first + count - 1 the names of the name line when
+// it holds one name per column; quotes around a name are dropped.
+void TextCurve_NameColumns(ChannelSet* set, int first, int columns, const char* line) {
+  if (TextCurve_SplitFields(line, [](int, const char*, const char*) {}) != columns) return;
+  TextCurve_SplitFields(line, [&](int j, const char* p, const char* end) {
+    if (end - p >= 2 && *p == '"' && end[-1] == '"') {
+      ++p;
+      --end;
+    }
+    if (end == p || first + j >= MAX_CHANNELS) return;
+    std::snprintf(set->Channel[first + j].szName, CHANNEL_NAME_LEN, "%.*s", static_cast<int>(end - p), p);
+  });
+}
+
 void TextCurve_PrepareChannels(ChannelSet* set, int first, int count, double rate) {
   for (int c = first; c < first + count && c < MAX_CHANNELS; ++c) {
     CurveChannel* ch = &set->Channel[c];
@@ -111,46 +211,64 @@ void TextCurve_PrepareChannels(ChannelSet* set, int first, int count, double rat
   }
 }
 
-int ClampChannelCount(long n, int first) {
-  int room = MAX_CHANNELS - first;
-  if (n > room) return room;
-  return n < 0 ? 0 : static_cast<int>(n);
+// A file of binary data, UTF-16 or compressed text holds NUL bytes early on;
+// such a file is refused rather than read as garbage.
+bool TextCurve_LooksBinary(BufferedFile* f) {
+  const uint8_t* data = nullptr;
+  int n = BufferedFile_Peek(f, &data);
+  return n > 0 && std::memchr(data, 0, static_cast<size_t>(n)) != nullptr;
 }
 
 }  // namespace
 
-int TextCurve_Read(const char* path, ChannelSet* set, int first) {
+int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
   if (!set || first < 0 || first >= MAX_CHANNELS) return kErrFileMissing;
   static BufferedFile f;  // 64 KiB: kept off the stack
   if (!BufferedFile_OpenRead(&f, path)) return kErrFileMissing;
+  if (TextCurve_LooksBinary(&f)) {
+    BufferedFile_Close(&f);
+    return kErrNotSupported;
+  }
   char szLine[MAX_LINE_CHARS + 1];
-  TextHeader h = {0.0, 0, 1};
+  TextHeader h = {};
+  h.iNrOfChannels = 1;
   int fValueLine = 0;
   int fData = TextCurve_ReadHeader(&f, szLine, &h, &fValueLine);
-  int nPrepared = ClampChannelCount(h.iNrOfChannels, first);
+  if (h.iNrOfChannels < 1) h.iNrOfChannels = 1;
+  if (h.iNrOfChannels > kMaxGroupSize) h.iNrOfChannels = kMaxGroupSize;
+  int nLine = fData ? (fValueLine ? 1 : TextCurve_NextDataLine(&f, szLine)) : -1;
+  // Without "n_channels=", the values of the first data line are the columns.
+  int columns = 0;
+  if (nLine > 0 && !h.fChannelsGiven) {
+    columns = TextCurve_SplitFields(szLine, [](int, const char*, const char*) {});
+    if (columns < 2) columns = 0;
+    if (columns > kMaxGroupSize) columns = kMaxGroupSize;
+  }
+  int nFileChannels = columns ? columns : static_cast<int>(h.iNrOfChannels);
+  int nPrepared = nFileChannels < MAX_CHANNELS - first ? nFileChannels : MAX_CHANNELS - first;
+  int fTruncated = 0;
   if (fData) {
     TextCurve_PrepareChannels(set, first, nPrepared, h.dRate);
     DataState d = {};
     d.pSet = set;
     d.iFirst = first;
-    d.iGroupSize = h.iNrOfChannels > 1 ? (h.iNrOfChannels > 0x10000 ? 0x10000 : static_cast<int>(h.iNrOfChannels)) : 1;
+    d.iGroupSize = columns ? 1 : static_cast<int>(h.iNrOfChannels);
     long long groups = h.iNrOfSamples > 0 && h.iNrOfSamples < CHANNEL_MAX_ALLOC ? h.iNrOfSamples : CHANNEL_MAX_ALLOC;
+    int fCapped = groups == CHANNEL_MAX_ALLOC;  // stops at the growth limit, not at n_samples
     d.iLimit = groups * d.iGroupSize;
     for (int c = 0; c < MAX_CHANNELS; ++c) {
       d.dLo[c] = 1e100;
       d.dHi[c] = -1e100;
     }
-    if (fValueLine) Data_ParseLine(&d, szLine);
-    while (d.iValues < d.iLimit) {
-      int n = BufferedFile_ReadLine(&f, szLine, MAX_LINE_CHARS);
-      if (n < 0) break;
-      if (n == 0) continue;
-      const char* p = szLine;
-      if (MatchKeyword(&p, "end_array")) break;
-      Data_ParseLine(&d, szLine);
+    if (columns && h.fNames) TextCurve_NameColumns(set, first, columns, h.szNames);
+    while (nLine > 0 && d.iValues < d.iLimit) {
+      if (columns) Data_ParseRow(&d, szLine, columns);
+      else Data_ParseLine(&d, szLine);
+      nLine = TextCurve_NextDataLine(&f, szLine);
     }
-    for (int c = first; c < first + nPrepared || c == first; ++c) {
-      if (!(d.dLo[c] >= d.dHi[c])) {
+    fTruncated = fCapped && (d.fMore || (d.iValues >= d.iLimit && nLine > 0));
+    for (int c = first; c < first + nPrepared; ++c) {
+      if (d.dLo[c] < d.dHi[c]) {
         set->Channel[c].dViewMin = d.dLo[c];
         set->Channel[c].dViewMax = d.dHi[c];
       }
@@ -159,7 +277,11 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first) {
     set->Channel[first].iNrOfSamples = 0;
   }
   for (int c = first; c < first + nPrepared; ++c) set->Channel[c].iVisible = 1;
-  if (nPrepared == 0) set->Channel[first].iVisible = 1;
+  if (notes) {
+    notes->fTruncated = fTruncated;
+    notes->iChannelsLoaded = nPrepared;
+    notes->iChannelsSkipped = nFileChannels - nPrepared;
+  }
   BufferedFile_Close(&f);
   return 0;
 }

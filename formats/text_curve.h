@@ -3,16 +3,21 @@
 // values as decimal numbers; the writer also produces the JSON layout.
 
 #include "curve/channel.h"
+#include "formats/load_notes.h"
 
 constexpr int SAVE_TYPE_INT16 = 1;
 constexpr int SAVE_TYPE_UINT8 = 2;
 constexpr int SAVE_TYPE_FLOAT = 3;
 constexpr int SAVE_TYPE_JSON = 0x10;
 
-// Loads a text curve file into channels first, first + 1, ...: the values of
-// each line group go to the channels in order.  Returns 0, or 2129 when the
-// file cannot be opened (nothing changes then).
-int TextCurve_Read(const char* path, ChannelSet* set, int first);
+// Loads a text curve file into channels first, first + 1, ...: with an
+// "n_channels=" header the values form groups of that many, one value per
+// channel; without one, each field of a data line goes to its own channel as
+// the first data line's fields set (a line of names before the data names
+// them).  notes (when given) says what was left out.  Returns 0, 2129 when
+// the file cannot be opened, 2130 when it holds NUL bytes early on (binary,
+// UTF-16 or compressed); nothing changes on a refusal.
+int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes = nullptr);
 
 // Saves channels first .. first + nch - 1 with the values converted as the
 // low four bits of type say, in the JSON layout when SAVE_TYPE_JSON is set.

@@ -23,8 +23,13 @@ constexpr int WAVE_ERR_CREATE = 2129;
 constexpr int WAVE_FMT_LEN = 40;
 constexpr int WAVE_HEADER_LEN = 68;
 constexpr int WAVE_DEFAULT_RATE = 11025;
+constexpr double WAVE_MIN_RATE = 1.0;        // the range of rates the reader accepts
+constexpr double WAVE_MAX_RATE = 1000000.0;
 constexpr double WAVE_SCALE_8 = 1.0 / 127.0;
 constexpr double WAVE_SCALE_16 = 1.0 / 32767.0;
+constexpr double WAVE_SCALE_24 = 1.0 / 8388607.0;
+constexpr double WAVE_SCALE_32 = 1.0 / 2147483647.0;
+constexpr int WAVE_MAX_SAMPLE_BYTES = 4;
 
 // Tail shared by the PCM and IEEE float SubFormat GUIDs (bytes 2..15).
 constexpr unsigned char WAVE_GUID_TAIL[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
@@ -77,6 +82,24 @@ int Wave_SkipForward(BufferedFile* f, uint32_t size) {
   return BufferedFile_Seek(f, static_cast<int>(size), 1) < 0 ? WAVE_ERR_SKIP : 0;
 }
 
+// A chunk id is four printable ASCII characters.
+bool Wave_IsChunkId(const unsigned char* p) {
+  for (int i = 0; i < 4; ++i)
+    if (p[i] < 0x20 || p[i] > 0x7E) return false;
+  return true;
+}
+
+// RIFF pads a chunk of odd size with one byte, but some writers leave the pad
+// out.  Skips one byte when the next chunk id follows it rather than standing
+// right at the current position.
+int Wave_SkipPad(BufferedFile* f) {
+  unsigned char p[5];
+  int back = BufferedFile_Read(f, p, 5);
+  if (back == 5 && !Wave_IsChunkId(p) && Wave_IsChunkId(p + 1)) back = 4;
+  if (back > 0 && BufferedFile_Seek(f, -back, 1) < 0) return WAVE_ERR_SKIP;
+  return 0;
+}
+
 // Walks the chunks up to "data"; fills fmt and the data size.  0 when found.
 int Wave_WalkChunks(BufferedFile* f, WaveFormat* fmt, uint32_t* pdwDataSize) {
   for (;;) {
@@ -99,6 +122,10 @@ int Wave_WalkChunks(BufferedFile* f, WaveFormat* fmt, uint32_t* pdwDataSize) {
       int rc = Wave_SkipForward(f, size - consumed);
       if (rc) return rc;
     }
+    if (size & 1) {
+      int rc = Wave_SkipPad(f);
+      if (rc) return rc;
+    }
   }
 }
 
@@ -115,29 +142,43 @@ int Wave_CheckFormat(WaveFormat* fmt) {
   }
   int ok = kind != WAVE_KIND_NONE;
   if (fmt->iChannels < 1 || fmt->iChannels > 2) ok = 0;
-  if (fmt->dwSampleRate < 1 || fmt->dwSampleRate > 1000000) ok = 0;
-  if (fmt->iBlockAlign < 1 || fmt->iBlockAlign > 8) ok = 0;
+  if (fmt->dwSampleRate < WAVE_MIN_RATE || fmt->dwSampleRate > WAVE_MAX_RATE) ok = 0;
+  // A frame holds at most four bytes per channel; eight bytes were always taken.
+  int maxAlign = WAVE_MAX_SAMPLE_BYTES * fmt->iChannels > 8 ? WAVE_MAX_SAMPLE_BYTES * fmt->iChannels : 8;
+  if (fmt->iBlockAlign < 1 || fmt->iBlockAlign > maxAlign) ok = 0;
   if (fmt->iBitsPerSample < 8 || fmt->iBitsPerSample > 32) ok = 0;
   if (!ok) return WAVE_KIND_NONE;
   if (fmt->iBitsPerSample == 16 && fmt->iBlockAlign == 1) fmt->iBlockAlign = 2 * fmt->iChannels;
   return kind;
 }
 
-// How a sample is laid out in the frame: bytes per sample, 0 for "store nothing".
+// Bytes per sample in the frame, or 0 when the layout has no sample the
+// reader can take (the load is then refused).  Integer samples of 9 to 32
+// bits stand left-justified in 2, 3 or 4 bytes and are scaled by their
+// container; 8 and 9 to 16 bits are read so whatever the sample kind says.
 int Wave_SampleBytes(const WaveFormat* fmt, int kind) {
-  if (fmt->iBitsPerSample == 8) return 1;
-  if (fmt->iBitsPerSample <= 16 && fmt->iBlockAlign >= 2) return 2;
-  if (kind == WAVE_KIND_FLOAT && fmt->iBitsPerSample == 32 && fmt->iBlockAlign >= 4) return 4;
-  return 0;
+  int bytes = (fmt->iBitsPerSample + 7) / 8;
+  if (kind == WAVE_KIND_FLOAT && bytes > 2 && fmt->iBitsPerSample != 32) return 0;
+  return fmt->iBlockAlign >= bytes ? bytes : 0;
 }
 
-double Wave_DecodeSample(const unsigned char* p, int bytes) {
-  if (bytes == 1) return (static_cast<int>(p[0]) - 127) * WAVE_SCALE_8;
-  if (bytes == 2) return static_cast<int16_t>(Wave_Le16(p)) * WAVE_SCALE_16;
-  float fv;
-  uint32_t w = Wave_Le32(p);
-  std::memcpy(&fv, &w, 4);
-  return fv;
+double Wave_DecodeSample(const unsigned char* p, int bytes, int kind) {
+  switch (bytes) {
+    case 1: return (static_cast<int>(p[0]) - 127) * WAVE_SCALE_8;
+    case 2: return static_cast<int16_t>(Wave_Le16(p)) * WAVE_SCALE_16;
+    case 3: {
+      uint32_t w = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                   (static_cast<uint32_t>(p[2]) << 16);
+      return (static_cast<int32_t>(w ^ 0x800000u) - 0x800000) * WAVE_SCALE_24;
+    }
+    default: {
+      uint32_t w = Wave_Le32(p);
+      if (kind == WAVE_KIND_INT) return static_cast<int32_t>(w) * WAVE_SCALE_32;
+      float fv;
+      std::memcpy(&fv, &w, 4);
+      return fv;
+    }
+  }
 }
 
 void Wave_PrepareChannels(ChannelSet* set, int first, int n, uint32_t rate) {
@@ -154,13 +195,14 @@ void Wave_PrepareChannels(ChannelSet* set, int first, int n, uint32_t rate) {
 }
 
 // Reads the frames block by block and stores the samples of channels whose
-// sample lies inside the frame.
-void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const WaveFormat* fmt,
-                     int bytes, uint32_t dataSize) {
+// sample lies inside the frame.  Returns 1 when the file holds frames beyond
+// the growth limit of a channel (they are not loaded).
+int Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const WaveFormat* fmt, int kind,
+                    int bytes, uint32_t dataSize) {
   const int align = fmt->iBlockAlign;
   uint32_t frames = dataSize / align;
-  // Frames past the growth limit would be dropped anyway.
-  if (frames > static_cast<uint32_t>(CHANNEL_MAX_ALLOC)) frames = CHANNEL_MAX_ALLOC;
+  int fMore = frames > static_cast<uint32_t>(CHANNEL_MAX_ALLOC);
+  if (fMore) frames = CHANNEL_MAX_ALLOC;
   int stored = 0;  // channels whose sample lies inside the frame
   while (bytes && stored < n && (stored + 1) * bytes <= align) ++stored;
   unsigned char block[8192 * 8];
@@ -173,16 +215,18 @@ void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const W
     for (int c = 0; c < stored; ++c) {
       const unsigned char* p = block + c * bytes;
       for (uint32_t k = 0; k < full; ++k, p += align)
-        ChannelSet_SetSample(set, first + c, static_cast<int>(f0 + k), Wave_DecodeSample(p, bytes));
+        ChannelSet_SetSample(set, first + c, static_cast<int>(f0 + k), Wave_DecodeSample(p, bytes, kind));
     }
-    if (full < want) break;
+    if (full < want) return 0;
     f0 += want;
   }
+  // Truncated only when a further whole frame is really there.
+  return fMore && BufferedFile_Read(f, block, align) == align;
 }
 
 }  // namespace
 
-int WaveFile_Read(const char* path, ChannelSet* set, int first) {
+int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
   if (!path || !set || first < 0 || first >= MAX_CHANNELS) return WAVE_ERR_OPEN;
   BufferedFile file;
   BufferedFile* f = &file;
@@ -198,7 +242,8 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first) {
   uint32_t dataSize = 0;
   int rc = Wave_WalkChunks(f, &fmt, &dataSize);
   int kind = rc ? WAVE_KIND_NONE : Wave_CheckFormat(&fmt);
-  if (rc == 0 && kind == WAVE_KIND_NONE) rc = WAVE_ERR_FORMAT;
+  int bytes = kind == WAVE_KIND_NONE ? 0 : Wave_SampleBytes(&fmt, kind);
+  if (rc == 0 && bytes == 0) rc = WAVE_ERR_FORMAT;
   if (rc) {
     BufferedFile_Close(f);
     return rc;
@@ -206,8 +251,13 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first) {
   int n = fmt.iChannels;
   if (first + n > MAX_CHANNELS) n = MAX_CHANNELS - first;
   Wave_PrepareChannels(set, first, n, fmt.dwSampleRate);
-  Wave_ReadFrames(f, set, first, n, &fmt, Wave_SampleBytes(&fmt, kind), dataSize);
+  int fTruncated = Wave_ReadFrames(f, set, first, n, &fmt, kind, bytes, dataSize);
   for (int c = first; c < first + n; ++c) set->Channel[c].iVisible = 1;
+  if (notes) {
+    notes->fTruncated = fTruncated;
+    notes->iChannelsLoaded = n;
+    notes->iChannelsSkipped = fmt.iChannels - n;
+  }
   BufferedFile_Close(f);
   return 0;
 }
@@ -272,13 +322,20 @@ int Wave_WriteBody(BufferedFile* f, const ChannelSet* set, int first, int nch, u
 
 }  // namespace
 
+uint32_t WaveFile_RateForStep(double step, int* pfClamped) {
+  if (pfClamped) *pfClamped = 0;
+  if (!(step > 0.0)) return WAVE_DEFAULT_RATE;
+  double r = std::floor(1.0 / step + 0.5);
+  double kept = r < WAVE_MIN_RATE ? WAVE_MIN_RATE : (r > WAVE_MAX_RATE ? WAVE_MAX_RATE : r);
+  if (pfClamped) *pfClamped = kept != r;
+  return static_cast<uint32_t>(kept);
+}
+
 int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch) {
   if (!set || !path || first < 0 || first >= MAX_CHANNELS || nch < 1 || nch > 4 ||
       first + nch > MAX_CHANNELS)
     return WAVE_ERR_FORMAT;
-  double step = set->Channel[first].dXStep;
-  uint32_t rate = WAVE_DEFAULT_RATE;
-  if (step > 0.0) rate = static_cast<uint32_t>(Double_ToInt64(1.0 / step + 0.5) & 0xFFFFFFFFll);
+  uint32_t rate = WaveFile_RateForStep(set->Channel[first].dXStep, nullptr);
   BufferedFile file;
   SafeWrite sw;
   if (SafeWrite_Begin(&sw, &file, path) != 0) return WAVE_ERR_CREATE;

@@ -1,15 +1,26 @@
 #pragma once
-// RIFF WAVE files: 8-bit and 16-bit PCM and 32-bit float are read (mono or
-// stereo, plain or extensible format chunk); 16-bit PCM is written.
+// RIFF WAVE files: 8-, 16-, 24- and 32-bit PCM and 32-bit float are read
+// (mono or stereo, plain or extensible format chunk); 16-bit PCM is written.
+
+#include <cstdint>
 
 #include "curve/channel.h"
+#include "formats/load_notes.h"
 
-// Loads the file's channels into channels first, first + 1, ... of the set.
-// Returns 0, or 2101 (open), 2102 (not RIFF WAVE), 2103 (truncated header or
-// no data chunk), 2105 (unsupported format), 2106 (chunk skip failed).
-int WaveFile_Read(const char* path, ChannelSet* set, int first);
+// Loads the file's channels into channels first, first + 1, ... of the set;
+// notes (when given) says what was left out.  Returns 0, or 2101 (open), 2102
+// (not RIFF WAVE), 2103 (truncated header or no data chunk), 2105
+// (unsupported format, or a layout of which no sample could be stored), 2106
+// (chunk skip failed); the channels are unchanged on every refusal.
+int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes = nullptr);
 
 // Saves channels first .. first + nch - 1 as 16-bit PCM, frame count taken
 // from channel first.  Returns 0, or 2105 (bad arguments), 2129 (cannot
 // create), 2109 (write, flush or close failed; the previous file stays).
 int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch);
+
+// The rate the writer stores for a channel of x step step: 1 / step rounded
+// to the nearest integer and kept within 1 .. 1000000 Hz, the rates the reader
+// accepts; 11025 when step is not positive.  *pfClamped (when given) is 1
+// when the rounded rate had to be moved into that range.
+uint32_t WaveFile_RateForStep(double step, int* pfClamped);

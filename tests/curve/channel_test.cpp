@@ -153,6 +153,27 @@ TEST_F(ChannelFixture, NotANumberTakesNoPartInRanges) {
   EXPECT_EQ(ch.dViewMax, 2.0);
 }
 
+TEST_F(ChannelFixture, InfinitiesTakeNoPartInRanges) {
+  const double inf = std::numeric_limits<double>::infinity();
+  Channel_Init(&ch, 4);
+  Channel_SetSample(&ch, 0, inf);  // an invalid range does not restart at inf
+  EXPECT_EQ(ch.dDataMin, 0.0);
+  EXPECT_EQ(ch.dDataMax, 0.0);
+  ch.dDataMin = -1.0;  // as a reader prepares a channel
+  ch.dDataMax = 1.0;
+  Channel_SetSample(&ch, 1, -1.5);
+  Channel_SetSample(&ch, 2, -inf);
+  Channel_SetSample(&ch, 3, 2.5);
+  EXPECT_EQ(ch.dDataMin, -1.5);
+  EXPECT_EQ(ch.dDataMax, 2.5);
+  EXPECT_EQ(ch.pdSamples[2], -inf);  // the value itself is kept
+
+  ch.dDataMin = ch.dDataMax = 0.0;
+  Channel_UpdateRange(&ch);
+  EXPECT_EQ(ch.dViewMin, -1.5);
+  EXPECT_EQ(ch.dViewMax, 2.5);
+}
+
 TEST_F(ChannelFixture, XToIndexRoundsWithinCapacity) {
   Channel_Init(&ch, 100);
   EXPECT_EQ(Channel_XToIndex(&ch, 2.49), 2);

@@ -221,7 +221,9 @@ TEST_F(ReaderRobustness, BinaryGarbageAndTruncatedHeadersNeverCrash) {
     }
     if (round % 2) bytes = "n_channels=3\nsamples_per_second=1e308\nn_samples=-7\narray=\n" + bytes;
     WriteBytes(p, bytes);
-    EXPECT_EQ(0, TextCurve_Read(p.c_str(), &set, round % MAX_CHANNELS));
+    // Bytes with a NUL among them are refused as binary.
+    int expected = bytes.find('\0') != std::string::npos ? 2130 : 0;
+    EXPECT_EQ(expected, TextCurve_Read(p.c_str(), &set, round % MAX_CHANNELS));
     for (int c = 0; c < MAX_CHANNELS; ++c) {
       const CurveChannel& ch = set.Channel[c];
       EXPECT_LE(ch.iNrOfSamples, CHANNEL_MAX_ALLOC);

@@ -192,9 +192,17 @@ TEST_F(TextCurveRead, BlankAndWordLinesGiveZeroEmptyLinesNothing) {
 }
 
 TEST_F(TextCurveRead, SeveralNumbersPerLine) {
-  ASSERT_EQ(0, Load("array=\n  1,2,3,\n 4 5\t6\n"));
+  // With n_channels=1 every number of a line is the next value.
+  ASSERT_EQ(0, Load("n_channels=1\narray=\n  1,2,3,\n 4 5\t6\n"));
   ASSERT_EQ(6, set.Channel[0].iNrOfSamples);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(i + 1.0, set.Channel[0].pdSamples[i]);
+  // Without it, the first data line's fields are columns, one channel each.
+  ASSERT_EQ(0, Load("array=\n  1,2,3,\n 4 , 5,6\n"));
+  for (int c = 0; c < 3; ++c) {
+    ASSERT_EQ(2, set.Channel[c].iNrOfSamples) << c;
+    EXPECT_EQ(c + 1.0, set.Channel[c].pdSamples[0]);
+    EXPECT_EQ(c + 4.0, set.Channel[c].pdSamples[1]);
+  }
 }
 
 TEST_F(TextCurveRead, TenEmptyLinesStopTheHeader) {
@@ -253,7 +261,7 @@ TEST_F(TextCurveRead, HostileInputsNeverCrash) {
     x = x * 1103515245u + 12345u;
     garbage += static_cast<char>(x >> 24);
   }
-  EXPECT_EQ(0, Load(garbage));
+  EXPECT_EQ(2130, Load(garbage));  // NUL bytes: binary
   EXPECT_EQ(0, Load(""));
   EXPECT_EQ(0, Load("samples_per_second="));
   EXPECT_EQ(0, Load("n_channels=99999999999\nn_samples=99999999999999\narray=\n1,2\n"));

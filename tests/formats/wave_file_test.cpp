@@ -320,12 +320,17 @@ TEST_F(WaveFileTest, ChunkWalkSkipsOtherChunksAndLongFormat) {
 }
 
 TEST_F(WaveFileTest, OddLayoutsLoadAsDescribed) {
-  // 24-bit PCM passes the checks and stores nothing.
+  // 24-bit PCM loads, scaled by 1/8388607.
   set.Channel[0].iNrOfSamples = 0;
   Fill(0, 10, 1.0, 1.0);
   ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 1, 100, 3, 24)) + Chunk("data", std::string(9, '\x11')))), 0);
-  EXPECT_EQ(set.Channel[0].iNrOfSamples, 0);
+  ASSERT_EQ(set.Channel[0].iNrOfSamples, 3);
+  EXPECT_DOUBLE_EQ(set.Channel[0].pdSamples[2], 0x111111 / 8388607.0);
   EXPECT_EQ(set.Channel[0].iVisible, 1);
+  // A layout of which no sample can be taken is refused, not loaded empty.
+  EXPECT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 1, 100, 1, 12)) + Chunk("data", "\x11\x11"))), 2105);
+  EXPECT_EQ(Load(Riff(Chunk("fmt ", FmtBody(3, 1, 100, 3, 24)) + Chunk("data", "\x11\x11\x11"))), 2105);
+  EXPECT_EQ(set.Channel[0].iNrOfSamples, 3);
   // 16-bit mono with block align 1 reads 2-byte frames.
   ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 1, 100, 1, 16)) + Chunk("data", Pcm16({10, 20, 30})))), 0);
   ASSERT_EQ(set.Channel[0].iNrOfSamples, 3);

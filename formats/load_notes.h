@@ -1,0 +1,9 @@
+#pragma once
+// What a successful load could not take in.  The readers fill this record so
+// that the status text can say so; the result code of such a load stays 0.
+
+struct CurveLoadNotes {
+  int fTruncated;        // the file holds more samples per channel than a channel can take
+  int iChannelsLoaded;   // channels of the file that went into the set
+  int iChannelsSkipped;  // channels of the file left out: no free channel was left
+};
