@@ -11,10 +11,11 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
   if (!app || !path) return;
   char status[2 * APP_TEXT_LEN + 160];
   char title[2 * APP_TEXT_LEN + 16];
-  int rc = LoadCurveFile(app, path, c);
+  CurveLoadNotes notes;
+  int rc = LoadCurveFile(app, path, c, &notes);
   if (rc == 0) {
     long points = (c >= 0 && c < MAX_CHANNELS) ? app->Channels.Channel[c].iNrOfSamples : 0;
-    std::snprintf(status, sizeof status, "Loaded file \"%s\", %ld points", path, points);
+    CurveFile_LoadStatusText(status, sizeof status, path, points, &notes);
     std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, path);
   } else {
     std::snprintf(status, sizeof status, "ERROR: failed to load \"%s\" (%s)", path, ErrorCodeToText(rc));
