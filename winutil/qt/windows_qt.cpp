@@ -28,11 +28,16 @@ std::map<std::string, WindowClass>& Classes() {
   static std::map<std::string, WindowClass> classes;
   return classes;
 }
-// Live windows; records of destroyed windows are kept (never reused) so that a
-// stale handle is recognised as dead rather than aliasing a new window.
+// Live windows.
 std::set<HWND>& Live() {
   static std::set<HWND> live;
   return live;
+}
+// Records of destroyed windows are kept here (never reused, never freed) so
+// that a stale handle is recognised as dead rather than aliasing a new window.
+std::vector<HWND>& Dead() {
+  static auto* dead = new std::vector<HWND>();  // outlives static destruction
+  return *dead;
 }
 
 int ClientWidth(const WinWindow* w) { return w->pClient ? w->pClient->width() : w->pTop->width(); }
@@ -232,6 +237,7 @@ int Win_DestroyWindow(HWND h) {
   QtWin_DropTimers(h);
   WinQueue_Remove(h, 0, 0);
   Live().erase(h);
+  Dead().push_back(h);
   h->pTop->hide();
   h->pTop->deleteLater();
   h->pClient = nullptr;
