@@ -38,7 +38,10 @@ int SafeWrite_Commit(SafeWrite* sw, BufferedFile* f) {
   int err = 0;
   if (f->iHandle >= 0) {
     if (f->fDirty && f->fOpened && f->dwBufCount > 0) BufferedFile_Flush(f);
-    if (!f->fWriteFailed && ::fsync(f->iHandle) != 0 && errno != EINVAL) f->fWriteFailed = errno;
+    if (!f->fWriteFailed && ::fsync(f->iHandle) != 0 && errno != EINVAL) {
+      f->dwLastError = static_cast<uint32_t>(errno);
+      f->fWriteFailed = 1;
+    }
   }
   err = BufferedFile_CloseChecked(f);
   if (err == 0 && ::rename(sw->szTemp, sw->szTarget) != 0) err = errno ? errno : EIO;

@@ -8,6 +8,7 @@
 
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
+#include "winutil/error_text.h"
 
 namespace {
 
@@ -220,7 +221,7 @@ int SpectrumRef_Write(const char* path, ChannelSet* set, int c, SpectrumRefHeade
   if (!Ref_WriteBody(&file, path, &set->Channel[c], hdr)) {
     int err = static_cast<int>(file.dwLastError);
     SafeWrite_Abort(&sw, &file);
-    return err > 0 ? err : REF_ERR_WRITE;
+    return err > 0 ? ErrorCode_FromErrno(err) : REF_ERR_WRITE;
   }
-  return SafeWrite_Commit(&sw, &file);
+  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &file));
 }

@@ -14,5 +14,6 @@ int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHe
 
 // Saves channel c with the header kept in hdr; bin count, bin width and
 // offset are those of the channel.  Returns 0, 2129 when the file cannot be
-// created, or the system error code of a failed write (previous file stays).
+// created, or the result code of the system error of a failed write
+// (ErrorCode_FromErrno; the previous file stays).
 int SpectrumRef_Write(const char* path, ChannelSet* set, int c, SpectrumRefHeader* hdr);

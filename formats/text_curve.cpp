@@ -12,6 +12,7 @@
 #include "formats/buffered_file.h"
 #include "formats/json_curve.h"
 #include "formats/safe_write.h"
+#include "winutil/error_text.h"
 
 namespace {
 
@@ -414,5 +415,5 @@ int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int t
   }
   uselocale(old);
   (void)ok;  // failures are sticky in the record; the commit reports them
-  return SafeWrite_Commit(&sw, &f);
+  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &f));
 }

@@ -21,8 +21,9 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
 
 // Saves channels first .. first + nch - 1 with the values converted as the
 // low four bits of type say, in the JSON layout when SAVE_TYPE_JSON is set.
-// Returns 0, 2129 when the file cannot be created, or the errno of a failed
-// write, flush or close (the previous file then stays as it was).
+// Returns 0, 2129 when the file cannot be created, or the result code of the
+// system error of a failed write, flush, sync or close (ErrorCode_FromErrno;
+// the previous file then stays as it was).
 int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int type);
 
 // Converts sample i of channel ch for saving with the given type into dst

@@ -9,6 +9,7 @@
 #include "curve/safe_int.h"
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
+#include "winutil/error_text.h"
 
 namespace {
 
@@ -340,8 +341,9 @@ int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch) {
   SafeWrite sw;
   if (SafeWrite_Begin(&sw, &file, path) != 0) return WAVE_ERR_CREATE;
   if (!Wave_WriteBody(&file, set, first, nch, rate)) {
+    int err = static_cast<int>(file.dwLastError);
     SafeWrite_Abort(&sw, &file);
-    return WAVE_ERR_WRITE;
+    return err > 0 ? ErrorCode_FromErrno(err) : WAVE_ERR_WRITE;
   }
-  return SafeWrite_Commit(&sw, &file) == 0 ? 0 : WAVE_ERR_WRITE;
+  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &file));
 }

@@ -16,7 +16,9 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* 
 
 // Saves channels first .. first + nch - 1 as 16-bit PCM, frame count taken
 // from channel first.  Returns 0, or 2105 (bad arguments), 2129 (cannot
-// create), 2109 (write, flush or close failed; the previous file stays).
+// create), the result code of the system error of a failed write, flush,
+// sync or close (ErrorCode_FromErrno), or 2109 for a failed write without a
+// system cause; the previous file stays on every failure.
 int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch);
 
 // The rate the writer stores for a channel of x step step: 1 / step rounded

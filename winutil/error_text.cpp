@@ -79,8 +79,9 @@ const char* ErrorCodeToText(int code) {
   char sys[256] = "";
   const char* msg = nullptr;
   if (u <= 0x7FFFFFFFu) {
+    unsigned err = u >= static_cast<unsigned>(ERROR_SYSTEM_BASE) ? u - ERROR_SYSTEM_BASE : u;
     // The GNU strerror_r returns its text; the POSIX one fills the buffer.
-    auto r = strerror_r(static_cast<int>(u), sys, sizeof(sys));
+    auto r = strerror_r(static_cast<int>(err), sys, sizeof(sys));
     if constexpr (std::is_same_v<decltype(r), char*>) msg = r;
     else msg = r == 0 ? sys : nullptr;
   }
@@ -94,4 +95,10 @@ const char* ErrorCodeToText(int code) {
   if (n > 0 && g_szErrorText[n - 1] == '\n') g_szErrorText[--n] = 0;
   if (n > 0 && g_szErrorText[n - 1] == '\r') g_szErrorText[--n] = 0;
   return g_szErrorText;
+}
+
+int ErrorCode_FromErrno(int err) {
+  if (err == 0) return 0;
+  if (err < 0) err = err == -2147483647 - 1 ? 0x7FFFFFFF : -err;
+  return err < 0x7FFFFFFF - ERROR_SYSTEM_BASE ? ERROR_SYSTEM_BASE + err : 0x7FFFFFFF;
 }

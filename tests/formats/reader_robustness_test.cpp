@@ -257,7 +257,7 @@ int SaveUnderSizeLimit(const std::string& path, ChannelSet* s, int type, rlim_t 
     struct rlimit rl = {limit, limit};
     setrlimit(RLIMIT_FSIZE, &rl);
     int rc = TextCurve_Write(path.c_str(), s, 0, 1, type);
-    _exit(rc == 0 ? 0 : (rc & 0x7F) | 0x80);
+    _exit(rc == 0 ? 0 : ((rc - ERROR_SYSTEM_BASE) & 0x7F) | 0x80);  // the errno
   }
   int status = 0;
   waitpid(pid, &status, 0);
@@ -271,7 +271,7 @@ TEST_F(ReaderRobustness, FailedSaveIsReportedAndKeepsThePreviousFile) {
     WriteBytes(p, "previous contents\r\n");
     int st = SaveUnderSizeLimit(p, &set, type, 4096);
     ASSERT_TRUE(st & 0x80) << "the save under a 4 KiB limit reported success, type " << type;
-    EXPECT_STREQ("File too large", ErrorCodeToText(st & 0x7F));
+    EXPECT_STREQ("File too large", ErrorCodeToText(ErrorCode_FromErrno(st & 0x7F)));
     EXPECT_EQ("previous contents\r\n", ReadBytes(p));
     // No temporary is left behind beside the target.
     std::string listing;

@@ -2,6 +2,7 @@
 // cases and failure handling.
 
 #include "formats/text_curve.h"
+#include "winutil/error_text.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -301,7 +302,7 @@ int WriteUnderSizeLimit(ChannelSet* set, const std::string& path, rlim_t limitBy
     struct rlimit rl = {limitBytes, limitBytes};
     setrlimit(RLIMIT_FSIZE, &rl);
     int rc = TextCurve_Write(path.c_str(), set, 0, 1, SAVE_TYPE_FLOAT);
-    _exit(rc > 255 ? 255 : rc);
+    _exit(rc >= ERROR_SYSTEM_BASE ? (rc - ERROR_SYSTEM_BASE) & 0xFF : 255);  // the errno
   }
   int status = 0;
   waitpid(pid, &status, 0);

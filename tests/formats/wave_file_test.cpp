@@ -3,6 +3,8 @@
 
 #include "formats/wave_file.h"
 
+#include "winutil/error_text.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -237,12 +240,12 @@ TEST_F(WaveFileTest, WriteFailureReportsAndKeepsThePreviousFile) {
     signal(SIGXFSZ, SIG_IGN);
     struct rlimit rl = {100000, 100000};
     setrlimit(RLIMIT_FSIZE, &rl);
-    _exit(WaveFile_Write(p.c_str(), &set, 0, 1) == 2109 ? 0 : 1);
+    _exit(WaveFile_Write(p.c_str(), &set, 0, 1) == ErrorCode_FromErrno(EFBIG) ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "writer did not report 2109";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "writer did not report the system's cause";
   EXPECT_EQ(ReadBytes(p), "previous contents");
   std::string left;
   std::string cmd = "ls -A '" + dir + "' | grep -v '^keep.wav$' | wc -l";

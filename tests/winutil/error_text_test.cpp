@@ -25,6 +25,16 @@ TEST(ErrorText, TableEntries) {
   EXPECT_STREQ("CreateFile failed", ErrorCodeToText(2128));
 }
 
+TEST(ErrorText, SystemCausesNeverTakeATableText) {
+  // EIO is 5 and ENOSPC 28: as system causes they keep their own texts.
+  EXPECT_STREQ(std::strerror(EIO), ErrorCodeToText(ErrorCode_FromErrno(EIO)));
+  EXPECT_STREQ("No space left on device", ErrorCodeToText(ErrorCode_FromErrno(ENOSPC)));
+  EXPECT_STREQ("device handle is invalid", ErrorCodeToText(5));
+  EXPECT_STREQ(std::strerror(EACCES), ErrorCodeToText(-ErrorCode_FromErrno(-EACCES)));
+  EXPECT_EQ(0, ErrorCode_FromErrno(0));
+  for (int e = 1; e < 134; ++e) EXPECT_GE(ErrorCode_FromErrno(e), ERROR_SYSTEM_BASE) << e;
+}
+
 TEST(ErrorText, CodesOutsideTheTableTakeTheSystemText) {
   // 13 and 27 are not in the table; on this system they are errno values.
   EXPECT_STREQ(std::strerror(EACCES), ErrorCodeToText(EACCES));
