@@ -2,9 +2,13 @@
 // Internal records of the Qt-backed window layer.  Only winutil/qt includes this.
 
 #include <QImage>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 #include "winutil/wintypes.h"
 
@@ -34,6 +38,9 @@ struct WinWindow {
   int iPaintPending;  // a repaint was requested (Win_InvalidateRect) and WM_PAINT not yet sent
   int iErasePending;  // that request asked for WM_ERASEBKGND first
   QtCtlKind iCtlKind;  // QTCTL_NONE for windows of registered classes
+  int iCtlId;          // control id of a child window (the HMENU argument at creation), else 0
+  UINT uClassStyle;    // CS_* style of the window's class
+  HMENU hMenu;         // menu bar of a top-level window, or null
 };
 
 // 1 when h is a live window of the layer.
@@ -47,3 +54,30 @@ void QtWin_TriggerScroll(HWND h, int bar, int code, int pos);
 QScrollBar* QtWin_MakeBar(HWND h, int index, QWidget* parent);
 // Stops and forgets every timer of the window.
 void QtWin_DropTimers(HWND h);
+// Every live window in creation order.
+const std::vector<HWND>& QtWin_Windows();
+// The live child windows of parent in creation order.
+std::vector<HWND> QtWin_Children(HWND parent);
+// The window whose widget is w or holds w, or null.
+HWND QtWin_FromWidget(const QWidget* w);
+// The widget that takes the window's input: its client area, or the control itself.
+QWidget* QtWin_InputWidget(HWND h);
+
+// Input translation (input unit).
+void QtWin_SendMouse(HWND h, QMouseEvent* e);
+void QtWin_SendWheel(HWND h, QWheelEvent* e);
+// 1 when a drag carries local files.
+bool QtWin_AcceptsDrag(const QMimeData* data);
+// Queues WM_DROPFILES with the local files of a drop.
+void QtWin_QueueDrop(HWND h, const QMimeData* data);
+
+// Predefined controls (controls unit): builds the widget of a child of a
+// predefined class inside parentWidget and sets kind and procedure; false
+// when the class is not predefined.
+bool QtCtl_Build(HWND h, const char* className, const char* title, QWidget* parentWidget);
+
+// Menus (menus unit): shows the bar in the frame's layout, owned by h; 0 for
+// a bad menu or one that is attached already.
+int QtMenu_AttachBar(HMENU bar, HWND h, class QGridLayout* grid);
+// Frees the bar of a window that is going away, with its popups.
+void QtMenu_DestroyBar(HWND h);

@@ -1,16 +1,26 @@
 // Windows and window classes over Qt Widgets: creation and destruction, the
-// frame and client widgets, sending messages, placement, text and repainting.
+// frame and client widgets, sending messages, placement, text, focus and the
+// repaint flow.  A top-level window is a QtFrame holding the menu bar, a
+// QtClient (the client area) and its own scroll bars; a child window is a
+// QtClient of its own, or the widget of a predefined control.
+//
+// Repainting: Win_InvalidateRect marks the window and asks Qt for a paint;
+// the client's paintEvent sends WM_ERASEBKGND / WM_PAINT while a repaint is
+// pending and then copies the window's screen image onto the widget.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QFile>
 #include <QGridLayout>
+#include <QIcon>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QWidget>
 #include <cstring>
 #include <map>
-#include <set>
 #include <vector>
 
 #include "winutil/message_queue.h"
@@ -19,18 +29,14 @@
 
 namespace {
 
-struct WindowClass {
-  WNDCLASSA wc;
-  std::string sName;
-};
-
-std::map<std::string, WindowClass>& Classes() {
-  static std::map<std::string, WindowClass> classes;
+std::map<std::string, WNDCLASSA>& Classes() {
+  static std::map<std::string, WNDCLASSA> classes;
   return classes;
 }
-// Live windows.
-std::set<HWND>& Live() {
-  static std::set<HWND> live;
+
+// Live windows in creation order.
+std::vector<HWND>& Live() {
+  static std::vector<HWND> live;
   return live;
 }
 // Records of destroyed windows are kept here (never reused, never freed) so
@@ -39,6 +45,8 @@ std::vector<HWND>& Dead() {
   static auto* dead = new std::vector<HWND>();  // outlives static destruction
   return *dead;
 }
+
+constexpr const char* kHwndProperty = "winHwnd";
 
 int ClientWidth(const WinWindow* w) { return w->pClient ? w->pClient->width() : w->pTop->width(); }
 int ClientHeight(const WinWindow* w) { return w->pClient ? w->pClient->height() : w->pTop->height(); }
@@ -59,43 +67,71 @@ void SendSizeIfChanged(HWND h) {
   Win_SendMessage(h, WM_SIZE, SizeType(h), MAKELONG(static_cast<unsigned>(cw), static_cast<unsigned>(ch)));
 }
 
-int VirtualKeyOf(int key) {
-  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
-  if (key >= Qt::Key_0 && key <= Qt::Key_9) return '0' + (key - Qt::Key_0);
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
-  switch (key) {
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Tab: return VK_TAB;
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    default: return 0;
-  }
+// Sends the paint messages of a pending repaint; the flags are cleared first,
+// so that a request made while painting leads to one more repaint.
+void PaintPending(HWND h) {
+  if (!QtWin_IsLive(h) || !h->iPaintPending) return;
+  int erase = h->iErasePending;
+  h->iPaintPending = h->iErasePending = 0;
+  if (erase) Win_SendMessage(h, WM_ERASEBKGND, 0, 0);
+  Win_SendMessage(h, WM_PAINT, 0, 0);
+}
+
+bool IsTabKey(const QEvent* e) {
+  if (e->type() != QEvent::KeyPress) return false;
+  int key = static_cast<const QKeyEvent*>(e)->key();
+  return key == Qt::Key_Tab || key == Qt::Key_Backtab;
 }
 
 }  // namespace
 
-// The client area: where painting and child windows go.
+// The client area: painting, mouse, keys and drops of a window.
 class QtClient : public QWidget {
  public:
-  explicit QtClient(HWND h, QWidget* parent) : QWidget(parent), m_h(h) { setFocusPolicy(Qt::StrongFocus); }
+  QtClient(HWND h, QWidget* parent) : QWidget(parent), m_h(h) {
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);  // moves without a button are reported too
+  }
 
  protected:
-  void resizeEvent(QResizeEvent*) override { SendSizeIfChanged(m_h); }
+  bool event(QEvent* e) override {
+    // Tab is a key of the window (IsDialogMessage moves the focus), not Qt's focus chain.
+    if (isEnabled() && IsTabKey(e)) {
+      auto* k = static_cast<QKeyEvent*>(e);
+      QtWin_QueueKey(m_h, k->key(), k->modifiers());
+      return true;
+    }
+    return QWidget::event(e);
+  }
+  void resizeEvent(QResizeEvent* e) override {
+    UINT cs = m_h->uClassStyle;
+    bool wider = e->oldSize().width() != e->size().width(), taller = e->oldSize().height() != e->size().height();
+    if (((cs & CS_HREDRAW) && wider) || ((cs & CS_VREDRAW) && taller)) Win_InvalidateRect(m_h, nullptr, 1);
+    SendSizeIfChanged(m_h);
+  }
+  void paintEvent(QPaintEvent*) override {
+    PaintPending(m_h);
+    if (!QtWin_IsLive(m_h) || !m_h->pScreen) return;
+    QPainter p(this);
+    p.drawImage(0, 0, *m_h->pScreen);
+  }
   void keyPressEvent(QKeyEvent* e) override { QtWin_QueueKey(m_h, e->key(), e->modifiers()); }
+  void mousePressEvent(QMouseEvent* e) override { QtWin_SendMouse(m_h, e); }
+  void mouseDoubleClickEvent(QMouseEvent* e) override { QtWin_SendMouse(m_h, e); }
+  void mouseReleaseEvent(QMouseEvent* e) override { QtWin_SendMouse(m_h, e); }
+  void mouseMoveEvent(QMouseEvent* e) override { QtWin_SendMouse(m_h, e); }
+  void wheelEvent(QWheelEvent* e) override { QtWin_SendWheel(m_h, e); }
+  void dragEnterEvent(QDragEnterEvent* e) override {
+    if (QtWin_AcceptsDrag(e->mimeData())) e->acceptProposedAction();
+  }
+  void dragMoveEvent(QDragMoveEvent* e) override {
+    if (QtWin_AcceptsDrag(e->mimeData())) e->acceptProposedAction();
+  }
+  void dropEvent(QDropEvent* e) override {
+    if (!QtWin_AcceptsDrag(e->mimeData())) return;
+    e->acceptProposedAction();
+    QtWin_QueueDrop(m_h, e->mimeData());
+  }
 
  private:
   HWND m_h;
@@ -109,7 +145,8 @@ class QtFrame : public QWidget {
  protected:
   void closeEvent(QCloseEvent* e) override {
     e->ignore();
-    if (QtWin_IsLive(m_h)) Win_SendMessage(m_h, WM_CLOSE, 0, 0);
+    // A disabled window (owner of a modal dialog) cannot be closed by the user.
+    if (QtWin_IsLive(m_h) && Win_IsWindowEnabled(m_h)) Win_SendMessage(m_h, WM_CLOSE, 0, 0);
   }
   void keyPressEvent(QKeyEvent* e) override { QtWin_QueueKey(m_h, e->key(), e->modifiers()); }
   void changeEvent(QEvent* e) override {
@@ -124,18 +161,34 @@ class QtFrame : public QWidget {
   HWND m_h;
 };
 
-bool QtWin_IsLive(HWND h) { return h && Live().count(h) != 0; }
-
-void QtWin_QueueKey(HWND h, int qtKey, Qt::KeyboardModifiers mods) {
-  if (!QtWin_IsLive(h)) return;
-  int vk = VirtualKeyOf(qtKey);
-  if (!vk) return;
-  LPARAM lp = 1;
-  if (mods & Qt::ShiftModifier) lp |= WINQ_KEY_SHIFT_BIT;
-  if (mods & Qt::ControlModifier) lp |= WINQ_KEY_CONTROL_BIT;
-  if (mods & Qt::AltModifier) lp |= WINQ_KEY_ALT_BIT;
-  Win_PostMessage(h, WM_KEYDOWN, static_cast<WPARAM>(vk), lp);
+bool QtWin_IsLive(HWND h) {
+  if (!h) return false;
+  for (HWND w : Live())
+    if (w == h) return true;
+  return false;
 }
+
+const std::vector<HWND>& QtWin_Windows() { return Live(); }
+
+std::vector<HWND> QtWin_Children(HWND parent) {
+  std::vector<HWND> out;
+  for (HWND w : Live())
+    if (w->hwndParent == parent && (w->dwStyle & WS_CHILD)) out.push_back(w);
+  return out;
+}
+
+HWND QtWin_FromWidget(const QWidget* w) {
+  for (; w; w = w->parentWidget()) {
+    QVariant v = w->property(kHwndProperty);
+    if (v.isValid()) {
+      auto* h = static_cast<HWND>(v.value<void*>());
+      return QtWin_IsLive(h) ? h : nullptr;
+    }
+  }
+  return nullptr;
+}
+
+QWidget* QtWin_InputWidget(HWND h) { return h->pClient ? h->pClient : h->pTop; }
 
 HINSTANCE Win_Init(int* argc, char** argv) {
   static int s_argc = 1;
@@ -157,7 +210,7 @@ int Win_RegisterClass(const WNDCLASSA* wc) {
   if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
   std::string name = wc->lpszClassName;
   if (Classes().count(name)) return 0;
-  Classes()[name] = WindowClass{*wc, name};
+  Classes()[name] = *wc;
   return 1;
 }
 
@@ -165,8 +218,8 @@ int Win_UnregisterClass(const char* className) {
   return className && Classes().erase(className) ? 1 : 0;
 }
 
-// Builds the frame of a top-level window: client area plus optional bars.
-static void QtWin_BuildFrame(HWND h) {
+// Builds the frame of a top-level window: menu bar, client area and the bars.
+static void QtWin_BuildFrame(HWND h, HMENU menu) {
   auto* frame = new QtFrame(h);
   auto* grid = new QGridLayout(frame);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -176,6 +229,7 @@ static void QtWin_BuildFrame(HWND h) {
   grid->addWidget(h->pClient, 0, 0);
   if (h->dwStyle & WS_VSCROLL) grid->addWidget(QtWin_MakeBar(h, SB_VERT, frame), 0, 1);
   if (h->dwStyle & WS_HSCROLL) grid->addWidget(QtWin_MakeBar(h, SB_HORZ, frame), 1, 0);
+  if (menu && QtMenu_AttachBar(menu, h, grid)) h->hMenu = menu;
 }
 
 // Places a top-level window so that its outer rectangle is (x, y, w, h).
@@ -189,30 +243,60 @@ static void QtWin_PlaceTop(HWND hw, int x, int y, int w, int h) {
   if (t->layout()) t->layout()->activate();
 }
 
+// The icon built into the program under a resource name, or a null icon.
+static QIcon QtWin_ResourceIcon(const char* name) {
+  QIcon icon;
+  if (!name) return icon;
+  for (int size : {16, 32}) {
+    QString path = QString(":/icons/%1-%2.png").arg(QString::fromLatin1(name)).arg(size);
+    if (QFile::exists(path)) icon.addFile(path, QSize(size, size));
+  }
+  return icon;
+}
+
 HWND Win_CreateWindow(DWORD, const char* className, const char* title, DWORD style, int x, int y, int w,
-                      int h, HWND parent, HMENU, HINSTANCE, void* param) {
+                      int h, HWND parent, HMENU menu, HINSTANCE, void* param) {
   Win_Init(nullptr, nullptr);
   if (!className) return nullptr;
-  auto it = Classes().find(className);
-  if (it == Classes().end()) return nullptr;
   if ((style & WS_CHILD) && !QtWin_IsLive(parent)) return nullptr;
   HWND hw = new WinWindow();
   hw->sClass = className;
-  hw->pfnProc = it->second.wc.lpfnWndProc;
   hw->dwStyle = style;
   hw->hwndParent = QtWin_IsLive(parent) ? parent : nullptr;
   hw->iLastWidth = hw->iLastHeight = -1;
+  const char* text = title ? title : "";
+  auto it = Classes().find(className);
   if (style & WS_CHILD) {
-    hw->pTop = new QWidget(parent->pClient ? static_cast<QWidget*>(parent->pClient) : parent->pTop);
+    hw->iCtlId = static_cast<int>(reinterpret_cast<std::uintptr_t>(menu));
+    QWidget* inside = QtWin_InputWidget(parent);
+    if (!QtCtl_Build(hw, className, text, inside)) {
+      if (it == Classes().end()) {
+        delete hw;
+        return nullptr;
+      }
+      hw->pTop = hw->pClient = new QtClient(hw, inside);
+    }
     hw->pTop->setGeometry(x, y, w, h);
   } else {
-    QtWin_BuildFrame(hw);
+    if (it == Classes().end()) {
+      delete hw;
+      return nullptr;
+    }
+    QtWin_BuildFrame(hw, menu);
     if (x == CW_USEDEFAULT) x = y = 0;
     if (w == CW_USEDEFAULT) w = 600, h = 400;
     QtWin_PlaceTop(hw, x, y, w, h);
+    hw->pTop->setWindowTitle(QString::fromLocal8Bit(text));
+    QIcon icon = QtWin_ResourceIcon(it->second.hIcon);
+    if (!icon.isNull()) hw->pTop->setWindowIcon(icon);
   }
-  hw->pTop->setWindowTitle(QString::fromLocal8Bit(title ? title : ""));
-  Live().insert(hw);
+  if (it != Classes().end() && !hw->iCtlKind) {
+    hw->pfnProc = it->second.lpfnWndProc;
+    hw->uClassStyle = it->second.style;
+  }
+  hw->pTop->setProperty(kHwndProperty, QVariant::fromValue<void*>(hw));
+  if (!hw->pTop->isWindow() && !(style & WS_VISIBLE)) hw->pTop->hide();
+  Live().push_back(hw);
   LPARAM lp = reinterpret_cast<LPARAM>(param);
   Win_SendMessage(hw, WM_NCCREATE, 0, lp);
   if (Win_SendMessage(hw, WM_CREATE, 0, lp) == -1) {
@@ -228,43 +312,63 @@ HWND Win_CreateWindow(DWORD, const char* className, const char* title, DWORD sty
 int Win_DestroyWindow(HWND h) {
   if (!QtWin_IsLive(h)) return 0;
   Win_SendMessage(h, WM_DESTROY, 0, 0);
-  std::vector<HWND> children;
-  for (HWND c : Live())
-    if (c->hwndParent == h) children.push_back(c);
-  for (HWND c : children) Win_DestroyWindow(c);
+  for (HWND c : QtWin_Children(h)) Win_DestroyWindow(c);
+  // Owned top-level windows go with their owner, as in Win32.
+  for (HWND w : std::vector<HWND>(Live()))
+    if (w->hwndParent == h) Win_DestroyWindow(w);
   if (!QtWin_IsLive(h)) return 1;
   Win_SendMessage(h, WM_NCDESTROY, 0, 0);
   QtWin_DropTimers(h);
   WinQueue_Remove(h, 0, 0);
-  Live().erase(h);
+  QtMenu_DestroyBar(h);
+  auto& live = Live();
+  for (auto it = live.begin(); it != live.end(); ++it)
+    if (*it == h) {
+      live.erase(it);
+      break;
+    }
   Dead().push_back(h);
   h->pTop->hide();
+  h->pTop->setProperty(kHwndProperty, QVariant());
   h->pTop->deleteLater();
-  h->pClient = nullptr;
+  h->pTop = h->pClient = nullptr;
   h->pBar[0] = h->pBar[1] = nullptr;
+  delete h->pScreen;
+  h->pScreen = nullptr;
   return 1;
 }
 
 int Win_IsWindow(HWND h) { return QtWin_IsLive(h) ? 1 : 0; }
 
-LRESULT Win_DefWindowProc(HWND h, UINT msg, WPARAM, LPARAM) {
+// Copies text into a caller's buffer of size bytes; the length copied.
+static int QtWin_CopyText(const QByteArray& t, char* buffer, int size) {
+  if (!buffer || size <= 0) return 0;
+  int n = t.size() < size - 1 ? static_cast<int>(t.size()) : size - 1;
+  std::memcpy(buffer, t.constData(), static_cast<size_t>(n));
+  buffer[n] = '\0';
+  return n;
+}
+
+LRESULT Win_DefWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (!QtWin_IsLive(h)) return 0;
   switch (msg) {
     case WM_CLOSE: Win_DestroyWindow(h); return 0;
     case WM_NCCREATE: return 1;
     case WM_ERASEBKGND: return 1;
+    case WM_SETTEXT:
+      h->pTop->setWindowTitle(QString::fromLocal8Bit(lp ? reinterpret_cast<const char*>(lp) : ""));
+      return 1;
+    case WM_GETTEXT:
+      return QtWin_CopyText(h->pTop->windowTitle().toLocal8Bit(), reinterpret_cast<char*>(lp), static_cast<int>(wp));
+    case WM_GETTEXTLENGTH: return h->pTop->windowTitle().toLocal8Bit().size();
     default: return 0;
   }
 }
 
 LRESULT Win_SendMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (!QtWin_IsLive(h) || !h->pfnProc) return 0;
-  if (msg == WM_SETTEXT) {
-    h->pTop->setWindowTitle(QString::fromLocal8Bit(reinterpret_cast<const char*>(lp)));
-  }
   return h->pfnProc(h, msg, wp, lp);
 }
-
-int Win_IsDialogMessage(HWND, MSG*) { return 0; }
 
 void WinToolkit_ProcessEvents(int wait) {
   if (!wait) {
@@ -277,15 +381,20 @@ void WinToolkit_ProcessEvents(int wait) {
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-int Win_InvalidateRect(HWND h, const RECT*, int) {
+int Win_InvalidateRect(HWND h, const RECT*, int erase) {
   if (!QtWin_IsLive(h)) return 0;
-  (h->pClient ? static_cast<QWidget*>(h->pClient) : h->pTop)->update();
+  h->iPaintPending = 1;
+  if (erase) h->iErasePending = 1;
+  h->pTop->isWindow() ? h->pClient->update() : h->pTop->update();
   return 1;
 }
 
 int Win_UpdateWindow(HWND h) {
   if (!QtWin_IsLive(h)) return 0;
-  (h->pClient ? static_cast<QWidget*>(h->pClient) : h->pTop)->repaint();
+  if (!h->iPaintPending) return 1;
+  PaintPending(h);
+  QWidget* w = QtWin_InputWidget(h);
+  if (QtWin_IsLive(h) && w->isVisible()) w->repaint();
   return 1;
 }
 
@@ -316,6 +425,7 @@ int Win_ShowWindow(HWND h, int cmd) {
   if (!QtWin_IsLive(h)) return 0;
   QWidget* t = h->pTop;
   int wasVisible = t->isVisible() ? 1 : 0;
+  t->setAttribute(Qt::WA_ShowWithoutActivating, cmd == SW_SHOWNOACTIVATE);
   switch (cmd) {
     case SW_HIDE: t->hide(); break;
     case SW_SHOWMAXIMIZED: t->showMaximized(); break;
@@ -342,17 +452,77 @@ HWND Win_GetParent(HWND h) { return QtWin_IsLive(h) && QtWin_IsLive(h->hwndParen
 
 int Win_SetWindowText(HWND h, const char* text) {
   if (!QtWin_IsLive(h)) return 0;
-  h->pTop->setWindowTitle(QString::fromLocal8Bit(text ? text : ""));
-  return 1;
+  return Win_SendMessage(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : "")) ? 1 : 0;
 }
 
 int Win_GetWindowText(HWND h, char* buffer, int size) {
   if (!buffer || size <= 0) return 0;
   buffer[0] = '\0';
   if (!QtWin_IsLive(h)) return 0;
-  QByteArray t = h->pTop->windowTitle().toLocal8Bit();
-  int n = t.size() < size - 1 ? static_cast<int>(t.size()) : size - 1;
-  std::memcpy(buffer, t.constData(), static_cast<size_t>(n));
-  buffer[n] = '\0';
-  return n;
+  return static_cast<int>(Win_SendMessage(h, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
 }
+
+HWND Win_SetFocus(HWND h) {
+  HWND before = Win_GetFocus();
+  if (!QtWin_IsLive(h)) return before;
+  QWidget* w = QtWin_InputWidget(h);
+  QWidget* win = w->window();
+  if (win->isVisible() && !win->isActiveWindow()) win->activateWindow();
+  w->setFocus(Qt::OtherFocusReason);
+  return before;
+}
+
+HWND Win_GetFocus(void) {
+  QWidget* w = QApplication::focusWidget();
+  if (!w && QApplication::activeWindow()) w = QApplication::activeWindow()->focusWidget();
+  return QtWin_FromWidget(w);
+}
+
+int Win_EnableWindow(HWND h, int enable) {
+  if (!QtWin_IsLive(h)) return 0;
+  int wasDisabled = h->pTop->testAttribute(Qt::WA_ForceDisabled) ? 1 : 0;
+  h->pTop->setEnabled(enable != 0);
+  return wasDisabled;
+}
+
+int Win_IsWindowEnabled(HWND h) {
+  return QtWin_IsLive(h) && !h->pTop->testAttribute(Qt::WA_ForceDisabled) ? 1 : 0;
+}
+
+int Win_GetDlgCtrlID(HWND h) { return QtWin_IsLive(h) && (h->dwStyle & WS_CHILD) ? h->iCtlId : 0; }
+
+HWND Win_GetDlgItem(HWND parent, int id) {
+  if (!QtWin_IsLive(parent)) return nullptr;
+  for (HWND c : QtWin_Children(parent))
+    if (c->iCtlId == id) return c;
+  return nullptr;
+}
+
+int Win_ClientToScreen(HWND h, POINT* pt) {
+  if (!QtWin_IsLive(h) || !pt) return 0;
+  QPoint p = QtWin_InputWidget(h)->mapToGlobal(QPoint(pt->x, pt->y));
+  *pt = POINT{p.x(), p.y()};
+  return 1;
+}
+
+int Win_ScreenToClient(HWND h, POINT* pt) {
+  if (!QtWin_IsLive(h) || !pt) return 0;
+  QPoint p = QtWin_InputWidget(h)->mapFromGlobal(QPoint(pt->x, pt->y));
+  *pt = POINT{p.x(), p.y()};
+  return 1;
+}
+
+int Win_GetSystemMetrics(int index) {
+  Win_Init(nullptr, nullptr);
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return 0;
+  if (index == SM_CXSCREEN) return screen->geometry().width();
+  if (index == SM_CYSCREEN) return screen->geometry().height();
+  return 0;
+}
+
+void Win_DragAcceptFiles(HWND h, int accept) {
+  if (QtWin_IsLive(h)) QtWin_InputWidget(h)->setAcceptDrops(accept != 0);
+}
+
+HMENU Win_GetMenu(HWND h) { return QtWin_IsLive(h) ? h->hMenu : nullptr; }
