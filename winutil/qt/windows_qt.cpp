@@ -104,9 +104,13 @@ class QtClient : public QWidget {
     return QWidget::event(e);
   }
   void resizeEvent(QResizeEvent* e) override {
+    // A class with CS_HREDRAW / CS_VREDRAW repaints whole on a change of width
+    // / height; any window repaints when it grows, for the area it gains.
     UINT cs = m_h->uClassStyle;
-    bool wider = e->oldSize().width() != e->size().width(), taller = e->oldSize().height() != e->size().height();
-    if (((cs & CS_HREDRAW) && wider) || ((cs & CS_VREDRAW) && taller)) Win_InvalidateRect(m_h, nullptr, 1);
+    QSize was = e->oldSize(), now = e->size();
+    bool wider = was.width() != now.width(), taller = was.height() != now.height();
+    bool grown = now.width() > was.width() || now.height() > was.height();
+    if (grown || ((cs & CS_HREDRAW) && wider) || ((cs & CS_VREDRAW) && taller)) Win_InvalidateRect(m_h, nullptr, 1);
     SendSizeIfChanged(m_h);
   }
   void paintEvent(QPaintEvent*) override {
@@ -264,6 +268,7 @@ HWND Win_CreateWindow(DWORD, const char* className, const char* title, DWORD sty
   hw->dwStyle = style;
   hw->hwndParent = QtWin_IsLive(parent) ? parent : nullptr;
   hw->iLastWidth = hw->iLastHeight = -1;
+  hw->iPaintPending = hw->iErasePending = 1;  // a new window is painted whole when first shown
   const char* text = title ? title : "";
   auto it = Classes().find(className);
   if (style & WS_CHILD) {
