@@ -22,8 +22,10 @@ configure: $(BUILD)/CMakeCache.txt
 build: deps configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-run: build
-	$(BUILD)/plotsmith $(FILE)
+# Builds only the editor; FILE is passed as one argument, blanks and all.
+run: deps configure
+	cmake --build $(BUILD) -j$(JOBS) --target plotsmith
+	$(BUILD)/plotsmith $(if $(FILE),'$(subst ','\'',$(FILE))')
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

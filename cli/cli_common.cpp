@@ -1,13 +1,51 @@
-// Loading, saving and option parsing shared by the subcommands.
+// Option parsing, loading, saving and the save types shared by the subcommands.
 
 #include "cli/cli_common.h"
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 #include "formats/curve_file.h"
 #include "formats/text_curve.h"
+#include "formats/wave_file.h"
 #include "winutil/error_text.h"
+
+int Cli_ParseArgs(int argc, char** argv, const CliOption* opts, int nopts, CliArgs* out) {
+  std::memset(out, 0, sizeof(*out));
+  out->ppFiles = argv;
+  bool onlyNames = false;
+  for (int k = 0; k < argc; ++k) {
+    char* a = argv[k];
+    if (onlyNames || a[0] != '-' || a[1] == '\0') {
+      argv[out->iFiles++] = a;  // never ahead of k: compaction in place
+      continue;
+    }
+    if (std::strcmp(a, "--") == 0) {
+      onlyNames = true;
+      continue;
+    }
+    int found = -1;
+    for (int o = 0; o < nopts && o < CLI_MAX_OPTIONS; ++o)
+      if (std::strcmp(a, opts[o].szName) == 0) found = o;
+    char text[320];
+    if (found < 0) {
+      std::snprintf(text, sizeof text, "unknown option '%.256s'", a);
+      Cli_Error(text);
+      return 0;
+    }
+    if (!opts[found].fTakesValue) {
+      out->pszValue[found] = "";
+    } else if (k + 1 < argc) {
+      out->pszValue[found] = argv[++k];
+    } else {
+      std::snprintf(text, sizeof text, "option '%.256s' needs a value", a);
+      Cli_Error(text);
+      return 0;
+    }
+  }
+  return 1;
+}
 
 void Cli_InitApp(AppState* app) {
   AppState_InitDefaults(app);
@@ -17,30 +55,62 @@ void Cli_InitApp(AppState* app) {
 void Cli_FreeApp(AppState* app) { ChannelSet_FreeAll(&app->Channels); }
 
 int Cli_LoadInputs(AppState* app, char** paths, int count) {
+  ChannelSet* set = &app->Channels;
   for (int k = 0; k < count; ++k) {
-    int first = k == 0 ? 0 : app->Channels.iChannelsInUse;
+    int first = k == 0 ? 0 : set->iChannelsInUse;
     if (first >= MAX_CHANNELS) {
       std::fprintf(stderr, "All channels are in use.\n");
       return CLI_EXIT_FAILED;
     }
-    int rc = LoadCurveFile(app, paths[k], first);
+    CurveLoadNotes notes;
+    int rc = LoadCurveFile(app, paths[k], first, &notes);
     if (rc != 0) {
       std::fprintf(stderr, "ERROR: failed to load \"%s\" (%s)\n", paths[k], ErrorCodeToText(rc));
       return CLI_EXIT_FAILED;
     }
-    std::fprintf(stderr, "Loaded file \"%s\", %ld points\n", paths[k],
-                 static_cast<long>(app->Channels.Channel[first].iNrOfSamples));
+    char status[2 * 4096];
+    CurveFile_LoadStatusText(status, sizeof status, paths[k], set->Channel[first].iNrOfSamples, &notes);
+    std::fprintf(stderr, "%s\n", status);
+    // The editor scales every channel to its own data after a load.
+    for (int c = 0; c < set->iChannelsInUse && c < MAX_CHANNELS; ++c) Channel_UpdateRange(&set->Channel[c]);
   }
   return CLI_EXIT_OK;
 }
 
+namespace {
+
+// The warnings of a WAV save: values the 16-bit samples cannot hold, and a
+// sample rate the format's readers would refuse.
+void Cli_WarnAboutWave(const ChannelSet* set) {
+  int nch = set->iChannelsInUse;
+  long clipped = WaveFile_CountClipped(set, 0, nch);
+  char text[160];
+  if (clipped > 0) {
+    std::snprintf(text, sizeof text, "%ld values outside -1..1 were clipped", clipped);
+    Cli_Error(text);
+  }
+  int fClamped = 0;
+  double step = set->Channel[0].dXStep;
+  uint32_t rate = WaveFile_RateForStep(step, &fClamped);
+  if (fClamped) {
+    std::snprintf(text, sizeof text, "sample rate %.10g Hz written as %u Hz", 1.0 / step, static_cast<unsigned>(rate));
+    Cli_Error(text);
+  }
+}
+
+}  // namespace
+
 int Cli_Save(AppState* app, const char* path, int saveType) {
+  const char* ext = CurveFile_Extension(path);
+  if (saveType == CLI_SAVE_TYPE_BY_NAME)
+    saveType = ext && strcasecmp(ext, ".json") == 0 ? SAVE_TYPE_JSON + SAVE_TYPE_FLOAT : SAVE_TYPE_INT16;
   int rc = SaveCurveFile(app, path, 0, saveType);
   if (rc != 0) {
     std::fprintf(stderr, "ERROR: failed to save \"%s\" (%s)\n", path, ErrorCodeToText(rc));
     return CLI_EXIT_FAILED;
   }
   std::fprintf(stderr, "Saved file \"%s\"\n", path);
+  if (ext && strcasecmp(ext, ".wav") == 0) Cli_WarnAboutWave(&app->Channels);
   return CLI_EXIT_OK;
 }
 
@@ -56,12 +126,15 @@ int Cli_ParseSaveType(const char* word, int* saveType) {
       {"json", SAVE_TYPE_JSON + SAVE_TYPE_FLOAT},
       {"json-int16", SAVE_TYPE_JSON + SAVE_TYPE_INT16},
   };
+  *saveType = CLI_SAVE_TYPE_BY_NAME;
+  if (!word) return 1;
   for (const TypeWord& t : kTypes) {
-    if (word && std::strcmp(word, t.szWord) == 0) {
+    if (std::strcmp(word, t.szWord) == 0) {
       *saveType = t.iType;
       return 1;
     }
   }
+  Cli_Error("--type takes int16, uint8, float, json or json-int16");
   return 0;
 }
 

@@ -15,7 +15,6 @@ struct LowpassArgs {
   double dWidth;
   int iChannel;  // 1-based; 0 filters every channel in use
   int iSaveType;
-  int bHaveCutoff;
 };
 
 // Parses a finite number; 0 when the text is not one.
@@ -28,30 +27,24 @@ int ParseNumber(const char* text, double* out) {
   return 1;
 }
 
-// Consumes the options in front of the file names; returns the index of the
-// first file, or -1 on a usage error.
-int ParseOptions(int argc, char** argv, LowpassArgs* a) {
-  int k = 0;
-  while (k < argc && std::strncmp(argv[k], "--", 2) == 0) {
-    const char* opt = argv[k];
-    const char* val = k + 1 < argc ? argv[k + 1] : nullptr;
-    double number = 0.0;
-    if (std::strcmp(opt, "--cutoff") == 0 && ParseNumber(val, &number)) {
-      a->dCutoff = number;
-      a->bHaveCutoff = 1;
-    } else if (std::strcmp(opt, "--width") == 0 && ParseNumber(val, &number)) {
-      a->dWidth = number;
-    } else if (std::strcmp(opt, "--channel") == 0 && ParseNumber(val, &number) && number >= 1 &&
-               number <= MAX_CHANNELS && number == static_cast<int>(number)) {
+enum LowpassOption { LP_CUTOFF, LP_WIDTH, LP_CHANNEL, LP_TYPE, LP_OPTIONS };
+constexpr CliOption kLowpassOptions[LP_OPTIONS] = {{"--cutoff", 1}, {"--width", 1}, {"--channel", 1}, {"--type", 1}};
+
+// Takes the option values into a; 0 after naming what is wrong.
+int ParseOptions(const CliArgs& args, LowpassArgs* a) {
+  double number = 0.0;
+  const char* const* v = args.pszValue;
+  int ok = ParseNumber(v[LP_CUTOFF], &a->dCutoff);
+  if (v[LP_WIDTH] && !ParseNumber(v[LP_WIDTH], &a->dWidth)) ok = 0;
+  if (v[LP_CHANNEL]) {
+    if (ParseNumber(v[LP_CHANNEL], &number) && number >= 1 && number <= MAX_CHANNELS &&
+        number == static_cast<int>(number))
       a->iChannel = static_cast<int>(number);
-    } else if (std::strcmp(opt, "--type") == 0 && val && Cli_ParseSaveType(val, &a->iSaveType)) {
-    } else {
-      Cli_Error("lowpass takes --cutoff F, --width W, --channel 1..8 and --type T");
-      return -1;
-    }
-    k += 2;
+    else
+      ok = 0;
   }
-  return a->bHaveCutoff ? k : -1;
+  if (!ok) Cli_Error("lowpass takes --cutoff F, --width W, --channel 1..8 and --type T");
+  return ok && Cli_ParseSaveType(v[LP_TYPE], &a->iSaveType);
 }
 
 // Filters one channel in place; a refused channel is reported and left as it is.
@@ -65,16 +58,17 @@ void FilterChannel(AppState* app, int c, const LowpassArgs& a) {
 
 }  // namespace
 
-// Runs "lowpass --cutoff F [--width W] [--channel N] [--type T] IN... OUT".
+// Runs "lowpass --cutoff F [--width W] [--channel N] [--type T] IN... OUT";
+// options may stand anywhere.
 int Cli_RunLowpass(int argc, char** argv) {
   LowpassArgs a{};
   a.dWidth = 0.1;
-  a.iSaveType = SAVE_TYPE_INT16;
-  int k = ParseOptions(argc, argv, &a);
-  if (k < 0 || argc - k < 2) return CLI_EXIT_USAGE;
+  CliArgs args;
+  if (!Cli_ParseArgs(argc, argv, kLowpassOptions, LP_OPTIONS, &args) || !ParseOptions(args, &a)) return CLI_EXIT_USAGE;
+  if (args.iFiles < 2) return CLI_EXIT_USAGE;
   static AppState app;
   Cli_InitApp(&app);
-  int rc = Cli_LoadInputs(&app, argv + k, argc - k - 1);
+  int rc = Cli_LoadInputs(&app, args.ppFiles, args.iFiles - 1);
   if (rc == CLI_EXIT_OK) {
     int inUse = app.Channels.iChannelsInUse;
     if (a.iChannel > inUse) {
@@ -86,7 +80,7 @@ int Cli_RunLowpass(int argc, char** argv) {
       for (int c = 0; c < inUse; ++c) FilterChannel(&app, c, a);
     }
   }
-  if (rc == CLI_EXIT_OK) rc = Cli_Save(&app, argv[argc - 1], a.iSaveType);
+  if (rc == CLI_EXIT_OK) rc = Cli_Save(&app, args.ppFiles[args.iFiles - 1], a.iSaveType);
   Cli_FreeApp(&app);
   return rc;
 }

@@ -22,7 +22,7 @@ struct CliCommand {
 
 constexpr CliCommand kCommands[] = {
     {"info", "info FILE...", Cli_RunInfo},
-    {"dump", "dump [--channel N] FILE...", Cli_RunDump},
+    {"dump", "dump [--channel N | --all] [--x] FILE...", Cli_RunDump},
     {"convert", "convert [--type int16|uint8|float|json|json-int16] IN... OUT", Cli_RunConvert},
     {"lowpass", "lowpass --cutoff F [--width W] [--channel N] [--type T] IN... OUT", Cli_RunLowpass},
 };
@@ -33,8 +33,9 @@ void Cli_PrintUsage(void* stream) {
   FILE* out = static_cast<FILE*>(stream);
   std::fprintf(out, "usage:\n");
   for (const CliCommand& c : kCommands) std::fprintf(out, "  plotsmith-cli %s\n", c.szUsage);
-  std::fprintf(out, "  plotsmith-cli --help\n");
-  std::fprintf(out, "Files load into channels 1, 2, ... (.txt, .wav, .ref); status texts go to stderr.\n");
+  std::fprintf(out, "  plotsmith-cli --help | --version\n");
+  std::fprintf(out, "Files load into channels 1, 2, ... (.txt, .csv, .wav, .ref); options may stand anywhere,\n"
+                    "\"--\" makes every later argument a file name; status texts and warnings go to stderr.\n");
 }
 
 int main(int argc, char** argv) {
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
     Cli_PrintUsage(stdout);
     return CLI_EXIT_OK;
   }
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("plotsmith-cli %s\n", PLOTSMITH_VERSION);
+    return CLI_EXIT_OK;
+  }
   if (argc >= 2) {
     for (const CliCommand& c : kCommands) {
       if (std::strcmp(argv[1], c.szName) != 0) continue;
@@ -52,7 +57,9 @@ int main(int argc, char** argv) {
       if (rc == CLI_EXIT_USAGE) Cli_PrintUsage(stderr);
       return rc;
     }
-    Cli_Error("unknown subcommand");
+    char text[320];
+    std::snprintf(text, sizeof text, "unknown %s '%.256s'", argv[1][0] == '-' ? "option" : "subcommand", argv[1]);
+    Cli_Error(text);
   }
   Cli_PrintUsage(stderr);
   return CLI_EXIT_USAGE;

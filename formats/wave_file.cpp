@@ -265,6 +265,9 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* 
 
 namespace {
 
+// Whether v lies beyond what a 16-bit sample holds after rounding.
+bool Wave_Clips(double v) { return v * 32767.0 >= 32767.5 || v * 32767.0 < -32768.5; }
+
 // round(v * 32767), clamped to the 16-bit range; NaN gives 0.
 int16_t Wave_ToPcm16(double v) {
   double x = v * 32767.0;
@@ -322,6 +325,15 @@ int Wave_WriteBody(BufferedFile* f, const ChannelSet* set, int first, int nch, u
 }
 
 }  // namespace
+
+long WaveFile_CountClipped(const ChannelSet* set, int first, int nch) {
+  if (!set || first < 0 || nch < 1 || nch > 4 || first + nch > MAX_CHANNELS) return 0;
+  int frames = set->Channel[first].iNrOfSamples;
+  long count = 0;
+  for (int c = first; c < first + nch; ++c)
+    for (int i = 0; i < frames; ++i) count += Wave_Clips(Wave_SampleOrZero(&set->Channel[c], i));
+  return count;
+}
 
 uint32_t WaveFile_RateForStep(double step, int* pfClamped) {
   if (pfClamped) *pfClamped = 0;

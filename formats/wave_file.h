@@ -26,3 +26,8 @@ int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch);
 // accepts; 11025 when step is not positive.  *pfClamped (when given) is 1
 // when the rounded rate had to be moved into that range.
 uint32_t WaveFile_RateForStep(double step, int* pfClamped);
+
+// Counts the values that WaveFile_Write with the same arguments would clip
+// because a 16-bit sample cannot hold them (beyond -1 .. 1; NaN, written as
+// 0, is not counted).  0 for arguments the writer refuses.
+long WaveFile_CountClipped(const ChannelSet* set, int first, int nch);

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/json_check.h"
+
 extern char** environ;
 
 namespace {
@@ -119,9 +121,9 @@ TEST_F(CliEndToEnd, InfoFillsChannelsInOrderAndReportsEachLoad) {
   EXPECT_EQ("Loaded file \"" + P("a.txt") + "\", 3 points\nLoaded file \"" + P("two.txt") + "\", 3 points\n",
             r.sErr);
   EXPECT_EQ(
-      "channel 1: samples=3 x_origin=0 x_step=0.001 min=-1 max=1 visible=1\n"
-      "channel 2: samples=3 x_origin=0 x_step=1 min=-1 max=5 visible=1\n"
-      "channel 3: samples=3 x_origin=0 x_step=1 min=-1 max=6 visible=1\n",
+      "channel 1: samples=3 x_origin=0 x_step=0.001 min=-1 max=1 visible=1 rate_hz=1000 duration_s=0.003\n"
+      "channel 2: samples=3 x_origin=0 x_step=1 min=1 max=5 visible=1 rate_hz=1 duration_s=3\n"
+      "channel 3: samples=3 x_origin=0 x_step=1 min=2 max=6 visible=1 rate_hz=1 duration_s=3\n",
       r.sOut);
 }
 
@@ -174,6 +176,76 @@ TEST_F(CliEndToEnd, FailedSaveIsReportedAndThePreviousFileStays) {
       << r.sErr;
   EXPECT_EQ(std::string::npos, r.sErr.find("Saved file"));
   EXPECT_EQ("previous\r\n", ReadFile(P("keep.txt")));
+}
+
+TEST_F(CliEndToEnd, ConvertScalesToTheDataAndPicksJsonByName) {
+  // The reader starts the range at -1..1; the editor's auto-scale makes it 0..10.
+  WriteFile(P("ten.txt"), "0\n5\n10\n");
+  ASSERT_EQ(0, RunCli({"convert", P("ten.txt"), P("ten_out.txt")}).iExit);
+  EXPECT_NE(std::string::npos, ReadFile(P("ten_out.txt")).find("\r\n  -32767,0,32767\r\n"));
+  CliRun r = RunCli({"convert", P("ten.txt"), P("ten.JSON")});
+  ASSERT_EQ(0, r.iExit) << r.sErr;
+  std::string json = ReadFile(P("ten.JSON"));
+  EXPECT_TRUE(JsonCheck_Validate(json).bValid) << json;
+  bool found = false;
+  EXPECT_EQ(std::vector<double>({0.0, 0.5, 1.0}), JsonCheck_NumberArray(json, "array", &found));
+  // An explicit --type still wins over the name, wherever it stands.
+  ASSERT_EQ(0, RunCli({"convert", P("ten.txt"), P("ten.json"), "--type", "int16"}).iExit);
+  EXPECT_NE(std::string::npos, ReadFile(P("ten.json")).find("\r\nn_samples=3\r\n"));
+}
+
+TEST_F(CliEndToEnd, OptionsAnywhereVersionAndNamedErrors) {
+  CliRun r = RunCli({"--version"});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_EQ("plotsmith-cli 0.1\n", r.sOut);
+  r = RunCli({"info", P("a.txt"), "--verbose"});
+  EXPECT_EQ(2, r.iExit);
+  EXPECT_NE(std::string::npos, r.sErr.find("plotsmith-cli: unknown option '--verbose'\n")) << r.sErr;
+  r = RunCli({"frobnicate", P("a.txt")});
+  EXPECT_NE(std::string::npos, r.sErr.find("unknown subcommand 'frobnicate'")) << r.sErr;
+  r = RunCli({"dump", "--channel", "3", P("a.txt")});
+  EXPECT_EQ(1, r.iExit);
+  EXPECT_NE(std::string::npos, r.sErr.find("plotsmith-cli: channel 3 is not in use\n")) << r.sErr;
+  EXPECT_EQ("", r.sOut);
+  r = RunCli({"dump", P("a.txt"), P("two.txt"), "--channel", "3"});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_EQ("2\n4\n6\n", r.sOut);
+  r = RunCli({"convert", P("a.txt"), "--type", "float", P("f.txt")});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_NE(std::string::npos, ReadFile(P("f.txt")).find("data_type=float"));
+  // After "--" every argument is a file name.
+  WriteFile(P("--odd.txt"), "7\n");
+  r = RunCli({"dump", "--", P("--odd.txt")});
+  EXPECT_EQ("7\n", r.sOut) << r.sErr;
+}
+
+TEST_F(CliEndToEnd, DumpWithXAndAllChannelsAsColumns) {
+  CliRun r = RunCli({"dump", "--x", P("a.txt")});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_EQ("0\t-1\n0.001\t0\n0.002\t1\n", r.sOut);
+  WriteFile(P("one.txt"), "9\n");
+  r = RunCli({"dump", "--all", P("two.txt"), P("one.txt")});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_EQ("1\t2\t9\n3\t4\t\n5\t6\t\n", r.sOut);
+  EXPECT_EQ(2, RunCli({"dump", "--all", "--channel", "1", P("a.txt")}).iExit);
+}
+
+TEST_F(CliEndToEnd, WarningsGoToStderrAndKeepExitZero) {
+  WriteFile(P("loud.txt"), "samples_per_second=2000000\narray=\n0.5\n2\n-3\n1\n");
+  CliRun r = RunCli({"convert", P("loud.txt"), P("loud.wav")});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_EQ("", r.sOut);
+  EXPECT_NE(std::string::npos, r.sErr.find("plotsmith-cli: 2 values outside -1..1 were clipped\n")) << r.sErr;
+  EXPECT_NE(std::string::npos, r.sErr.find("plotsmith-cli: sample rate 2000000 Hz written as 1000000 Hz\n"))
+      << r.sErr;
+  std::string lines;
+  for (int i = 0; i < 1048577; ++i) lines += "1\n";
+  WriteFile(P("long.txt"), lines);
+  r = RunCli({"info", P("long.txt")});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_NE(std::string::npos,
+            r.sErr.find(", 1048576 points (file truncated: only the first 1048576 samples were loaded)\n"))
+      << r.sErr;
 }
 
 }  // namespace

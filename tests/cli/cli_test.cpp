@@ -41,9 +41,10 @@ TEST(Cli, InfoOverSeveralFiles) {
   ASSERT_TRUE(TestFiles_Write(b, "n_channels=2\narray=\n1,2\n3,4\n"));
   CliRun r = RunCli(dir, "info " + Q(a) + " " + Q(b));
   EXPECT_EQ(0, r.iExit);
-  EXPECT_EQ("channel 1: samples=3 x_origin=0 x_step=0.25 min=-1 max=3 visible=1\n"
-            "channel 2: samples=2 x_origin=0 x_step=1 min=-1 max=3 visible=1\n"
-            "channel 3: samples=2 x_origin=0 x_step=1 min=-1 max=4 visible=1\n",
+  // Ranges are the data's own, as after the editor's auto-scale.
+  EXPECT_EQ("channel 1: samples=3 x_origin=0 x_step=0.25 min=-1 max=3 visible=1 rate_hz=4 duration_s=0.75\n"
+            "channel 2: samples=2 x_origin=0 x_step=1 min=1 max=3 visible=1 rate_hz=1 duration_s=2\n"
+            "channel 3: samples=2 x_origin=0 x_step=1 min=2 max=4 visible=1 rate_hz=1 duration_s=2\n",
             r.szOut);
   EXPECT_EQ("Loaded file \"" + a + "\", 3 points\nLoaded file \"" + b + "\", 2 points\n", r.szErr);
 }
