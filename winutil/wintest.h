@@ -34,6 +34,14 @@ void WinTest_ClickButton(HWND button);
 void WinTest_TypeText(HWND hwnd, const char* text);
 // Drops the files (paths) on the window as a file manager would.
 void WinTest_DropFiles(HWND hwnd, const char* const* paths, int count);
+// The next Win_MessageBox shows its real box and is answered at once: id > 0
+// clicks the button of that result (IDOK, IDCANCEL, IDYES, IDNO), 0 presses
+// Escape, -1 presses Enter (the default button).
+void WinTest_AnswerMessageBox(int id);
+// The next open or save dialog shows its real dialog and is answered at once:
+// filterIndex (1-based, 0 keeps the preselected one) is chosen, then path is
+// typed as the file name and accepted; a null path cancels.
+void WinTest_AnswerFileDialog(const char* path, int filterIndex);
 // Runs the toolkit's event processing for about ms milliseconds, dispatching
 // queued messages as a message loop would.
 void WinTest_RunFor(int ms);

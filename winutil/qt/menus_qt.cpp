@@ -263,6 +263,7 @@ int Win_TrackPopupMenu(HMENU menu, UINT, int x, int y, int, HWND owner, const RE
     id = FindItem(menu, static_cast<UINT>(g_iNextPopupChoice), false) ? g_iNextPopupChoice : 0;
     g_iNextPopupChoice = 0;
   } else {
+    QtModalPump pump;
     QAction* chosen = menu->pMenu->exec(QPoint(x, y));
     MenuItem* it = chosen && IsMenu(menu) ? ItemOfAction(menu, chosen) : nullptr;
     if (it) {

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -81,3 +82,14 @@ bool QtCtl_Build(HWND h, const char* className, const char* title, QWidget* pare
 int QtMenu_AttachBar(HMENU bar, HWND h, class QGridLayout* grid);
 // Frees the bar of a window that is going away, with its popups.
 void QtMenu_DestroyBar(HWND h);
+
+// While one lives, the layer's queued messages (timers, posted commands) are
+// dispatched during a modal loop of the toolkit (message box, file dialog,
+// popup menu), as the nested loops of Win32 dispatch them.
+class QtModalPump {
+ public:
+  QtModalPump();
+
+ private:
+  QTimer m_Timer;
+};
