@@ -43,8 +43,9 @@ int Graph_HitTest(AppState* app, int x, int y, char* text, int* channel) {
     if (!PointInRect(x, y, &app->Graph.rcLegend[c])) continue;
     if (channel) *channel = c;
     if (text) {
-      std::snprintf(text, GRAPH_HIT_TEXT_LEN, "Legend:%.*s", CHANNEL_NAME_LEN - 1,
-                    app->Channels.Channel[c].szName);
+      // "Legend:" and the channel name, cut to the buffer.
+      size_t used = std::strlen(text);
+      std::snprintf(text + used, GRAPH_HIT_TEXT_LEN - used, ":%s", app->Channels.Channel[c].szName);
     }
     break;
   }
