@@ -196,6 +196,9 @@ HDC Win_CreateCompatibleDC(HDC dc);
 // A w x h bitmap filled black; null for a size below 1 or a failed allocation.
 HBITMAP Win_CreateCompatibleBitmap(HDC dc, int w, int h);
 int Win_DeleteDC(HDC dc);
+// Copies w x h pixels from (sx, sy) of src to (x, y) of dst, clipped to both;
+// only SRCCOPY is supported (0 for any other operation).
+int Win_BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);
 // Selects a bitmap, pen or brush; returns the object of that kind selected before.
 HGDIOBJ Win_SelectObject(HDC dc, HGDIOBJ obj);
 // Frees a bitmap, pen or brush that is not selected; stock objects stay.

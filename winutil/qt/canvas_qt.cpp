@@ -1,0 +1,481 @@
+// Canvases of the window layer over QImage (Format_RGB32).  Lines, fills,
+// focus rectangles and copies write the image's pixels directly: 1-pixel lines
+// are exact Bresenham lines without their end pixel, as GDI draws them, and a
+// curve of thousands of points costs no painter set-up.  Only text goes
+// through a QPainter, begun and ended inside one call, in one fixed font so
+// that layout is the same on every machine.
+//
+// A window canvas draws on the window's screen image (WinWindow::pScreen),
+// which the client widget's paint event copies out; ending the paint or
+// releasing the canvas asks the widget for that copy.
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <unordered_set>
+
+#include "winutil/qt/qt_window.h"
+#include "winutil/winapi.h"
+
+namespace {
+
+enum GdiKind { GDI_BITMAP, GDI_PEN, GDI_BRUSH };
+
+constexpr COLORREF COLOR_INVALID = 0xFFFFFFFFu;
+constexpr const char* CANVAS_FONT_FAMILY = "DejaVu Sans";
+constexpr int CANVAS_FONT_PIXELS = 12;
+// Lines whose ends lie within this margin around the image are drawn pixel by
+// pixel; longer ones are clipped to the image first.
+constexpr long long LINE_DIRECT_LIMIT = 1 << 16;
+
+}  // namespace
+
+// A bitmap, pen or brush.
+struct WinGdiObject {
+  GdiKind iKind;
+  bool bStock;     // stock objects are never freed
+  QImage Image;    // bitmap pixels (GDI_BITMAP)
+  COLORREF cr;     // pen or brush colour
+  int iWidth;      // pen width in pixels
+  int iSelected;   // canvases that have it selected; such an object is not freed
+};
+
+// A drawing surface: a window's screen image or a memory canvas's bitmap.
+struct WinCanvas {
+  HWND hwnd;        // window canvas: the window; null for a memory canvas
+  QImage* pTarget;  // the pixels drawn on; null draws nothing
+  HBITMAP hBitmap;  // the bitmap selected into a memory canvas
+  HPEN hPen;
+  HBRUSH hBrush;
+  COLORREF crBk;    // text background, white at first
+  COLORREF crText;  // text colour, black at first
+  int iBkMode;      // OPAQUE at first
+  UINT uAlign;      // TA_* bits
+  POINT ptCur;      // current position of MoveToEx / LineTo
+};
+
+namespace {
+
+std::unordered_set<const WinCanvas*>& LiveCanvases() {
+  static std::unordered_set<const WinCanvas*> live;
+  return live;
+}
+std::unordered_set<const WinGdiObject*>& LiveObjects() {
+  static std::unordered_set<const WinGdiObject*> live;
+  return live;
+}
+
+WinGdiObject* StockObject(int which) {
+  static WinGdiObject white{GDI_BRUSH, true, QImage(), RGB(255, 255, 255), 0, 0};
+  static WinGdiObject black{GDI_BRUSH, true, QImage(), RGB(0, 0, 0), 0, 0};
+  static WinGdiObject pen{GDI_PEN, true, QImage(), RGB(0, 0, 0), 1, 0};
+  static WinGdiObject bitmap{GDI_BITMAP, true, QImage(), 0, 0, 0};  // no pixels: draws nothing
+  switch (which) {
+    case WHITE_BRUSH: return &white;
+    case BLACK_BRUSH: return &black;
+    case -1: return &pen;     // the pen of a new canvas
+    default: return &bitmap;  // the bitmap of a new memory canvas
+  }
+}
+
+bool LiveCanvas(HDC dc) { return dc && LiveCanvases().count(dc); }
+bool LiveObject(HGDIOBJ o) { return o && (o->bStock || LiveObjects().count(o)); }
+
+HDC NewCanvas(HWND hwnd, QImage* target) {
+  WinCanvas* dc = new WinCanvas{hwnd, target, nullptr, StockObject(-1), StockObject(WHITE_BRUSH),
+                                RGB(255, 255, 255), RGB(0, 0, 0), OPAQUE, TA_LEFT | TA_TOP, POINT{0, 0}};
+  dc->hPen->iSelected++;
+  dc->hBrush->iSelected++;
+  LiveCanvases().insert(dc);
+  return dc;
+}
+
+void FreeCanvas(HDC dc) {
+  for (HGDIOBJ o : {dc->hBitmap, dc->hPen, dc->hBrush})
+    if (o) o->iSelected--;
+  LiveCanvases().erase(dc);
+  delete dc;
+}
+
+// The canvas's pixels, or null when it has nothing to draw on.
+QImage* Target(HDC dc) {
+  if (!LiveCanvas(dc) || !dc->pTarget || dc->pTarget->isNull()) return nullptr;
+  return dc->pTarget;
+}
+
+QRgb ToRgb(COLORREF c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+COLORREF ToColorRef(QRgb p) { return RGB(qRed(p), qGreen(p), qBlue(p)); }
+
+// Fills the intersection of [x0, x1) x [y0, y1) with the image.
+void FillPixels(QImage* img, long long x0, long long y0, long long x1, long long y1, QRgb rgb) {
+  x0 = std::max(x0, 0LL), y0 = std::max(y0, 0LL);
+  x1 = std::min(x1, static_cast<long long>(img->width())), y1 = std::min(y1, static_cast<long long>(img->height()));
+  if (x0 >= x1 || y0 >= y1) return;
+  for (long long y = y0; y < y1; ++y) {
+    QRgb* row = reinterpret_cast<QRgb*>(img->scanLine(static_cast<int>(y)));
+    std::fill(row + x0, row + x1, rgb);
+  }
+}
+
+// One pen dot: a single pixel, or a width x width square around it.
+inline void Dot(QImage* img, uchar* bits, qsizetype stride, long long x, long long y, int width, QRgb rgb) {
+  if (width <= 1) {
+    if (x >= 0 && y >= 0 && x < img->width() && y < img->height())
+      reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
+    return;
+  }
+  long long half = (width - 1) / 2;
+  FillPixels(img, x - half, y - half, x - half + width, y - half + width, rgb);
+}
+
+// Clips the segment to the rectangle [lo, hi] on both axes (Liang-Barsky);
+// 0 when nothing of it lies inside.
+int ClipToBox(double* x0, double* y0, double* x1, double* y1, double loX, double loY, double hiX, double hiY) {
+  double dx = *x1 - *x0, dy = *y1 - *y0, a = 0.0, b = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {*x0 - loX, hiX - *x0, *y0 - loY, hiY - *y0};
+  for (int k = 0; k < 4; ++k) {
+    if (p[k] == 0.0) {
+      if (q[k] < 0.0) return 0;
+      continue;
+    }
+    double r = q[k] / p[k];
+    if (p[k] < 0.0) a = std::max(a, r);
+    else b = std::min(b, r);
+    if (a > b) return 0;
+  }
+  double sx = *x0, sy = *y0;
+  *x0 = std::round(sx + a * dx), *y0 = std::round(sy + a * dy);
+  *x1 = std::round(sx + b * dx), *y1 = std::round(sy + b * dy);
+  return 1;
+}
+
+// A line from (x0, y0) toward (x1, y1), end pixel excluded, in the pen's
+// colour and width.
+void DrawSegment(QImage* img, long long x0, long long y0, long long x1, long long y1, QRgb rgb, int width) {
+  bool drawEnd = false;
+  const long long w = img->width(), h = img->height();
+  if (std::min(x0, x1) < -LINE_DIRECT_LIMIT || std::min(y0, y1) < -LINE_DIRECT_LIMIT ||
+      std::max(x0, x1) > w + LINE_DIRECT_LIMIT || std::max(y0, y1) > h + LINE_DIRECT_LIMIT) {
+    double ax = x0, ay = y0, bx = x1, by = y1;
+    if (!ClipToBox(&ax, &ay, &bx, &by, -width - 1.0, -width - 1.0, w + width + 1.0, h + width + 1.0)) return;
+    drawEnd = bx != x1 || by != y1;  // a clipped end is not the line's own end
+    x0 = static_cast<long long>(ax), y0 = static_cast<long long>(ay);
+    x1 = static_cast<long long>(bx), y1 = static_cast<long long>(by);
+  }
+  uchar* bits = img->bits();
+  const qsizetype stride = img->bytesPerLine();
+  long long dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
+  long long sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1, err = dx + dy;
+  if (dx == 0 && width <= 1 && x0 >= 0 && x0 < w) {
+    // Vertical lines are most of a curve's columns: a straight run down the column.
+    long long ya = sy > 0 ? y0 : y1 + (drawEnd ? 0 : 1), yb = sy > 0 ? y1 - (drawEnd ? 0 : 1) : y0;
+    ya = std::max(ya, 0LL), yb = std::min(yb, h - 1);
+    for (long long y = ya; y <= yb; ++y) reinterpret_cast<QRgb*>(bits + y * stride)[x0] = rgb;
+    return;
+  }
+  for (;;) {
+    if (x0 == x1 && y0 == y1) {
+      if (drawEnd) Dot(img, bits, stride, x0, y0, width, rgb);
+      return;
+    }
+    Dot(img, bits, stride, x0, y0, width, rgb);
+    long long e2 = 2 * err;
+    if (e2 >= dy) err += dy, x0 += sx;
+    if (e2 <= dx) err += dx, y0 += sy;
+  }
+}
+
+void PenLine(HDC dc, QImage* img, int x0, int y0, int x1, int y1) {
+  HPEN pen = dc->hPen;
+  DrawSegment(img, x0, y0, x1, y1, ToRgb(pen ? pen->cr : 0), pen ? std::max(pen->iWidth, 1) : 1);
+}
+
+// The one font of every canvas; null without a GUI application (no text then).
+const QFont* CanvasFont() {
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return nullptr;
+  static QFont font = [] {
+    QFont f(CANVAS_FONT_FAMILY);
+    f.setPixelSize(CANVAS_FONT_PIXELS);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+  }();
+  return &font;
+}
+
+// The widget that shows the window's screen image.
+QWidget* ScreenWidget(HWND hwnd) { return hwnd->pClient ? hwnd->pClient : hwnd->pTop; }
+
+// A canvas over the window's screen image, sized to the client area first.
+HDC WindowCanvas(HWND hwnd) {
+  if (!QtWin_IsLive(hwnd)) return nullptr;
+  RECT rc{};
+  Win_GetClientRect(hwnd, &rc);
+  int w = std::max(rc.right - rc.left, 1), h = std::max(rc.bottom - rc.top, 1);
+  if (!hwnd->pScreen) hwnd->pScreen = new QImage();
+  if (hwnd->pScreen->width() != w || hwnd->pScreen->height() != h) {
+    *hwnd->pScreen = QImage(w, h, QImage::Format_RGB32);
+    if (!hwnd->pScreen->isNull()) hwnd->pScreen->fill(qRgb(255, 255, 255));
+  }
+  return NewCanvas(hwnd, hwnd->pScreen);
+}
+
+// Ends a window canvas and asks the widget to show the screen image.
+int EndWindowCanvas(HWND hwnd, HDC dc) {
+  if (!LiveCanvas(dc)) return 0;
+  FreeCanvas(dc);
+  if (QtWin_IsLive(hwnd)) ScreenWidget(hwnd)->update();
+  return 1;
+}
+
+}  // namespace
+
+HDC Win_BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+  HDC dc = WindowCanvas(hwnd);
+  if (!dc) return nullptr;
+  hwnd->iPaintPending = 0;  // the paint about to happen answers the request
+  if (ps) {
+    *ps = PAINTSTRUCT{};
+    ps->hdc = dc;
+    Win_GetClientRect(hwnd, &ps->rcPaint);
+  }
+  return dc;
+}
+
+int Win_EndPaint(HWND hwnd, const PAINTSTRUCT* ps) { return ps ? EndWindowCanvas(hwnd, ps->hdc) : 0; }
+
+HDC Win_GetDC(HWND hwnd) { return WindowCanvas(hwnd); }
+
+int Win_ReleaseDC(HWND hwnd, HDC dc) { return EndWindowCanvas(hwnd, dc); }
+
+HDC Win_CreateCompatibleDC(HDC) {
+  HDC dc = NewCanvas(nullptr, nullptr);
+  Win_SelectObject(dc, StockObject(-2));
+  return dc;
+}
+
+HBITMAP Win_CreateCompatibleBitmap(HDC, int w, int h) {
+  if (w < 1 || h < 1) return nullptr;
+  WinGdiObject* bmp = new WinGdiObject{GDI_BITMAP, false, QImage(w, h, QImage::Format_RGB32), 0, 0, 0};
+  if (bmp->Image.isNull()) {
+    delete bmp;
+    return nullptr;
+  }
+  bmp->Image.fill(qRgb(0, 0, 0));
+  LiveObjects().insert(bmp);
+  return bmp;
+}
+
+int Win_DeleteDC(HDC dc) {
+  if (!LiveCanvas(dc) || dc->hwnd) return 0;
+  FreeCanvas(dc);
+  return 1;
+}
+
+HGDIOBJ Win_SelectObject(HDC dc, HGDIOBJ obj) {
+  if (!LiveCanvas(dc) || !LiveObject(obj)) return nullptr;
+  HGDIOBJ* slot = nullptr;
+  switch (obj->iKind) {
+    case GDI_BITMAP:
+      if (dc->hwnd || (!obj->bStock && obj->iSelected > 0 && dc->hBitmap != obj)) return nullptr;  // one canvas per bitmap
+      slot = &dc->hBitmap;
+      break;
+    case GDI_PEN: slot = &dc->hPen; break;
+    case GDI_BRUSH: slot = &dc->hBrush; break;
+  }
+  HGDIOBJ old = *slot;
+  if (old) old->iSelected--;
+  *slot = obj;
+  obj->iSelected++;
+  if (obj->iKind == GDI_BITMAP) dc->pTarget = &obj->Image;
+  return old;
+}
+
+int Win_DeleteObject(HGDIOBJ obj) {
+  if (!LiveObject(obj)) return 0;
+  if (obj->bStock) return 1;
+  if (obj->iSelected > 0) return 0;
+  LiveObjects().erase(obj);
+  delete obj;
+  return 1;
+}
+
+HGDIOBJ Win_GetStockObject(int which) {
+  return (which == WHITE_BRUSH || which == BLACK_BRUSH) ? StockObject(which) : nullptr;
+}
+
+HBRUSH Win_CreateSolidBrush(COLORREF color) {
+  WinGdiObject* brush = new WinGdiObject{GDI_BRUSH, false, QImage(), color & 0xFFFFFF, 0, 0};
+  LiveObjects().insert(brush);
+  return brush;
+}
+
+HPEN Win_CreatePen(int, int width, COLORREF color) {
+  WinGdiObject* pen = new WinGdiObject{GDI_PEN, false, QImage(), color & 0xFFFFFF, std::clamp(width, 1, 64), 0};
+  LiveObjects().insert(pen);
+  return pen;
+}
+
+int Win_FillRect(HDC dc, const RECT* rc, HBRUSH brush) {
+  QImage* img = Target(dc);
+  if (!img || !rc || !LiveObject(brush) || brush->iKind != GDI_BRUSH) return 0;
+  FillPixels(img, rc->left, rc->top, rc->right, rc->bottom, ToRgb(brush->cr));
+  return 1;
+}
+
+int Win_MoveToEx(HDC dc, int x, int y, POINT* old) {
+  if (!LiveCanvas(dc)) return 0;
+  if (old) *old = dc->ptCur;
+  dc->ptCur = POINT{x, y};
+  return 1;
+}
+
+int Win_LineTo(HDC dc, int x, int y) {
+  QImage* img = Target(dc);
+  if (!img) return 0;
+  PenLine(dc, img, dc->ptCur.x, dc->ptCur.y, x, y);
+  dc->ptCur = POINT{x, y};
+  return 1;
+}
+
+int Win_Polyline(HDC dc, const POINT* pts, int count) {
+  QImage* img = Target(dc);
+  if (!img || !pts || count < 2) return 0;
+  for (int k = 1; k < count; ++k) PenLine(dc, img, pts[k - 1].x, pts[k - 1].y, pts[k].x, pts[k].y);
+  return 1;
+}
+
+int Win_SetBkMode(HDC dc, int mode) {
+  if (!LiveCanvas(dc) || (mode != OPAQUE && mode != TRANSPARENT)) return 0;
+  int old = dc->iBkMode;
+  dc->iBkMode = mode;
+  return old;
+}
+
+COLORREF Win_SetBkColor(HDC dc, COLORREF color) {
+  if (!LiveCanvas(dc)) return COLOR_INVALID;
+  COLORREF old = dc->crBk;
+  dc->crBk = color & 0xFFFFFF;
+  return old;
+}
+
+COLORREF Win_SetTextColor(HDC dc, COLORREF color) {
+  if (!LiveCanvas(dc)) return COLOR_INVALID;
+  COLORREF old = dc->crText;
+  dc->crText = color & 0xFFFFFF;
+  return old;
+}
+
+UINT Win_SetTextAlign(HDC dc, UINT align) {
+  if (!LiveCanvas(dc)) return 0;
+  UINT old = dc->uAlign;
+  dc->uAlign = align;
+  return old;
+}
+
+int Win_TextOut(HDC dc, int x, int y, const char* text, int count) {
+  QImage* img = Target(dc);
+  const QFont* font = CanvasFont();
+  if (!img || !font || !text || count < 0) return 0;
+  QString s = QString::fromLocal8Bit(text, count);
+  QFontMetrics fm(*font);
+  long long w = fm.horizontalAdvance(s), h = fm.height(), ascent = fm.ascent();
+  long long left = x, top = y;
+  switch (dc->uAlign & TA_CENTER) {
+    case TA_RIGHT: left -= w; break;
+    case TA_CENTER: left -= w / 2; break;
+    default: break;
+  }
+  switch (dc->uAlign & TA_BASELINE) {
+    case TA_BASELINE: top -= ascent; break;
+    case TA_BOTTOM: top -= h; break;
+    default: break;
+  }
+  if (dc->iBkMode == OPAQUE) FillPixels(img, left, top, left + w, top + h, ToRgb(dc->crBk));
+  if (left + w < 0 || top + h < 0 || left > img->width() || top > img->height()) return 1;
+  QPainter painter(img);
+  painter.setFont(*font);
+  painter.setPen(QColor(ToRgb(dc->crText)));
+  painter.drawText(QPoint(static_cast<int>(left), static_cast<int>(top + ascent)), s);
+  return 1;
+}
+
+int Win_GetTextExtentPoint32(HDC dc, const char* text, int count, SIZE* size) {
+  const QFont* font = CanvasFont();
+  if (!LiveCanvas(dc) || !font || !text || count < 0 || !size) return 0;
+  QFontMetrics fm(*font);
+  size->cx = fm.horizontalAdvance(QString::fromLocal8Bit(text, count));
+  size->cy = fm.height();
+  return 1;
+}
+
+int Win_DrawFocusRect(HDC dc, const RECT* rc) {
+  QImage* img = Target(dc);
+  if (!img || !rc) return 0;
+  // Every other pixel of the outline, by the parity of x + y, is inverted; the
+  // same call again restores it.
+  const long long w = img->width(), h = img->height();
+  const long long l = rc->left, t = rc->top, r = static_cast<long long>(rc->right) - 1,
+                  b = static_cast<long long>(rc->bottom) - 1;
+  if (r < l || b < t) return 1;
+  auto invert = [&](long long x, long long y) {
+    if (x < 0 || y < 0 || x >= w || y >= h || ((x + y) & 1)) return;
+    QRgb* p = reinterpret_cast<QRgb*>(img->scanLine(static_cast<int>(y))) + x;
+    *p ^= 0x00FFFFFFu;
+  };
+  const long long x0 = std::max(l, 0LL), x1 = std::min(r, w - 1);
+  const long long y0 = std::max(t + 1, 0LL), y1 = std::min(b - 1, h - 1);
+  for (long long x = x0; x <= x1; ++x) {
+    invert(x, t);
+    if (b != t) invert(x, b);
+  }
+  for (long long y = y0; y <= y1; ++y) {
+    invert(l, y);
+    if (r != l) invert(r, y);
+  }
+  return 1;
+}
+
+COLORREF Win_GetPixel(HDC dc, int x, int y) {
+  QImage* img = Target(dc);
+  if (!img || x < 0 || y < 0 || x >= img->width() || y >= img->height()) return COLOR_INVALID;
+  return ToColorRef(img->pixel(x, y));
+}
+
+int Win_BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop) {
+  QImage* to = Target(dst);
+  QImage* from = Target(src);
+  if (!to || !from || rop != SRCCOPY || w < 1 || h < 1) return 0;
+  // Clip the copy against both images.
+  long long dx = x, dy = y, fx = sx, fy = sy, cw = w, ch = h;
+  if (fx < 0) dx -= fx, cw += fx, fx = 0;
+  if (fy < 0) dy -= fy, ch += fy, fy = 0;
+  if (dx < 0) fx -= dx, cw += dx, dx = 0;
+  if (dy < 0) fy -= dy, ch += dy, dy = 0;
+  cw = std::min({cw, from->width() - fx, to->width() - dx});
+  ch = std::min({ch, from->height() - fy, to->height() - dy});
+  if (cw <= 0 || ch <= 0) return 1;
+  const size_t bytes = static_cast<size_t>(cw) * sizeof(QRgb);
+  auto copyRow = [&](long long r) {
+    std::memmove(to->scanLine(static_cast<int>(dy + r)) + dx * sizeof(QRgb),
+                 from->constScanLine(static_cast<int>(fy + r)) + fx * sizeof(QRgb), bytes);
+  };
+  // Within one image, rows are copied in the order that reads each before it is overwritten.
+  if (to == from && dy > fy) {
+    for (long long r = ch - 1; r >= 0; --r) copyRow(r);
+  } else {
+    for (long long r = 0; r < ch; ++r) copyRow(r);
+  }
+  return 1;
+}
+
+int Win_SaveBitmapPng(HBITMAP bitmap, const char* path) {
+  if (!LiveObject(bitmap) || bitmap->iKind != GDI_BITMAP || !path) return 0;
+  return bitmap->Image.save(QString::fromLocal8Bit(path), "PNG") ? 1 : 0;
+}
