@@ -23,6 +23,5 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
   }
   WinUtil_SetStatusText(app->hwndStatus, STATUS_PART_MESSAGE, 0, status);
   if (c == 0) Win_SetWindowText(app->hwndMain, title);
-  app->Graph.iViewChanged = 1;
-  Win_InvalidateRect(app->hwndMain, nullptr, 1);
+  Graph_Invalidate(app, 1);
 }

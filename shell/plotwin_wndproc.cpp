@@ -33,6 +33,8 @@ LRESULT PlotWin_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Win_DestroyWindow(hwnd);
       return 0;
+    case WM_PAINT:
+      return Graph_Paint(app, hwnd);
     case WM_TIMER:
       PlotWin_OnTimer(app, static_cast<int>(LOWORD(wp)));
       return 0;

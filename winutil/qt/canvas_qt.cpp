@@ -226,11 +226,13 @@ HDC WindowCanvas(HWND hwnd) {
   return NewCanvas(hwnd, hwnd->pScreen);
 }
 
-// Ends a window canvas and asks the widget to show the screen image.
+// Ends a window canvas and asks the widget to show the screen image (inside
+// the widget's own paint event the copy follows anyway).
 int EndWindowCanvas(HWND hwnd, HDC dc) {
   if (!LiveCanvas(dc)) return 0;
   FreeCanvas(dc);
-  if (QtWin_IsLive(hwnd)) ScreenWidget(hwnd)->update();
+  if (QtWin_IsLive(hwnd) && !ScreenWidget(hwnd)->testAttribute(Qt::WA_WState_InPaintEvent))
+    ScreenWidget(hwnd)->update();
   return 1;
 }
 
