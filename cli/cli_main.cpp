@@ -11,6 +11,9 @@ int Cli_RunInfo(int argc, char** argv);
 int Cli_RunDump(int argc, char** argv);
 int Cli_RunConvert(int argc, char** argv);
 int Cli_RunLowpass(int argc, char** argv);
+#ifdef PLOTSMITH_CLI_RENDER
+int Cli_RunRender(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -25,6 +28,9 @@ constexpr CliCommand kCommands[] = {
     {"dump", "dump [--channel N | --all] [--x] FILE...", Cli_RunDump},
     {"convert", "convert [--type int16|uint8|float|json|json-int16] IN... OUT", Cli_RunConvert},
     {"lowpass", "lowpass --cutoff F [--width W] [--channel N] [--type T] IN... OUT", Cli_RunLowpass},
+#ifdef PLOTSMITH_CLI_RENDER
+    {"render", "render [--size WxH] IN... OUT.png", Cli_RunRender},
+#endif
 };
 
 }  // namespace

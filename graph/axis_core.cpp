@@ -89,6 +89,9 @@ double Axis_LabelValue(double v, double step) { return std::fabs(v) < 0.1 * step
 static int Axis_PixelOf(const GraphAxis* axis, double v, double span) {
   double len = static_cast<double>(axis->iPixHi) - axis->iPixLo;
   long long d = Double_ToInt64(len * (v - axis->dMin) / span);
+  // Far beyond any strip either way; keeps the sums below from overflowing.
+  constexpr long long kFar = 1LL << 40;
+  d = d < -kFar ? -kFar : (d > kFar ? kFar : d);
   if (axis->iKind == AXIS_KIND_LEFT) return Int64_ToInt(axis->iPixHi - d);
   return Int64_ToInt(d + axis->iPixLo);
 }

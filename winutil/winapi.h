@@ -228,6 +228,8 @@ int Win_DrawFocusRect(HDC dc, const RECT* rc);
 COLORREF Win_GetPixel(HDC dc, int x, int y);
 // Writes the bitmap as a PNG file; 0 when it cannot be written.
 int Win_SaveBitmapPng(HBITMAP bitmap, const char* path);
+// Reads a PNG file into a new bitmap; null when it cannot be read.
+HBITMAP Win_LoadBitmapPng(const char* path);
 
 // Modal services.  The product shows the toolkit's dialogs; tests answer them
 // through the seam below instead.

@@ -481,3 +481,13 @@ int Win_SaveBitmapPng(HBITMAP bitmap, const char* path) {
   if (!LiveObject(bitmap) || bitmap->iKind != GDI_BITMAP || !path) return 0;
   return bitmap->Image.save(QString::fromLocal8Bit(path), "PNG") ? 1 : 0;
 }
+
+HBITMAP Win_LoadBitmapPng(const char* path) {
+  if (!path) return nullptr;
+  QImage image;
+  if (!image.load(QString::fromLocal8Bit(path), "PNG")) return nullptr;
+  WinGdiObject* bmp =
+      new WinGdiObject{GDI_BITMAP, false, image.convertToFormat(QImage::Format_RGB32), 0, 0, 0};
+  LiveObjects().insert(bmp);
+  return bmp;
+}

@@ -1,0 +1,88 @@
+// plotsmith-cli render: loads the inputs as the editor does, scales the view
+// to them and paints the diagram with the editor's own drawing code into an
+// off-screen image of the drawing area, saved as PNG.  No window is shown;
+// without a display platform the toolkit runs off-screen.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+#include "cli/cli_common.h"
+#include "graph/graph.h"
+#include "winutil/winapi.h"
+
+namespace {
+
+constexpr int RENDER_DEFAULT_WIDTH = 1190;  // the editor's drawing area at its default size
+constexpr int RENDER_DEFAULT_HEIGHT = 800;
+constexpr int RENDER_MAX_SIDE = 16384;  // larger images are refused
+
+enum { RENDER_SIZE, RENDER_OPTIONS };
+constexpr CliOption kRenderOptions[RENDER_OPTIONS] = {{"--size", 1}};
+
+// Parses "WxH" with both sides in 1 .. RENDER_MAX_SIDE; 0 for anything else.
+int ParseSize(const char* text, int* w, int* h) {
+  char* end = nullptr;
+  long x = std::strtol(text, &end, 10);
+  if (end == text || (*end != 'x' && *end != 'X')) return 0;
+  const char* second = end + 1;
+  long y = std::strtol(second, &end, 10);
+  if (end == second || *end != '\0') return 0;
+  if (x < 1 || y < 1 || x > RENDER_MAX_SIDE || y > RENDER_MAX_SIDE) return 0;
+  *w = static_cast<int>(x);
+  *h = static_cast<int>(y);
+  return 1;
+}
+
+int EndsWithPng(const char* path) {
+  size_t n = std::strlen(path);
+  return n > 4 && strcasecmp(path + n - 4, ".png") == 0;
+}
+
+// Paints the diagram of app into a w x h image and saves it; prints the status.
+int RenderToPng(AppState* app, int w, int h, const char* path) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // a platform given by the user wins
+  Win_Init(nullptr, nullptr);
+  Graph_AutoScale(app);
+  HDC dc = Win_CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = Win_CreateCompatibleBitmap(dc, w, h);
+  int rc = CLI_EXIT_FAILED;
+  if (!bitmap) {
+    std::fprintf(stderr, "ERROR: no memory for a %d x %d image\n", w, h);
+  } else {
+    HGDIOBJ old = Win_SelectObject(dc, bitmap);
+    Graph_Draw(app, dc, w, h);
+    Win_SelectObject(dc, old);
+    if (Win_SaveBitmapPng(bitmap, path)) {
+      std::fprintf(stderr, "Saved file \"%s\"\n", path);
+      rc = CLI_EXIT_OK;
+    } else {
+      std::fprintf(stderr, "ERROR: failed to save \"%s\"\n", path);
+    }
+    Win_DeleteObject(bitmap);
+  }
+  Win_DeleteDC(dc);
+  return rc;
+}
+
+}  // namespace
+
+int Cli_RunRender(int argc, char** argv) {
+  CliArgs args{};
+  if (!Cli_ParseArgs(argc, argv, kRenderOptions, RENDER_OPTIONS, &args)) return CLI_EXIT_USAGE;
+  int w = RENDER_DEFAULT_WIDTH, h = RENDER_DEFAULT_HEIGHT;
+  if (const char* size = args.pszValue[RENDER_SIZE]; size && !ParseSize(size, &w, &h)) {
+    Cli_Error("--size wants WIDTHxHEIGHT, each 1 to 16384");
+    return CLI_EXIT_USAGE;
+  }
+  if (args.iFiles < 2 || !EndsWithPng(args.ppFiles[args.iFiles - 1])) {
+    Cli_Error("render wants input files and then the output .png");
+    return CLI_EXIT_USAGE;
+  }
+  static AppState app;  // large: kept off the stack
+  Cli_InitApp(&app);
+  int rc = Cli_LoadInputs(&app, args.ppFiles, args.iFiles - 1);
+  if (rc == CLI_EXIT_OK) rc = RenderToPng(&app, w, h, args.ppFiles[args.iFiles - 1]);
+  Cli_FreeApp(&app);
+  return rc;
+}
