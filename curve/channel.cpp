@@ -47,6 +47,20 @@ static void Channel_GrowFor(CurveChannel* ch, int i) {
   ch->iAllocated = m;
 }
 
+int Channel_Reserve(CurveChannel* ch, int n) {
+  if (!ch || n > CHANNEL_MAX_ALLOC) return 0;
+  if (n <= ch->iAllocated) return 1;
+  // Fresh zeroed storage costs no explicit fill; only valid samples move.
+  double* p = static_cast<double*>(std::calloc(static_cast<size_t>(n), sizeof(double)));
+  if (!p) return 0;
+  int keep = ch->iNrOfSamples < ch->iAllocated ? ch->iNrOfSamples : ch->iAllocated;
+  if (keep > 0 && ch->pdSamples) std::memcpy(p, ch->pdSamples, static_cast<size_t>(keep) * sizeof(double));
+  std::free(ch->pdSamples);
+  ch->pdSamples = p;
+  ch->iAllocated = n;
+  return 1;
+}
+
 // Widens the tracked range by v.  Values that are not finite are ignored: a
 // NaN has no place on an axis, and one infinity would make the range
 // infinite, so that every other value would normalise to the same end.

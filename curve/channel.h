@@ -39,6 +39,10 @@ void Channel_Free(CurveChannel* ch);
 int Channel_SetSample(CurveChannel* ch, int i, double v);
 // Rounds x to the nearest sample index within the capacity, or -1.
 int Channel_XToIndex(const CurveChannel* ch, double x);
+// Gives the channel room for n samples at once (n at most CHANNEL_MAX_ALLOC),
+// keeping its valid samples; returns 1 when it holds at least n afterwards,
+// 0 when n is refused or the allocation failed (the channel is unchanged).
+int Channel_Reserve(CurveChannel* ch, int n);
 // Recomputes the data range (and the view range) from the valid samples
 // that are finite.
 int Channel_UpdateRange(CurveChannel* ch);

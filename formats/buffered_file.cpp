@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,14 +104,18 @@ bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 int BufferedFile_OpenRead(BufferedFile* f, const char* path) {
   BufferedFile_Clear(f, path);
   if (!path) { f->dwLastError = EINVAL; return 0; }
-  if (!BufferedFile_Finish(f, ::open(path, O_RDONLY | O_CLOEXEC))) return 0;
-  // A directory opens on this platform but has no bytes to read: refuse it.
+  // Without O_NONBLOCK, opening a FIFO waits for a writer; only regular
+  // files are read, so that no load can block (FIFO, device, socket) or read
+  // without end (/dev/zero), and a directory has no bytes to read.
+  if (!BufferedFile_Finish(f, ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK))) return 0;
   struct stat st;
-  if (::fstat(f->iHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
+  int err = ::fstat(f->iHandle, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : (S_ISDIR(st.st_mode) ? EISDIR : ENXIO));
+  if (err == 0 && ::fcntl(f->iHandle, F_SETFL, ::fcntl(f->iHandle, F_GETFL) & ~O_NONBLOCK) != 0) err = errno;
+  if (err != 0) {
     ::close(f->iHandle);
     f->iHandle = -1;
     f->fOpened = 0;
-    f->dwLastError = EISDIR;
+    f->dwLastError = static_cast<uint32_t>(err);
   }
   return f->fOpened;
 }
@@ -330,4 +333,20 @@ int Text_FormatDouble(char* dst, int size, int precision, double v) {
   int n = std::snprintf(dst, static_cast<size_t>(size), "%.*g", precision, v);
   uselocale(old);
   return n;
+}
+
+int Text_FormatKeyReal(char* dst, int size, const char* key, double v) {
+  if (!dst || size <= 0) return 0;
+  locale_t old = uselocale(CLocale());
+  char fixed[FILE_BUFFER_SIZE / 64];  // "%lf" of the largest double needs 316 chars
+  int n = std::snprintf(fixed, sizeof fixed, "%s%lf", key, v);
+  if (n < 0 || n > MAX_LINE_CHARS) {
+    n = std::snprintf(dst, static_cast<size_t>(size), "%s%.17g", key, v);
+  } else {
+    if (n >= size) n = size - 1;
+    std::memcpy(dst, fixed, static_cast<size_t>(n));
+    dst[n] = 0;
+  }
+  uselocale(old);
+  return n < 0 ? 0 : (n < size ? n : size - 1);
 }

@@ -30,8 +30,9 @@ struct BufferedFile {
   int32_t fWriteFailed;    // a write, flush or close failed since opening
 };
 
-// Clears the record and opens an existing file for reading.  1 open, 0 failed
-// (dwLastError holds errno; a directory fails with EISDIR).
+// Clears the record and opens an existing regular file for reading, at once
+// whatever the path names.  1 open, 0 failed (dwLastError holds errno; a
+// directory fails with EISDIR, a FIFO, device or socket with ENXIO).
 int BufferedFile_OpenRead(BufferedFile* f, const char* path);
 // Clears the record and creates or truncates a file for writing.  1 or 0.
 int BufferedFile_OpenWrite(BufferedFile* f, const char* path);
@@ -72,3 +73,8 @@ double Text_ToDouble(const char* s, const char** end);
 long Text_ToLong(const char* s, const char** end);
 // Formats v like printf's "%.*g" in the "C" locale into dst (size chars).
 int Text_FormatDouble(char* dst, int size, int precision, double v);
+// Formats key followed by v as "%lf" (six decimals) in the "C" locale into
+// dst (size chars), or with "%.17g" when that line would be longer than the
+// readers' MAX_LINE_CHARS (magnitudes beyond about 1e290): a reader would
+// split such a line.  Returns the length (cut to fit dst).
+int Text_FormatKeyReal(char* dst, int size, const char* key, double v);

@@ -1,6 +1,9 @@
+// Safe replacement of a file: temporary beside the target, sync, rename.
+
 #include "formats/safe_write.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -8,19 +11,57 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+int g_fSync = 1;  // SafeWrite_Commit syncs the temporary before the rename
+
+// The file a save replaces: the target itself, or the file a symbolic link
+// names, so that the link stays a link.  A dangling link is replaced.
+void SafeWrite_ResolveTarget(const char* path, char* dst, size_t size) {
+  struct stat lst;
+  char resolved[PATH_MAX];
+  if (::lstat(path, &lst) == 0 && S_ISLNK(lst.st_mode) && ::realpath(path, resolved) &&
+      std::strlen(resolved) < size) {
+    std::memcpy(dst, resolved, std::strlen(resolved) + 1);
+    return;
+  }
+  std::snprintf(dst, size, "%s", path);
+}
+
+// Gives the temporary the mode (and, where allowed, the owner) of the file
+// it replaces, or the mode a new file gets from the process's umask.
+void SafeWrite_CopyMode(int fd, const char* target) {
+  struct stat st;
+  if (::stat(target, &st) == 0 && S_ISREG(st.st_mode)) {
+    // Only root (or an owner keeping its own group) may set the owner; a
+    // refusal leaves the temporary ours, and the mode below holds either way.
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) errno = 0;
+    ::fchmod(fd, st.st_mode & 07777);
+    return;
+  }
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+}
+
+}  // namespace
+
+void SafeWrite_SetSync(int fSync) { g_fSync = fSync; }
+
 int SafeWrite_Begin(SafeWrite* sw, BufferedFile* f, const char* path) {
   std::memset(sw, 0, sizeof(*sw));
   std::memset(f, 0, sizeof(*f));
   f->iHandle = -1;
   if (!path || !*path) return ENOENT;
   if (std::strlen(path) >= FILE_NAME_LEN) return ENAMETOOLONG;
-  std::strncpy(sw->szTarget, path, FILE_NAME_LEN - 1);
+  SafeWrite_ResolveTarget(path, sw->szTarget, sizeof(sw->szTarget));
   // mkstemp picks a fresh name beside the target, so the rename stays
   // inside one file system and never clobbers another file.
-  std::snprintf(sw->szTemp, sizeof(sw->szTemp), "%s.tmpXXXXXX", path);
+  std::snprintf(sw->szTemp, sizeof(sw->szTemp), "%s.tmpXXXXXX", sw->szTarget);
   int fd = ::mkstemp(sw->szTemp);
   if (fd < 0) return errno ? errno : EIO;
-  ::fchmod(fd, 0644);
+  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  SafeWrite_CopyMode(fd, sw->szTarget);
   size_t t = std::strlen(sw->szTemp);
   if (t > FILE_NAME_LEN - 1) t = FILE_NAME_LEN - 1;
   std::memcpy(f->szFileName, sw->szTemp, t);
@@ -38,7 +79,7 @@ int SafeWrite_Commit(SafeWrite* sw, BufferedFile* f) {
   int err = 0;
   if (f->iHandle >= 0) {
     if (f->fDirty && f->fOpened && f->dwBufCount > 0) BufferedFile_Flush(f);
-    if (!f->fWriteFailed && ::fsync(f->iHandle) != 0 && errno != EINVAL) {
+    if (g_fSync && !f->fWriteFailed && ::fsync(f->iHandle) != 0 && errno != EINVAL) {
       f->dwLastError = static_cast<uint32_t>(errno);
       f->fWriteFailed = 1;
     }

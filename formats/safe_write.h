@@ -12,8 +12,10 @@ struct SafeWrite {
   int fActive;  // a temporary file exists and has not been renamed or removed
 };
 
-// Creates a new temporary file beside path and opens f on it for writing.
-// Returns 0, or the errno of the failure (f is then closed, nothing created).
+// Creates a new temporary file beside path (beside the file it names when
+// path is a symbolic link) with the mode of the file it will replace, or the
+// umask's mode for a new file, and opens f on it for writing.  Returns 0, or
+// the errno of the failure (f is then closed, nothing created).
 int SafeWrite_Begin(SafeWrite* sw, BufferedFile* f, const char* path);
 // Closes f; when nothing failed since SafeWrite_Begin renames the temporary
 // over the target.  Returns 0 or the errno of the first failure (write,
@@ -21,3 +23,6 @@ int SafeWrite_Begin(SafeWrite* sw, BufferedFile* f, const char* path);
 int SafeWrite_Commit(SafeWrite* sw, BufferedFile* f);
 // Closes f and removes the temporary; the target is untouched.
 void SafeWrite_Abort(SafeWrite* sw, BufferedFile* f);
+// With 0, SafeWrite_Commit skips the fsync before the rename.  Only the fuzz
+// harnesses, which write thousands of throw-away files to a tmpfs, use it.
+void SafeWrite_SetSync(int fSync);

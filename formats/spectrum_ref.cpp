@@ -173,6 +173,13 @@ namespace {
 
 const char* Ref_TypeWord(int t) { return t >= 0 && t < REF_TYPE_COUNT ? REF_TYPE_WORDS[t] : "unknown"; }
 
+// Writes key and a real as one line that the reader takes back whole.
+int Ref_WriteReal(BufferedFile* f, const char* key, double v) {
+  char line[REF_LINE_CHARS + 32];
+  Text_FormatKeyReal(line, sizeof line, key, v);
+  return BufferedFile_WriteString(f, line) && BufferedFile_WriteString(f, "\r\n");
+}
+
 // Formats one line with CR LF and writes it; 1 on success.
 int Ref_WriteLine(BufferedFile* f, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
@@ -193,19 +200,19 @@ int Ref_WriteBody(BufferedFile* f, const char* path, const CurveChannel* ch,
   if (count < 0) count = 0;
   int ok = Ref_WriteLine(f, "; Saved by Plotsmith");
   ok = ok && Ref_WriteLine(f, "; Original filename: \"%.255s\"", path);
-  ok = ok && Ref_WriteLine(f, "time=%lf", hdr->dTime);
+  ok = ok && Ref_WriteReal(f, "time=", hdr->dTime);
   ok = ok && Ref_WriteLine(f, "type=%s", Ref_TypeWord(hdr->iType));
-  ok = ok && Ref_WriteLine(f, "bin_width_hz=%lf", ch->dXStep);
-  ok = ok && Ref_WriteLine(f, "offset_hz=%lf", ch->dXOrigin);
+  ok = ok && Ref_WriteReal(f, "bin_width_hz=", ch->dXStep);
+  ok = ok && Ref_WriteReal(f, "offset_hz=", ch->dXOrigin);
   ok = ok && Ref_WriteLine(f, "nr_of_bins=%d", count);
   ok = ok && Ref_WriteLine(f, "comps_per_bin=%d", hdr->iCompsPerBin);
   ok = ok && Ref_WriteLine(f, "scale_unit=%d", hdr->iScaleUnit);
-  ok = ok && Ref_WriteLine(f, "scale_factor=%lf", hdr->dScaleFactor);
-  ok = ok && Ref_WriteLine(f, "scale_offset=%lf", hdr->dScaleOffset);
+  ok = ok && Ref_WriteReal(f, "scale_factor=", hdr->dScaleFactor);
+  ok = ok && Ref_WriteReal(f, "scale_offset=", hdr->dScaleOffset);
   ok = ok && Ref_WriteLine(f, "avrg_count=%d", hdr->iAvrgCount);
   if (ch->pdSamples && ch->iAllocated > 0) {
     ok = ok && Ref_WriteLine(f, "array=");
-    for (int i = 0; ok && i < count; ++i) ok = Ref_WriteLine(f, "%f", ch->pdSamples[i]);
+    for (int i = 0; ok && i < count; ++i) ok = Ref_WriteReal(f, "", ch->pdSamples[i]);
     ok = ok && Ref_WriteLine(f, "end");
   }
   return ok;

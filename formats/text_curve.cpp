@@ -318,8 +318,10 @@ int WriteKeyValueHeader(BufferedFile* f, const char* path, double rate, long n, 
   int ok = BufferedFile_WriteString(f, "; Saved by Orvane's Plotsmith\r\n; Original filename: \"");
   ok &= BufferedFile_WriteString(f, path);
   ok &= BufferedFile_WriteString(f, "\"\r\n");
-  std::snprintf(line, sizeof(line), "%s=%lf\r\n%s=%ld\r\n%s=%d\r\n%s=%s\r\n", "samples_per_second", rate,
-                "n_samples", n, "n_channels", nch, "data_type", DataTypeWord(type));
+  Text_FormatKeyReal(line, sizeof(line), "samples_per_second=", rate);
+  ok &= BufferedFile_WriteString(f, line);
+  std::snprintf(line, sizeof(line), "\r\n%s=%ld\r\n%s=%d\r\n%s=%s\r\n", "n_samples", n, "n_channels", nch,
+                "data_type", DataTypeWord(type));
   ok &= BufferedFile_WriteString(f, line);
   return ok;
 }

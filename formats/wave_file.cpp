@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "curve/safe_int.h"
 #include "formats/buffered_file.h"
@@ -142,7 +143,7 @@ int Wave_CheckFormat(WaveFormat* fmt) {
     if (fmt->bRaw[24] == 3) kind = WAVE_KIND_FLOAT;
   }
   int ok = kind != WAVE_KIND_NONE;
-  if (fmt->iChannels < 1 || fmt->iChannels > 2) ok = 0;
+  if (fmt->iChannels < 1 || fmt->iChannels > MAX_CHANNELS) ok = 0;
   if (fmt->dwSampleRate < WAVE_MIN_RATE || fmt->dwSampleRate > WAVE_MAX_RATE) ok = 0;
   // A frame holds at most four bytes per channel; eight bytes were always taken.
   int maxAlign = WAVE_MAX_SAMPLE_BYTES * fmt->iChannels > 8 ? WAVE_MAX_SAMPLE_BYTES * fmt->iChannels : 8;
@@ -206,6 +207,17 @@ int Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const Wa
   if (fMore) frames = CHANNEL_MAX_ALLOC;
   int stored = 0;  // channels whose sample lies inside the frame
   while (bytes && stored < n && (stored + 1) * bytes <= align) ++stored;
+  // Each channel is sized once for the frames it will hold, not by doubling;
+  // a data chunk that claims more than the file holds is sized by the file.
+  uint32_t expect = frames;
+  uint64_t pos = f->dwBufEndPos - (f->dwBufCount - f->dwBufIndex);
+  struct stat st;
+  if (::fstat(f->iHandle, &st) == 0) {
+    uint64_t size = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+    uint64_t left = size > pos ? size - pos : 0;
+    if (left / align < expect) expect = static_cast<uint32_t>(left / align);
+  }
+  for (int c = 0; c < stored; ++c) Channel_Reserve(&set->Channel[first + c], static_cast<int>(expect));
   unsigned char block[8192 * 8];
   const uint32_t perBlock = sizeof(block) / align;
   uint32_t f0 = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // RIFF WAVE files: 8-, 16-, 24- and 32-bit PCM and 32-bit float are read
-// (mono or stereo, plain or extensible format chunk); 16-bit PCM is written.
+// (1 to 8 channels, plain or extensible format chunk); 16-bit PCM of 1 to 4
+// channels is written.
 
 #include <cstdint>
 

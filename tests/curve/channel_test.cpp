@@ -174,6 +174,22 @@ TEST_F(ChannelFixture, InfinitiesTakeNoPartInRanges) {
   EXPECT_EQ(ch.dViewMax, 2.5);
 }
 
+TEST_F(ChannelFixture, ReserveSizesOnceAndKeepsTheValidSamples) {
+  Channel_Init(&ch, 4);
+  for (int i = 0; i < 3; ++i) Channel_SetSample(&ch, i, i + 1.0);
+  ASSERT_EQ(Channel_Reserve(&ch, 1000), 1);
+  EXPECT_EQ(ch.iAllocated, 1000);
+  EXPECT_EQ(ch.iNrOfSamples, 3);
+  EXPECT_EQ(ch.pdSamples[2], 3.0);
+  EXPECT_EQ(ch.pdSamples[999], 0.0);
+  for (int i = 3; i < 1000; ++i) Channel_SetSample(&ch, i, 0.5);
+  EXPECT_EQ(ch.iAllocated, 1000);  // no growth while filling
+  EXPECT_EQ(Channel_Reserve(&ch, 10), 1);  // never shrinks
+  EXPECT_EQ(ch.iAllocated, 1000);
+  EXPECT_EQ(Channel_Reserve(&ch, CHANNEL_MAX_ALLOC + 1), 0);
+  EXPECT_EQ(Channel_Reserve(nullptr, 5), 0);
+}
+
 TEST_F(ChannelFixture, XToIndexRoundsWithinCapacity) {
   Channel_Init(&ch, 100);
   EXPECT_EQ(Channel_XToIndex(&ch, 2.49), 2);
