@@ -35,6 +35,7 @@ struct WinWindow {
   int iLastWidth, iLastHeight;  // last WM_SIZE sent
   int iTrackPos[2];
   RECT rcWanted;  // outer rectangle asked for, kept until the frame is known
+  int iPlacePending;  // rcWanted was set while the frame's size was unknown (0 frame margins)
   QImage* pScreen;  // what the client area shows: BeginPaint and GetDC draw here, paintEvent copies it out
   int iPaintPending;  // a repaint was requested (Win_InvalidateRect) and WM_PAINT not yet sent
   int iErasePending;  // that request asked for WM_ERASEBKGND first

@@ -153,6 +153,8 @@ class QtFrame : public QWidget {
     if (QtWin_IsLive(m_h) && Win_IsWindowEnabled(m_h)) Win_SendMessage(m_h, WM_CLOSE, 0, 0);
   }
   void keyPressEvent(QKeyEvent* e) override { QtWin_QueueKey(m_h, e->key(), e->modifiers()); }
+  void moveEvent(QMoveEvent*) override { FrameKnown(); }
+  void resizeEvent(QResizeEvent*) override { FrameKnown(); }
   void changeEvent(QEvent* e) override {
     QWidget::changeEvent(e);
     if (e->type() == QEvent::WindowStateChange && QtWin_IsLive(m_h)) {
@@ -162,6 +164,7 @@ class QtFrame : public QWidget {
   }
 
  private:
+  void FrameKnown();
   HWND m_h;
 };
 
@@ -237,14 +240,31 @@ static void QtWin_BuildFrame(HWND h, HMENU menu) {
 }
 
 // Places a top-level window so that its outer rectangle is (x, y, w, h).
+// Under a window manager the frame's size is known only after the window is
+// shown and decorated; until then the rectangle is kept and applied again
+// when the frame appears (QtWin_FrameKnown).
 static void QtWin_PlaceTop(HWND hw, int x, int y, int w, int h) {
   QWidget* t = hw->pTop;
   hw->rcWanted = RECT{x, y, x + w, y + h};
   QRect frame = t->frameGeometry(), inner = t->geometry();
   int dw = frame.width() - inner.width(), dh = frame.height() - inner.height();
+  hw->iPlacePending = dw == 0 && dh == 0;
   t->move(x, y);
   t->resize(w - dw > 1 ? w - dw : 1, h - dh > 1 ? h - dh : 1);
   if (t->layout()) t->layout()->activate();
+}
+
+// Called as the frame moves or changes size: once a frame of its own appears
+// around a window placed without it, the outer rectangle is made the one
+// asked for (unless the window is maximised or minimised by then).
+static void QtWin_FrameKnown(HWND hw) {
+  QWidget* t = hw->pTop;
+  if (!hw->iPlacePending || !t->isVisible() || t->frameGeometry() == t->geometry()) return;
+  hw->iPlacePending = 0;
+  if (t->isMaximized() || t->isMinimized()) return;
+  const RECT& want = hw->rcWanted;
+  if (t->frameGeometry() != QRect(want.left, want.top, want.right - want.left, want.bottom - want.top))
+    QtWin_PlaceTop(hw, want.left, want.top, want.right - want.left, want.bottom - want.top);
 }
 
 // The icon built into the program under a resource name, or a null icon.
@@ -256,6 +276,10 @@ static QIcon QtWin_ResourceIcon(const char* name) {
     if (QFile::exists(path)) icon.addFile(path, QSize(size, size));
   }
   return icon;
+}
+
+void QtFrame::FrameKnown() {
+  if (QtWin_IsLive(m_h)) QtWin_FrameKnown(m_h);
 }
 
 HWND Win_CreateWindow(DWORD, const char* className, const char* title, DWORD style, int x, int y, int w,
