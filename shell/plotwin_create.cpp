@@ -1,15 +1,162 @@
-// Creation of the main window and the data defaults.
+// Creation of the main window: the menu bar and the selection popup, the
+// window class, the main window at its stored position, the status bar, the
+// parameter panel (three vertical scrollers with Ok and Cancel) and the data
+// defaults.  Also the panel's layout on size changes and the menu texts,
+// checks and grays that are brought up to date before a menu opens.
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "shell/plotwin.h"
 #include "winutil/winapi.h"
+#include "winutil/window_utils.h"
 
 // Samples per channel that start-up preallocates.
 constexpr int PLOTWIN_INITIAL_CAPACITY = 65536;
 
+namespace {
+
+// One entry of a popup: a command with its text, or a separator (null text).
+struct MenuEntry {
+  const char* szText;
+  int iId;
+};
+
+constexpr int STATUS_PART_COUNT = 4;
+constexpr int STATUS_PART_WIDTHS[STATUS_PART_COUNT] = {60, 250, 80, 800};
+constexpr int SCROLLER_RANGE_MAX = 1000;
+// Panel layout: scroller columns from the left edge, the buttons at the bottom.
+constexpr int PANEL_LEFT = 4;
+constexpr int PANEL_COLUMN = 24;
+constexpr int PANEL_TOP = 20;
+constexpr int SCROLLER_WIDTH = 16;
+constexpr int BUTTON_WIDTH = 64;
+constexpr int BUTTON_HEIGHT = 20;
+// Below these sizes of the client area (minus the status bar) nothing is laid out.
+constexpr int LAYOUT_MIN_WIDTH = 50;
+constexpr int LAYOUT_MIN_HEIGHT = 80;
+
+// A popup filled with the entries.
+HMENU MakePopup(std::initializer_list<MenuEntry> entries) {
+  HMENU popup = Win_CreatePopupMenu();
+  for (const MenuEntry& e : entries) {
+    if (e.szText)
+      Win_AppendMenu(popup, MF_STRING, static_cast<std::uintptr_t>(e.iId), e.szText);
+    else
+      Win_AppendMenu(popup, MF_SEPARATOR, 0, nullptr);
+  }
+  return popup;
+}
+
+void AppendPopup(HMENU bar, HMENU popup, const char* text) {
+  Win_AppendMenu(bar, MF_POPUP, reinterpret_cast<std::uintptr_t>(popup), text);
+}
+
+// The "Low pass filter" submenu: one item per preset, then the interactive filter.
+HMENU MakeLowPassMenu() {
+  HMENU menu = Win_CreatePopupMenu();
+  for (int k = 0; k < LOWPASS_PRESET_COUNT; ++k) {
+    char text[64];
+    std::snprintf(text, sizeof text, "f_cutoff = %lg * f_max", LOWPASS_PRESETS[k]);
+    Win_AppendMenu(menu, MF_STRING, static_cast<std::uintptr_t>(IDM_LOWPASS_FIRST + k), text);
+  }
+  Win_AppendMenu(menu, MF_STRING, IDM_LOWPASS_INTERACTIVE, "Interactive (using scrollers)");
+  return menu;
+}
+
+HMENU MakeChannelMenu() {
+  HMENU menu = Win_CreatePopupMenu();
+  for (int c = 0; c < MAX_CHANNELS; ++c) {
+    char text[32];
+    std::snprintf(text, sizeof text, "Channel &%d", c + 1);
+    Win_AppendMenu(menu, MF_STRING, static_cast<std::uintptr_t>(IDM_CHANNEL_FIRST + c), text);
+  }
+  Win_AppendMenu(menu, MF_STRING, IDM_DELETE_HIDDEN, "Delete &hidden channels (UNchecked above)");
+  return menu;
+}
+
+// The menu bar with every popup, and the selection popup that is not in it.
+void BuildMenus(AppState* app) {
+  HMENU bar = Win_CreateMenu();
+  app->hMainMenu = bar;
+  AppendPopup(bar,
+              MakePopup({{"&New", IDM_NEW},
+                         {"&Open", IDM_OPEN},
+                         {"&Load data for next channel", IDM_LOAD_NEXT},
+                         {"&Save", IDM_SAVE},
+                         {nullptr, 0},
+                         {"E&xit", IDM_EXIT}}),
+              "&File");
+  AppendPopup(bar, MakePopup({{"&Undo\tCtrl-Z", IDM_UNDO}, {"Crop &Selection", IDM_CROP}}), "&Edit");
+  AppendPopup(bar, MakePopup({{"Edit &Points", IDM_MODE_POINTS}, {"Edit &Nothing", IDM_MODE_NOTHING}}), "&Mode");
+  AppendPopup(bar,
+              MakePopup({{".. &into selection", IDM_ZOOM_SELECTION},
+                         {".. &out completely", IDM_ZOOM_OUT_ALL},
+                         {".. o&ut by 50 %", IDM_ZOOM_OUT_HALF}}),
+              "&Zoom");
+  HMENU functions = Win_CreatePopupMenu();
+  AppendPopup(functions, MakeLowPassMenu(), "Low pass filter");
+  AppendPopup(bar, functions, "F&unctions");
+  app->hChannelMenu = MakeChannelMenu();
+  AppendPopup(bar, app->hChannelMenu, "&Channels");
+  app->hSelectionMenu = MakePopup({{"Zoom &In", IDM_POPUP_ZOOM_IN},
+                                   {"Zoom &Out", IDM_POPUP_ZOOM_OUT},
+                                   {"&Hide this selection", IDM_POPUP_HIDE},
+                                   {"&Switch to next selection", IDM_POPUP_NEXT}});
+  AppendPopup(bar, MakePopup({{"Commands && functions", IDM_HELP}, {"&About", IDM_ABOUT}}), "&Help");
+  Win_AppendMenu(bar, MF_STRING, IDM_SCROLL_LEFT, "<<");
+  Win_AppendMenu(bar, MF_STRING, IDM_SCROLL_RIGHT, ">>");
+}
+
+void RegisterMainClass(HINSTANCE instance) {
+  WNDCLASSA wc{};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = PlotWin_WndProc;
+  wc.hInstance = instance;
+  wc.hIcon = "PROGRAM_ICON";
+  wc.hCursor = IDC_ARROW;
+  wc.hbrBackground = COLOR_MENU + 1;
+  wc.lpszClassName = PLOTWIN_CLASS_NAME;
+  Win_RegisterClass(&wc);
+}
+
+// A child control of the main window; the control id travels in the menu argument.
+HWND MakeControl(AppState* app, const char* cls, const char* text, DWORD style, int x, int id) {
+  return Win_CreateWindow(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, PANEL_TOP, SCROLLER_WIDTH,
+                          SCROLLER_WIDTH, app->hwndMain,
+                          reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(id)), app->hInstance, nullptr);
+}
+
+void SetScrollerRange(HWND scroller, int redraw) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE;
+  si.nMin = 0;
+  si.nMax = SCROLLER_RANGE_MAX;
+  Win_SetScrollInfo(scroller, SB_CTL, &si, redraw);
+}
+
+// The three scrollers with their parameters, then the Ok and Cancel buttons.
+void CreatePanel(AppState* app) {
+  app->iPanelShown = 1;
+  for (int i = 0; i < PARAM_COUNT; ++i) {
+    app->hwndScroller[i] = MakeControl(app, "SCROLLBAR", "", SBS_VERT, PANEL_LEFT + PANEL_COLUMN * i, 0);
+    SetScrollerRange(app->hwndScroller[i], 0);
+    ParamScroller& p = app->Param[i];
+    p.dParamMin = 0.0;
+    p.dParamMax = 1.0;
+    p.dParamValue = 0.0;
+    p.szParamLetter[0] = static_cast<char>('A' + i);
+    p.szParamLetter[1] = '\0';
+  }
+  app->hwndOk = MakeControl(app, "BUTTON", "Ok", WS_TABSTOP | BS_PUSHBUTTON, 8, IDC_PANEL_OK);
+  app->hwndCancel = MakeControl(app, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, 8, IDC_PANEL_CANCEL);
+}
+
 // Channel storage, the record's table slot, the x view and the demonstration sine.
-static void PlotWin_SetDataDefaults(AppState* app) {
+void SetDataDefaults(AppState* app) {
   ChannelSet_Init(&app->Channels, PLOTWIN_INITIAL_CAPACITY);
   Channel_Init(&app->UndoBuffer, PLOTWIN_INITIAL_CAPACITY);
   app->iUndoChannel = -1;
@@ -27,28 +174,77 @@ static void PlotWin_SetDataDefaults(AppState* app) {
   for (int i = 0; i < 100; ++i) ChannelSet_SetSample(&app->Channels, 0, i, std::sin(0.1 * i));
 }
 
-static void PlotWin_RegisterClass(HINSTANCE instance) {
-  WNDCLASSA wc{};
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = PlotWin_WndProc;
-  wc.hInstance = instance;
-  wc.hIcon = "PROGRAM_ICON";
-  wc.hCursor = IDC_ARROW;
-  wc.hbrBackground = COLOR_MENU + 1;
-  wc.lpszClassName = PLOTWIN_CLASS_NAME;
-  Win_RegisterClass(&wc);
-}
+}  // namespace
 
 void PlotWin_Create(AppState* app, HINSTANCE instance) {
   if (!app) return;
   app->hInstance = instance;
-  PlotWin_RegisterClass(instance);
+  BuildMenus(app);
+  RegisterMainClass(instance);
   int height = Profile_GetInt(SETTINGS_SECTION, "Height", 400, SETTINGS_FILE);
   int width = Profile_GetInt(SETTINGS_SECTION, "Width", 600, SETTINGS_FILE);
   int top = Profile_GetInt(SETTINGS_SECTION, "Top", 40, SETTINGS_FILE);
   int left = Profile_GetInt(SETTINGS_SECTION, "Left", 20, SETTINGS_FILE);
-  app->hwndMain = Win_CreateWindow(0, PLOTWIN_CLASS_NAME, app->szTitle,
-                                   WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, left, top, width,
-                                   height, nullptr, nullptr, instance, nullptr);
-  PlotWin_SetDataDefaults(app);
+  app->hwndMain = Win_CreateWindow(0, PLOTWIN_CLASS_NAME, app->szTitle, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
+                                   left, top, width, height, nullptr, app->hMainMenu, instance, nullptr);
+  Win_DragAcceptFiles(app->hwndMain, 1);
+  app->hwndStatus =
+      WinUtil_CreateStatusBar(app->hwndMain, IDC_STATUS, instance, STATUS_PART_COUNT, STATUS_PART_WIDTHS);
+  CreatePanel(app);
+  SetDataDefaults(app);
+  PlotWin_ShowPanel(app, 0);
+}
+
+int PlotWin_OnSize(AppState* app, int, int width, int height) {
+  if (!app) return 0;
+  int h = height - WinUtil_GetWindowHeight(app->hwndStatus);
+  if (width <= LAYOUT_MIN_WIDTH || h <= LAYOUT_MIN_HEIGHT) return 0;
+  for (int i = 0; i < PARAM_COUNT; ++i)
+    Win_MoveWindow(app->hwndScroller[i], PANEL_LEFT + PANEL_COLUMN * i, PANEL_TOP, SCROLLER_WIDTH, h - 72, 1);
+  Win_MoveWindow(app->hwndOk, PANEL_LEFT, h - 48, BUTTON_WIDTH, BUTTON_HEIGHT, 1);
+  Win_MoveWindow(app->hwndCancel, PANEL_LEFT, h - 24, BUTTON_WIDTH, BUTTON_HEIGHT, 1);
+  WinUtil_SetWindowWidth(app->hwndStatus, width);
+  if (app->iPanelShown) app->Graph.iPanelEraseRequest = 1;
+  return 0;
+}
+
+void PlotWin_ShowPanel(AppState* app, int show) {
+  if (!app || show == app->iPanelShown) return;
+  int cmd = show ? SW_SHOWNOACTIVATE : SW_HIDE;
+  for (HWND scroller : app->hwndScroller) Win_ShowWindow(scroller, cmd);
+  Win_ShowWindow(app->hwndOk, cmd);
+  Win_ShowWindow(app->hwndCancel, cmd);
+  app->iPanelShown = show;
+  app->Graph.iPanelEraseRequest = 1;
+  app->Graph.iViewChanged = 1;
+}
+
+void PlotWin_ResetScrollerRanges(AppState* app) {
+  if (!app) return;
+  for (HWND scroller : app->hwndScroller) SetScrollerRange(scroller, 1);
+}
+
+int PlotWin_UpdateMenus(AppState* app) {
+  if (!app) return 0;
+  const ChannelSet& set = app->Channels;
+  WinUtil_SetMenuItemText(app->hMainMenu, IDM_LOAD_NEXT, 0, "&Load data for next channel (#%d)",
+                          set.iChannelsInUse + 1);
+  int mode = app->Graph.iEditMode;
+  Win_CheckMenuItem(app->hMainMenu, IDM_MODE_NOTHING, MF_BYCOMMAND | (mode == 0 ? MF_CHECKED : MF_UNCHECKED));
+  Win_CheckMenuItem(app->hMainMenu, IDM_MODE_POINTS, MF_BYCOMMAND | (mode == 1 ? MF_CHECKED : MF_UNCHECKED));
+  for (int c = 0; c < MAX_CHANNELS; ++c) {
+    const CurveChannel& ch = set.Channel[c];
+    UINT item = static_cast<UINT>(IDM_CHANNEL_FIRST + c);
+    int inUse = c < set.iChannelsInUse;
+    // Formatted first and then set as it is, so that a '%' in a name stays text.
+    char text[256];
+    if (inUse && ch.szName[0])
+      std::snprintf(text, sizeof text, "&%d : %.*s", c + 1, CHANNEL_NAME_LEN - 1, ch.szName);
+    else
+      std::snprintf(text, sizeof text, "Channel &%d", c + 1);
+    WinUtil_SetMenuItemText(app->hChannelMenu, static_cast<int>(item), 0, "%s", text);
+    Win_EnableMenuItem(app->hChannelMenu, item, MF_BYCOMMAND | (inUse ? MF_ENABLED : MF_GRAYED));
+    Win_CheckMenuItem(app->hChannelMenu, item, MF_BYCOMMAND | (inUse && ch.iVisible ? MF_CHECKED : MF_UNCHECKED));
+  }
+  return 0;
 }

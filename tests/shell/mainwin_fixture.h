@@ -1,0 +1,61 @@
+#pragma once
+// A started editor for the main window tests: its own settings folder, the
+// record started as the program starts it, and the window destroyed at the end.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "shell/plotwin.h"
+#include "tests/support/test_files.h"
+#include "winutil/winapi.h"
+#include "winutil/window_utils.h"
+#include "winutil/wintest.h"
+
+struct MainWindowTest : ::testing::Test {
+  TempDir config;
+  AppState app{};
+
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", config.szPath.c_str(), 1);
+    Win_Init(nullptr, nullptr);
+    PlotWin_Start(&app, nullptr, "");
+    ASSERT_NE(app.hwndMain, nullptr);
+  }
+  void TearDown() override {
+    Win_SetModalSeam(nullptr);
+    if (Win_IsWindow(app.hwndMain)) Win_DestroyWindow(app.hwndMain);
+    WinTest_RunFor(1);  // let the quit message of the destruction go
+    MSG msg{};
+    while (Win_PeekMessage(&msg, nullptr, 0, 0, 1)) {
+    }
+  }
+
+  // Text of a status bar part.
+  std::string StatusText(int part) {
+    char buf[512] = {0};
+    Win_SendMessage(app.hwndStatus, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(buf));
+    return buf;
+  }
+  // Text of a menu item by command id (or by position).
+  static std::string ItemText(HMENU menu, int item, int byPosition = 0) {
+    char buf[512] = {0};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_TYPE;
+    info.dwTypeData = buf;
+    info.cch = sizeof buf;
+    if (!Win_GetMenuItemInfo(menu, static_cast<UINT>(item), byPosition, &info)) return "<missing>";
+    return buf;
+  }
+  // Outer rectangle of a child in its parent's client coordinates.
+  RECT ChildRect(HWND child) {
+    RECT rc{};
+    Win_GetWindowRect(child, &rc);
+    POINT tl{rc.left, rc.top};
+    Win_ScreenToClient(app.hwndMain, &tl);
+    return RECT{tl.x, tl.y, tl.x + rc.right - rc.left, tl.y + rc.bottom - rc.top};
+  }
+  void Command(int id) { Win_SendMessage(app.hwndMain, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+};
