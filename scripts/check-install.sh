@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the build into a temporary prefix and checks that a desktop finds
-# everything: the programs, the menu entry and the file type.
+# everything: the programs, the menu entry, the file type and the icons.
 #   scripts/check-install.sh <build folder>
 set -eu
 BUILD=${1:-build}
@@ -17,6 +17,8 @@ need() {
 need bin/plotsmith-cli
 if [ -e "$BUILD/plotsmith" ]; then
   need bin/plotsmith
+  need share/icons/hicolor/32x32/apps/plotsmith.png
+  need share/icons/hicolor/16x16/apps/plotsmith.png
 fi
 need share/applications/plotsmith.desktop
 need share/mime/packages/plotsmith.xml
