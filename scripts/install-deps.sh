@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian/Ubuntu packages Plotsmith needs to build, test and run.
+# Installs the Debian/Ubuntu packages Plotsmith needs to build, test and run
+# (and, with the argument "fuzz", to fuzz).
 # Idempotent: prints nothing and touches nothing when every package is present.
 set -euo pipefail
 
 PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+# "install-deps.sh fuzz" adds clang with libFuzzer for tests/fuzz/run.sh; the
+# fuzzer's runtime is a package of its own where the distribution splits it.
+if [ "${1:-}" = "fuzz" ]; then
+  PACKAGES+=(clang)
+  apt-cache show libclang-rt-dev >/dev/null 2>&1 && PACKAGES+=(libclang-rt-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
