@@ -191,3 +191,30 @@ TEST_F(Input, CursorAndScreenSize) {
 }
 
 }  // namespace
+
+namespace {
+
+int g_paints = 0;
+// Asks for a repaint while painting, before the default handling validates.
+LRESULT ReinvalidatingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_PAINT) {
+    ++g_paints;
+    Win_InvalidateRect(h, nullptr, 0);
+  }
+  return Win_DefWindowProc(h, m, w, l);
+}
+
+TEST_F(Input, DefaultPaintHandlingValidatesTheWindow) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = ReinvalidatingProc;
+  wc.lpszClassName = "ReinvalidatingWindow";
+  Win_RegisterClass(&wc);
+  CreateTop(nullptr, "ReinvalidatingWindow");
+  WinTest_RunFor(20);
+  g_paints = 0;
+  Win_InvalidateRect(hwnd, nullptr, 1);
+  WinTest_RunFor(50);
+  EXPECT_EQ(g_paints, 1);  // the request made before validation is answered by this paint
+}
+
+}  // namespace

@@ -384,6 +384,12 @@ LRESULT Win_DefWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: Win_DestroyWindow(h); return 0;
     case WM_NCCREATE: return 1;
     case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {  // validates: the request is answered even when nothing is drawn
+      PAINTSTRUCT ps{};
+      Win_BeginPaint(h, &ps);
+      Win_EndPaint(h, &ps);
+      return 0;
+    }
     case WM_SETTEXT:
       h->pTop->setWindowTitle(QString::fromLocal8Bit(lp ? reinterpret_cast<const char*>(lp) : ""));
       return 1;
