@@ -46,6 +46,10 @@ struct AppState {
   unsigned char bPanelMode;
   CurveChannel UndoBuffer;
   int iUndoChannel;  // channel backed up in UndoBuffer, or -1
+  // Channel c as it was before the last crop cut it (valid while bit c of
+  // iCropBackups is set); owned storage, grown on demand, freed by Undo_FreeAll.
+  CurveChannel CropBackup[MAX_CHANNELS];
+  int iCropBackups;  // bit c: Undo also restores CropBackup[c]; 0 after any other backup
   HWND hwndMain;
   HWND hwndStatus;
   HWND hwndScroller[PARAM_COUNT];

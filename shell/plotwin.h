@@ -60,8 +60,6 @@ constexpr const char* SETTINGS_SECTION = "MainWnd";
 
 // The command line as given to the program, at most 255 chars; the About text shows it.
 extern char PlotWin_CommandLine[APP_TEXT_LEN];
-// The module instance handle, stored first thing at start-up.
-extern HINSTANCE PlotWin_hInstance;
 
 // Program entry: start-up, then the message loop; returns the quit exit code.
 int WinMain(HINSTANCE instance, HINSTANCE previous, const char* cmdLine, int show);
@@ -116,6 +114,8 @@ void PlotWin_OpenDroppedFile(AppState* app, const char* path);
 void Undo_Backup(AppState* app, int c);
 // Puts the backup back into its channel; 0 when there is nothing to undo.
 int Undo_Restore(AppState* app);
+// Releases the undo buffer and the crop backups; nothing is left to undo.
+void Undo_FreeAll(AppState* app);
 // Cuts every channel the current selection overlaps to it; 1 when one was cut.
 int PlotWin_CropSelection(AppState* app);
 // The Crop command: backup, crop, hide the selections, auto-scale.

@@ -1,0 +1,139 @@
+#pragma once
+// A started editor whose modal services (message boxes, file dialogs, number
+// dialogs) are answered from queues set up by the test, with every question
+// recorded, and helpers that write curve files for it to open.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "tests/shell/mainwin_fixture.h"
+
+// One recorded question of a modal service.
+struct EditAsked {
+  std::string szKind;   // "box", "open", "save" or "number"
+  std::string szText;   // box text, dialog title or the number dialog's second line
+  std::string szCaption;
+  UINT uType;           // box type bits, or the number dialog's flags
+};
+
+// One answer of a file dialog: 0 cancels; otherwise the path and the 1-based filter entry.
+struct EditFileAnswer {
+  int iOk;
+  std::string szPath;
+  int iFilterIndex;
+};
+
+// One answer of the number dialog: its result and, for 1, the number typed.
+struct EditNumberAnswer {
+  int iResult;
+  int iValue;
+};
+
+struct EditFlowTest : MainWindowTest {
+  static inline std::deque<int> s_boxAnswers;
+  static inline std::deque<EditFileAnswer> s_fileAnswers;
+  static inline std::deque<EditNumberAnswer> s_numberAnswers;
+  static inline std::vector<EditAsked> s_asked;
+  TempDir files;
+
+  static int Box(HWND, const char* text, const char* caption, UINT type) {
+    s_asked.push_back({"box", text, caption, type});
+    if (s_boxAnswers.empty()) return IDCANCEL;
+    int a = s_boxAnswers.front();
+    s_boxAnswers.pop_front();
+    return a;
+  }
+  static int FileDialog(int save, OPENFILENAMEA* ofn) {
+    s_asked.push_back({save ? "save" : "open", ofn->lpstrTitle ? ofn->lpstrTitle : "", "", 0});
+    if (s_fileAnswers.empty()) return 0;
+    EditFileAnswer a = s_fileAnswers.front();
+    s_fileAnswers.pop_front();
+    if (!a.iOk || a.szPath.size() >= ofn->nMaxFile) return 0;
+    std::snprintf(ofn->lpstrFile, ofn->nMaxFile, "%s", a.szPath.c_str());
+    ofn->nFilterIndex = static_cast<DWORD>(a.iFilterIndex);
+    return 1;
+  }
+  static int Number(HWND, const char* caption, const char*, const char* line2, int* value, int flags) {
+    s_asked.push_back({"number", line2, caption, static_cast<UINT>(flags)});
+    if (s_numberAnswers.empty()) return 2;
+    EditNumberAnswer a = s_numberAnswers.front();
+    s_numberAnswers.pop_front();
+    if (a.iResult == 1) *value = a.iValue;
+    return a.iResult;
+  }
+
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    s_boxAnswers.clear();
+    s_fileAnswers.clear();
+    s_numberAnswers.clear();
+    s_asked.clear();
+    static const WinModalSeam seam{Box, FileDialog, Number};
+    Win_SetModalSeam(&seam);
+  }
+
+  // Kinds of the questions asked so far, joined by blanks.
+  static std::string AskedKinds() {
+    std::string s;
+    for (const EditAsked& a : s_asked) s += (s.empty() ? "" : " ") + a.szKind;
+    return s;
+  }
+  std::string Title() {
+    char buf[600] = {0};
+    Win_GetWindowText(app.hwndMain, buf, sizeof buf);
+    return buf;
+  }
+  CurveChannel& Ch(int c) { return app.Channels.Channel[c]; }
+  std::vector<double> Samples(int c) {
+    const CurveChannel& ch = app.Channels.Channel[c];
+    return std::vector<double>(ch.pdSamples, ch.pdSamples + ch.iNrOfSamples);
+  }
+  // Makes selection slot 0 the current one over x1..x2 (the whole value range).
+  void Select(double x1, double x2) {
+    GraphSelection& s = app.Graph.Selection[0];
+    s.iVisible = 1;
+    s.dX1 = x1;
+    s.dX2 = x2;
+    s.dY1 = -1e9;
+    s.dY2 = 1e9;
+    app.Graph.iCurrentSelection = 0;
+  }
+  // Opens path through File Open with the prompt (if any) answered No.
+  void Open(const std::string& path) {
+    s_boxAnswers.push_back(IDNO);
+    s_fileAnswers.push_back({1, path, 1});
+    Command(IDM_OPEN);
+  }
+
+  // A 16-bit PCM wave file of the given channels (equal lengths) at rate Hz.
+  static std::string WaveBytes(const std::vector<std::vector<short>>& ch, int rate) {
+    std::string s;
+    auto put = [&s](unsigned v, int n) {
+      for (int i = 0; i < n; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    unsigned nch = static_cast<unsigned>(ch.size()), frames = static_cast<unsigned>(ch[0].size());
+    unsigned data = frames * nch * 2;
+    s += "RIFF";
+    put(36 + data, 4);
+    s += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);
+    put(nch, 2);
+    put(static_cast<unsigned>(rate), 4);
+    put(static_cast<unsigned>(rate) * nch * 2, 4);
+    put(nch * 2, 2);
+    put(16, 2);
+    s += "data";
+    put(data, 4);
+    for (unsigned f = 0; f < frames; ++f)
+      for (unsigned c = 0; c < nch; ++c) put(static_cast<unsigned short>(ch[c][f]), 2);
+    return s;
+  }
+  // A text curve file with one value per line.
+  static std::string TextBytes(const std::vector<double>& v) {
+    std::string s;
+    for (double x : v) s += std::to_string(x) + "\r\n";
+    return s;
+  }
+};
