@@ -1,11 +1,108 @@
-// The shell side of loading: result message, window title, repaint request.
+// The File menu's commands and the shell side of every load and save: the
+// file dialogs and their filter lists, the save type of the chosen entry, the
+// result texts in the status bar, the window title, and the save-changes
+// prompt that guards New, Open, loading into the next channel and closing.
+//
+// iModified marks unsaved changes: the data commands set it, New, a
+// successful load into channel 0 and a successful save clear it.
 #include <cstdio>
+#include <cstring>
 
 #include "formats/curve_file.h"
 #include "shell/plotwin.h"
 #include "winutil/error_text.h"
+#include "winutil/input_dialog.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
+
+namespace {
+
+// Pairs of description and pattern, ended by an empty description (the open
+// dialog's list lives beside the load dispatch).
+constexpr char kSaveFilter[] =
+    "Text files, 16 bit integer (*.txt)\0*.txt\0"
+    "Text files, 8 bit unsigned (*.txt)\0*.txt\0"
+    "Text files, floating point (*.txt)\0*.txt\0"
+    "JSON files, floating point (*.txt)\0*.json\0"
+    "Wave audio files (*.wav)\0*.wav\0"
+    "Spectrum Reference files (*.ref)\0*.ref\0";
+// Save type of each save filter entry; 0 keeps the type handed in (the
+// extension of the chosen name then picks the writer).
+constexpr int kSaveTypeOfEntry[] = {SAVE_TYPE_INT16, SAVE_TYPE_UINT8, SAVE_TYPE_FLOAT,
+                                    SAVE_TYPE_JSON | SAVE_TYPE_FLOAT, 0, 0};
+constexpr const char* kDefExt = "txt";
+constexpr int kPathMax = APP_TEXT_LEN - 1;
+constexpr const char* kNewLine1 = "Creating new data array.";
+constexpr int kNewMaxSamples = CHANNEL_MAX_ALLOC;
+
+void SetMessage(AppState* app, const char* text) {
+  WinUtil_SetStatusText(app->hwndStatus, STATUS_PART_MESSAGE, 0, text);
+}
+
+// Fills channels 0..n-1 with m zeros each, empties the rest, drops the undo
+// state and scales the diagram to the new data.
+void MakeNewData(AppState* app, int n, int m) {
+  ChannelSet& set = app->Channels;
+  for (int c = 0; c < MAX_CHANNELS; ++c) {
+    CurveChannel& ch = set.Channel[c];
+    ch.iNrOfSamples = 0;
+    std::snprintf(ch.szName, sizeof ch.szName, "Channel %d", c + 1);
+    ch.iVisible = c < n;
+    if (c >= n) continue;
+    ch.dXOrigin = 0.0;
+    ch.dXStep = 1.0;
+    ch.dViewMin = ch.dDataMin = -1.0;
+    ch.dViewMax = ch.dDataMax = 1.0;
+    for (int i = 0; i < m; ++i) Channel_SetSample(&ch, i, 0.0);
+  }
+  ChannelSet_CountInUse(&set);
+  app->iUndoChannel = -1;
+  app->iCropBackups = 0;
+  if (app->Graph.iActiveChannel >= n) app->Graph.iActiveChannel = 0;
+  Graph_Invalidate(app, 1);
+}
+
+}  // namespace
+
+int PlotWin_ConfirmDiscard(AppState* app) {
+  if (!app || !app->iModified) return 1;
+  int answer = Win_MessageBox(app->hwndMain, "Data may have been modified.\r\nSave changes in file ?",
+                              app->szCaption, MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3);
+  if (answer == IDNO) return 1;
+  if (answer != IDYES) return 0;
+  int type = SAVE_TYPE_INT16;
+  if (!PlotWin_ChooseSaveFile(app, &type)) return 0;
+  return PlotWin_SaveFile(app, type) == 0 ? 1 : 0;
+}
+
+int PlotWin_ChooseSaveFile(AppState* app, int* type) {
+  if (!app) return 0;
+  int index = -1;
+  int chosen = WinUtil_ChooseFileToSave(app->hwndMain, app->hInstance, "Save Curve as Text File",
+                                        app->szDataFile, kPathMax, kSaveFilter, kDefExt, &index);
+  constexpr int entries = static_cast<int>(sizeof kSaveTypeOfEntry / sizeof kSaveTypeOfEntry[0]);
+  if (chosen && type && index >= 0 && index < entries && kSaveTypeOfEntry[index] != 0)
+    *type = kSaveTypeOfEntry[index];
+  return chosen;
+}
+
+int PlotWin_SaveFile(AppState* app, int type) {
+  if (!app) return 0;
+  char status[APP_TEXT_LEN + 160];
+  char title[2 * APP_TEXT_LEN + 16];
+  int rc = SaveCurveFile(app, app->szDataFile, 0, type);
+  if (rc == 0) {
+    std::snprintf(status, sizeof status, "Saved file \"%s\"", app->szDataFile);
+    app->iModified = 0;
+  } else {
+    std::snprintf(status, sizeof status, "ERROR: failed to save \"%s\" (%s)", app->szDataFile,
+                  ErrorCodeToText(rc));
+  }
+  SetMessage(app, status);
+  std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, app->szDataFile);
+  WinUtil_SetWindowText(app->hwndMain, title);
+  return rc;
+}
 
 void PlotWin_LoadFile(AppState* app, const char* path, int c) {
   if (!app || !path) return;
@@ -17,11 +114,69 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
     long points = (c >= 0 && c < MAX_CHANNELS) ? app->Channels.Channel[c].iNrOfSamples : 0;
     CurveFile_LoadStatusText(status, sizeof status, path, points, &notes);
     std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, path);
+    // A fresh main file has nothing unsaved; a curve added to it has.
+    app->iModified = c == 0 ? 0 : 1;
   } else {
     std::snprintf(status, sizeof status, "ERROR: failed to load \"%s\" (%s)", path, ErrorCodeToText(rc));
     std::snprintf(title, sizeof title, "%s  -  file not loaded", app->szTitle);
   }
-  WinUtil_SetStatusText(app->hwndStatus, STATUS_PART_MESSAGE, 0, status);
-  if (c == 0) Win_SetWindowText(app->hwndMain, title);
+  SetMessage(app, status);
+  if (c == 0) WinUtil_SetWindowText(app->hwndMain, title);
   Graph_Invalidate(app, 1);
+}
+
+void PlotWin_CmdNew(AppState* app) {
+  if (!app || !PlotWin_ConfirmDiscard(app)) return;
+  int n = 1;
+  if (InputDlg_AskNumber(app->hwndMain, app->szTitle, kNewLine1, "Number of channels ?", &n, 0) != 1) return;
+  int m = 1024;
+  if (InputDlg_AskNumber(app->hwndMain, app->szTitle, kNewLine1, "Number of samples per channel ?", &m, 0) != 1)
+    return;
+  ClampInt(&n, 1, MAX_CHANNELS);
+  ClampInt(&m, 1, kNewMaxSamples);
+  MakeNewData(app, n, m);
+  std::snprintf(app->szDataFile, sizeof app->szDataFile, "%s", "unnamed.txt");
+  WinUtil_SetWindowText(app->hwndMain, app->szTitle);
+  app->iModified = 0;
+}
+
+void PlotWin_CmdOpen(AppState* app) {
+  if (!app || !PlotWin_ConfirmDiscard(app)) return;
+  if (!WinUtil_ChooseFileToOpen(app->hwndMain, app->hInstance, "Load Curve from Text File", app->szDataFile,
+                                kPathMax, CURVE_FILE_OPEN_FILTER, kDefExt))
+    return;
+  PlotWin_LoadFile(app, app->szDataFile, 0);
+}
+
+void PlotWin_CmdLoadNextChannel(AppState* app) {
+  if (!app) return;
+  if (app->Channels.iChannelsInUse >= MAX_CHANNELS) {
+    Win_MessageBox(app->hwndMain, "All channels are in use.\r\nDelete a channel and try again.",
+                   app->szCaption, MB_OK);
+    return;
+  }
+  if (!PlotWin_ConfirmDiscard(app)) return;
+  int c = app->Channels.iChannelsInUse;
+  char title[64];
+  std::snprintf(title, sizeof title, "Load Data for Channel #%d", c + 1);
+  char path[APP_TEXT_LEN];
+  std::snprintf(path, sizeof path, "%s", app->szDataFile);
+  if (!WinUtil_ChooseFileToOpen(app->hwndMain, app->hInstance, title, path, kPathMax, CURVE_FILE_OPEN_FILTER, kDefExt))
+    return;
+  Undo_Backup(app, c);
+  PlotWin_LoadFile(app, path, app->Channels.iChannelsInUse);
+}
+
+void PlotWin_CmdSave(AppState* app) {
+  int type = 0;
+  if (!PlotWin_ChooseSaveFile(app, &type)) return;
+  PlotWin_SaveFile(app, type);
+}
+
+void PlotWin_OpenDroppedFile(AppState* app, const char* path) {
+  // A path longer than the name buffer is ignored, as the open dialog refuses it.
+  if (!app || !path || std::strlen(path) > static_cast<size_t>(kPathMax)) return;
+  if (!PlotWin_ConfirmDiscard(app)) return;
+  std::snprintf(app->szDataFile, sizeof app->szDataFile, "%s", path);
+  PlotWin_LoadFile(app, app->szDataFile, 0);
 }
