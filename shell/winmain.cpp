@@ -1,23 +1,25 @@
 // Program entry, the command line, the message loop and shutdown.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "shell/plotwin.h"
+#include "winutil/input_dialog.h"
 #include "winutil/winapi.h"
 
 char PlotWin_CommandLine[APP_TEXT_LEN];
-HINSTANCE PlotWin_hInstance;
 
 namespace {
 
 AppState s_App;
 HACCEL s_hAccel;
 
-// F9, F7 and F2 give commands that the dispatcher ignores.
+// F9, F7 and F2 give commands that the dispatcher ignores; Ctrl+Z undoes.
 constexpr ACCEL kAccelerators[] = {
     {FVIRTKEY, static_cast<unsigned short>(VK_F9), IDM_ACCEL_F9},
     {FVIRTKEY, static_cast<unsigned short>(VK_F7), IDM_ACCEL_F7},
     {FVIRTKEY, static_cast<unsigned short>(VK_F2), IDM_ACCEL_F2},
+    {FCONTROL | FVIRTKEY, static_cast<unsigned short>('Z'), IDM_UNDO},
 };
 
 void CopyBounded(char* dst, const char* src) {
@@ -40,11 +42,11 @@ void PlotWin_CommandLineToFile(AppState* app, const char* cmdLine) {
 }
 
 void PlotWin_Start(AppState* app, HINSTANCE instance, const char* cmdLine) {
-  PlotWin_hInstance = instance;
+  InputDlg_hInstance = instance;
   CopyBounded(PlotWin_CommandLine, cmdLine);
   AppState_InitDefaults(app);
   PlotWin_Create(app, instance);
-  if (!s_hAccel) s_hAccel = Win_CreateAcceleratorTable(kAccelerators, 3);
+  if (!s_hAccel) s_hAccel = Win_CreateAcceleratorTable(kAccelerators, static_cast<int>(std::size(kAccelerators)));
   if (PlotWin_CommandLine[0] != '\0') {
     PlotWin_CommandLineToFile(app, PlotWin_CommandLine);
     PlotWin_LoadFile(app, app->szDataFile, 0);
@@ -87,7 +89,7 @@ int PlotWin_OnDestroy(AppState* app, HWND hwnd) {
   Win_PostQuitMessage(0);
   if (app) {
     ChannelSet_FreeAll(&app->Channels);
-    Channel_Free(&app->UndoBuffer);
+    Undo_FreeAll(app);
     app->hwndMain = nullptr;
   }
   return 0;
