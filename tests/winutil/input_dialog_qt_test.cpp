@@ -46,6 +46,9 @@ struct InputDlgWindow : ::testing::Test {
   void SetUp() override {
     InputDlg_hInstance = Win_Init(nullptr, nullptr);
     Win_SetModalSeam(nullptr);
+    MSG msg{};  // a quit message left by an earlier test would end the dialog at once
+    while (Win_PeekMessage(&msg, nullptr, 0, 0, 1)) {
+    }
     WNDCLASSA wc{};
     wc.lpfnWndProc = Win_DefWindowProc;
     wc.lpszClassName = "InputDlgTestOwner";
