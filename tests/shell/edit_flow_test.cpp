@@ -194,6 +194,17 @@ TEST_F(EditFlow, ScrollByATenthStopsAtTheChannelEnds) {
   }
 }
 
+TEST_F(EditFlow, CtrlZUndoesAndTheUndoItemSaysSo) {
+  const std::vector<double> sine = Samples(0);
+  Command(IDM_LOWPASS_FIRST);
+  ASSERT_NE(Samples(0), sine);
+  WinTest_PressKey(app.hwndMain, 'Z', FCONTROL);
+  Win_PostQuitMessage(0);  // handed out after the key
+  EXPECT_EQ(PlotWin_RunMessageLoop(&app), 0);
+  EXPECT_EQ(Samples(0), sine);
+  EXPECT_EQ(ItemText(app.hMainMenu, IDM_UNDO), "&Undo\tCtrl-Z");
+}
+
 TEST_F(EditFlow, HelpAndAboutBoxes) {
   std::snprintf(PlotWin_CommandLine, sizeof PlotWin_CommandLine, "%s", "/data/a.txt");
   Command(IDM_HELP);
