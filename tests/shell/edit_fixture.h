@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/shell/mainwin_fixture.h"
+#include "tests/support/wave_bytes.h"
 
 // One recorded question of a modal service.
 struct EditAsked {
@@ -108,27 +109,11 @@ struct EditFlowTest : MainWindowTest {
 
   // A 16-bit PCM wave file of the given channels (equal lengths) at rate Hz.
   static std::string WaveBytes(const std::vector<std::vector<short>>& ch, int rate) {
-    std::string s;
-    auto put = [&s](unsigned v, int n) {
-      for (int i = 0; i < n; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    };
-    unsigned nch = static_cast<unsigned>(ch.size()), frames = static_cast<unsigned>(ch[0].size());
-    unsigned data = frames * nch * 2;
-    s += "RIFF";
-    put(36 + data, 4);
-    s += "WAVEfmt ";
-    put(16, 4);
-    put(1, 2);
-    put(nch, 2);
-    put(static_cast<unsigned>(rate), 4);
-    put(static_cast<unsigned>(rate) * nch * 2, 4);
-    put(nch * 2, 2);
-    put(16, 2);
-    s += "data";
-    put(data, 4);
-    for (unsigned f = 0; f < frames; ++f)
-      for (unsigned c = 0; c < nch; ++c) put(static_cast<unsigned short>(ch[c][f]), 2);
-    return s;
+    std::vector<int64_t> frames;
+    for (size_t f = 0; f < ch[0].size(); ++f)
+      for (const std::vector<short>& c : ch) frames.push_back(c[f]);
+    std::string fmt = WaveBytes_Fmt(1, static_cast<int>(ch.size()), static_cast<uint32_t>(rate), 16);
+    return WaveBytes_Riff(WaveBytes_Chunk("fmt ", fmt) + WaveBytes_Chunk("data", WaveBytes_Samples(frames, 2)));
   }
   // A text curve file with one value per line.
   static std::string TextBytes(const std::vector<double>& v) {
