@@ -86,6 +86,33 @@ int LastInColumn(const AppState* app, int c, int i, int last, int col) {
   return good;
 }
 
+// Smallest and largest of the n values at p, leaving out values that are not
+// numbers (*nan says whether there were any); lo > hi when all of them were.
+// Four independent chains keep the compare latency from serialising the loop.
+void MinMax(const double* p, int n, double* lo, double* hi, int* nan) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  double l0 = inf, l1 = inf, l2 = inf, l3 = inf, h0 = -inf, h1 = -inf, h2 = -inf, h3 = -inf;
+  int bad = 0, k = 0;
+  for (; k + 4 <= n; k += 4) {
+    const double a = p[k], b = p[k + 1], c = p[k + 2], d = p[k + 3];
+    l0 = a < l0 ? a : l0, h0 = a > h0 ? a : h0;
+    l1 = b < l1 ? b : l1, h1 = b > h1 ? b : h1;
+    l2 = c < l2 ? c : l2, h2 = c > h2 ? c : h2;
+    l3 = d < l3 ? d : l3, h3 = d > h3 ? d : h3;
+    bad |= (a != a) | (b != b) | (c != c) | (d != d);
+  }
+  for (; k < n; ++k) {
+    const double a = p[k];
+    l0 = a < l0 ? a : l0, h0 = a > h0 ? a : h0;
+    bad |= a != a;
+  }
+  l0 = l1 < l0 ? l1 : l0, l2 = l3 < l2 ? l3 : l2;
+  h0 = h1 > h0 ? h1 : h0, h2 = h3 > h2 ? h3 : h2;
+  *lo = l2 < l0 ? l2 : l0;
+  *hi = h2 > h0 ? h2 : h0;
+  *nan = bad;
+}
+
 // The merged columns of samples first .. last (first <= last).
 void WalkColumns(const AppState* app, int c, const double* p, int first, int last, PointSink* out) {
   const int nanRow = RowOf(app, c, std::numeric_limits<double>::quiet_NaN());
@@ -93,14 +120,9 @@ void WalkColumns(const AppState* app, int c, const double* p, int first, int las
   for (int i = first; i <= last;) {
     int col = ColumnOf(app, c, i);
     int end = LastInColumn(app, c, i, last, col);
-    double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+    double lo = 0.0, hi = 0.0;
     int nan = 0;
-    for (int k = i; k <= end; ++k) {
-      double v = p[k];
-      lo = v < lo ? v : lo;
-      hi = v > hi ? v : hi;
-      nan |= v != v;
-    }
+    MinMax(p + i, end - i + 1, &lo, &hi, &nan);
     // The row mapping falls as the value rises: the highest value is the lowest y.
     int yLow = nanRow, yHigh = nanRow;
     if (lo <= hi) {
