@@ -138,4 +138,31 @@ TEST_F(Menus, TrackedPopupPostsTheChosenCommandToItsOwner) {
   EXPECT_EQ(Win_GetMenuItemCount(popup), -1);
 }
 
+// Destroys its window on command 5 (Exit) and 91, as the program's Exit does.
+LRESULT ClosingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  SeenLog().push_back({h, m, w, l});
+  if (m == WM_COMMAND && (LOWORD(w) == 5 || LOWORD(w) == 91)) {
+    Win_DestroyWindow(h);
+    return 0;
+  }
+  return Win_DefWindowProc(h, m, w, l);
+}
+
+TEST_F(Menus, CommandThatDestroysTheWindowLeavesNoMenuBehind) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = ClosingProc;
+  wc.lpszClassName = "ClosingWindow";
+  Win_RegisterClass(&wc);
+  for (int id : {5, 91}) {  // from a popup and from the bar itself
+    Build();
+    CreateTop(bar, "ClosingWindow");
+    ASSERT_EQ(WinTest_ChooseMenuItem(hwnd, id), 1);
+    EXPECT_FALSE(Win_IsWindow(hwnd));
+    EXPECT_EQ(Of(WM_DESTROY).size(), 1u);
+    WinTest_RunFor(10);  // deferred deletions of the widgets run here
+    EXPECT_EQ(Win_GetMenuItemCount(bar), -1);
+    SeenLog().clear();
+  }
+}
+
 }  // namespace

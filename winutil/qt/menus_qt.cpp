@@ -9,6 +9,9 @@
 // WM_COMMAND (id in the low word, 0 in the high word and in lParam).  A popup
 // shown by Win_TrackPopupMenu posts the chosen command to its owner instead.
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QGridLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -136,13 +139,17 @@ HMENU NewMenu(bool bar) {
   return m;
 }
 
-// Frees a menu, its popups and their widgets.
+// Frees a menu and its popups.  Their widgets go once control is back in the
+// event loop: a command may free the very menu whose click is being handled.
 void FreeMenu(HMENU m) {
   for (MenuItem& it : m->Items)
     if (it.hSub) FreeMenu(it.hSub);
   Menus().erase(m);
-  delete m->pMenu;
-  delete m->pBar;
+  QWidget* w = WidgetOf(m);
+  w->disconnect();
+  for (QAction* a : w->actions()) a->disconnect();
+  w->hide();
+  w->deleteLater();
   delete m;
 }
 
@@ -286,7 +293,6 @@ void QtMenu_DestroyBar(HWND h) {
   HMENU bar = h->hMenu;
   h->hMenu = nullptr;
   if (!IsMenu(bar)) return;
-  bar->pBar->setParent(nullptr);  // the frame goes later; the bar goes now, with its popups
   FreeMenu(bar);
 }
 
@@ -300,7 +306,19 @@ int WinTest_ChooseMenuItem(HWND hwnd, int id) {
   std::vector<HMENU> chain;
   for (HMENU m = holder; m && !m->bBar; m = m->hParent) chain.insert(chain.begin(), m);
   for (HMENU m : chain) m->pMenu->popup(QPoint(0, 0));
-  a->trigger();
+  // A click on the item where the menu shows it, as the user's would.
+  QWidget* w = WidgetOf(holder);
+  QRect r = holder->bBar ? holder->pBar->actionGeometry(a) : holder->pMenu->actionGeometry(a);
+  if (r.isEmpty()) {
+    a->trigger();
+  } else {
+    QPointF c = QRectF(r).center();
+    QPointer<QWidget> alive(w);
+    QMouseEvent press(QEvent::MouseButtonPress, c, w->mapToGlobal(c), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, c, w->mapToGlobal(c), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    if (alive) QApplication::sendEvent(w, &release);
+  }
   for (HMENU m : chain)
     if (IsMenu(m)) m->pMenu->hide();
   return 1;

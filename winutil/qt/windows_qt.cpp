@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QWidget>
+#include <QWindow>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -318,6 +319,14 @@ HWND Win_CreateWindow(DWORD, const char* className, const char* title, DWORD sty
     hw->pTop->setWindowTitle(QString::fromLocal8Bit(text));
     QIcon icon = QtWin_ResourceIcon(it->second.hIcon);
     if (!icon.isNull()) hw->pTop->setWindowIcon(icon);
+    // An owned window (a dialog) stays above its owner.  Only the platform
+    // windows are linked: a Qt parent would take on the owner's disabled state.
+    if (hw->hwndParent) {
+      QWidget* owner = hw->hwndParent->pTop->window();
+      hw->pTop->winId();
+      owner->winId();
+      hw->pTop->windowHandle()->setTransientParent(owner->windowHandle());
+    }
   }
   if (it != Classes().end() && !hw->iCtlKind) {
     hw->pfnProc = it->second.lpfnWndProc;
