@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -64,6 +65,14 @@ TEST_F(Controls, ScrollBarControlKeepsItsOwnInfoAndNotifiesItsParent) {
     Win_GetScrollInfo(sb, SB_CTL, &si);
     EXPECT_EQ(si.nPos, 0);  // only the program moves it
   }
+
+  // The wheel over the control does not move it: the parent gets the wheel message.
+  SeenLog().clear();
+  WinTest_Wheel(sb, 0, -WHEEL_DELTA, 8, 50);
+  EXPECT_TRUE(Of(WM_VSCROLL).empty());
+  ASSERT_EQ(Of(WM_MOUSEWHEEL).size(), 1u);
+  EXPECT_EQ(Of(WM_MOUSEWHEEL)[0].hwnd, hwnd);
+  EXPECT_EQ(static_cast<int16_t>(HIWORD(Of(WM_MOUSEWHEEL)[0].wp)), -WHEEL_DELTA);
 }
 
 TEST_F(Controls, ButtonsClickMoveHideAndAreFoundById) {

@@ -4,6 +4,7 @@
 // that only the program moves it.
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 #include "winutil/qt/qt_window.h"
 #include "winutil/winapi.h"
@@ -94,11 +95,30 @@ void ClampScroll(QtScrollState* s) {
   if (s->iPos < s->iMin) s->iPos = s->iMin;
 }
 
+// The wheel over a bar does not move it: the window's own bars are part of
+// the window, so it gets WM_MOUSEWHEEL; over a control, its parent gets it.
+class QtBarWheel : public QObject {
+ public:
+  QtBarWheel(HWND h, QObject* parent) : QObject(parent), m_h(h) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() != QEvent::Wheel) return false;
+    if (QtWin_IsLive(m_h))
+      QtWin_SendWheel(m_h->iCtlKind == QTCTL_SCROLLBAR ? m_h->hwndParent : m_h, static_cast<QWheelEvent*>(e));
+    return true;
+  }
+
+ private:
+  HWND m_h;
+};
+
 }  // namespace
 
 QScrollBar* QtWin_MakeBar(HWND h, int index, QWidget* parent) {
   auto* sb = new QScrollBar(index == SB_HORZ ? Qt::Horizontal : Qt::Vertical, parent);
   sb->setFocusPolicy(Qt::NoFocus);
+  sb->installEventFilter(new QtBarWheel(h, sb));
   h->pBar[index] = sb;
   QObject::connect(sb, &QAbstractSlider::actionTriggered, [h, index](int a) { OnBarAction(h, index, a); });
   QObject::connect(sb, &QAbstractSlider::sliderReleased, [h, index]() { OnBarReleased(h, index); });
