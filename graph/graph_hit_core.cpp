@@ -23,6 +23,13 @@ int ActiveChannel(const AppState* app) {
   return (a < 0 || a >= MAX_CHANNELS) ? 0 : a;
 }
 
+// Positions a scroll bar can take beyond its first, in double so that no
+// range of ints overflows.
+double ScrollSteps(const GraphScrollState* state) {
+  double page = static_cast<double>(state->iPage) - 1;
+  return static_cast<double>(state->iMax) - (page > 0 ? page : 0) - state->iMin;
+}
+
 }  // namespace
 
 int Graph_HitTest(AppState* app, int x, int y, char* text, int* channel) {
@@ -164,9 +171,9 @@ int Graph_HScrollRange(const AppState* app, const GraphScrollState* state, doubl
   if (!(vis > 0.0) || state->iMax <= state->iMin) return 0;
   const CurveChannel& ch = app->Channels.Channel[a];
   double start = ch.dXOrigin, end = ch.dXOrigin + ch.iNrOfSamples * ch.dXStep;
-  int steps = state->iMax - (state->iPage - 1 > 0 ? state->iPage - 1 : 0) - state->iMin;
+  double steps = ScrollSteps(state);
   double a0 = start;
-  if (steps > 0) a0 = start + (end - start - vis) * (state->iPos - state->iMin) / steps;
+  if (steps > 0) a0 = start + (end - start - vis) * (static_cast<double>(state->iPos) - state->iMin) / steps;
   if (a0 < start) a0 = start;
   double a1 = a0 + vis;
   if (a1 > end) {
@@ -188,10 +195,10 @@ int Graph_VScrollRange(const AppState* app, const GraphScrollState* state, doubl
   double vis = vhi - vlo;
   if (!(vis > 0.0)) vis = (dhi - dlo) * 0.5;
   if (!(vis > 0.0) || state->iMax <= state->iMin || !(dhi > dlo)) return 0;
-  int steps = state->iMax - (state->iPage - 1 > 0 ? state->iPage - 1 : 0) - state->iMin;
+  double steps = ScrollSteps(state);
   double dataMax = app->Channels.Channel[a].dDataMax;
   double top = dataMax;
-  if (steps > 0) top = dataMax - (dhi - dlo - vis) * (state->iPos - state->iMin) / steps;
+  if (steps > 0) top = dataMax - (dhi - dlo - vis) * (static_cast<double>(state->iPos) - state->iMin) / steps;
   if (top > dataMax) top = dataMax;
   double bottom = top - vis;
   if (bottom < dlo) {

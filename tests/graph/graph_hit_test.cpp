@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -158,6 +159,9 @@ TEST_F(GraphHit, ScrollPositionsMoveTheViewInsideItsExtent) {
   st.iPos = 375;  // half way
   ASSERT_EQ(Graph_HScrollRange(&app, &st, &x0, &x1), 1);
   EXPECT_DOUBLE_EQ(x0, 10.0 + 75.0 * 0.5);
+  GraphScrollState huge{INT_MIN, INT_MAX, 1, INT_MAX};  // the widest range, last position
+  ASSERT_EQ(Graph_HScrollRange(&app, &huge, &x0, &x1), 1);
+  EXPECT_DOUBLE_EQ(x1, 110.0);
 
   // A view wider than the channel shrinks to the channel's extent.
   app.Channels.dXViewMax = 230.0;

@@ -25,6 +25,12 @@ struct MouseFlow : MainWindowTest {
   double PixelWidth() {
     return (app.Channels.dXViewMax - app.Channels.dXViewMin) / (app.Graph.rcPlot.right - app.Graph.rcPlot.left);
   }
+  COLORREF ScreenPixel(int x, int y) {
+    HDC dc = Win_GetDC(app.hwndMain);
+    COLORREF c = Win_GetPixel(dc, x, y);
+    Win_ReleaseDC(app.hwndMain, dc);
+    return c;
+  }
   double Sample(int i) { return app.Channels.Channel[0].pdSamples[i]; }
 };
 
@@ -219,9 +225,13 @@ TEST_F(MouseFlow, UserSelectsZoomsWithTheWheelAndScrolls) {
   POINT a = At(30.5, 0.5), b = At(70.5, -0.5);
   WinTest_Mouse(app.hwndMain, WM_MOUSEMOVE, 0, a.x, a.y);
   WinTest_Mouse(app.hwndMain, WM_LBUTTONDOWN, MK_LBUTTON, a.x, a.y);
+  // The band's dotted outline inverts every other pixel of its edge on the screen.
+  int edge = a.x + ((a.x + a.y) & 1);
+  COLORREF before = ScreenPixel(edge, a.y);
   WinTest_Mouse(app.hwndMain, WM_MOUSEMOVE, MK_LBUTTON, b.x, b.y);
   WinTest_RunFor(10);
   EXPECT_EQ(app.Graph.iFocusRectShown, 1);
+  EXPECT_EQ(ScreenPixel(edge, a.y), before ^ 0xFFFFFFu);
   WinTest_ChooseNextPopupItem(IDM_POPUP_ZOOM_IN);
   WinTest_Mouse(app.hwndMain, WM_LBUTTONUP, 0, b.x, b.y);
   WinTest_RunFor(20);
