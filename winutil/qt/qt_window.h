@@ -4,11 +4,10 @@
 #include <QImage>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
-#include <string>
 #include <vector>
 
 #include "winutil/wintypes.h"
@@ -17,23 +16,22 @@
 // Win32 scroll information of one bar; the layer's copy is the truth and the
 // QScrollBar only displays it.
 struct QtScrollState {
-  int iMin, iMax, iPage, iPos;
+  int iMin, iMax, iPage, iPos;  // range, page size and position
 };
 
 // What kind of predefined control a child window is.
 enum QtCtlKind { QTCTL_NONE, QTCTL_BUTTON, QTCTL_EDIT, QTCTL_SCROLLBAR, QTCTL_STATUS };
 
 struct WinWindow {
-  std::string sClass;
-  WNDPROC pfnProc;
-  DWORD dwStyle;
+  WNDPROC pfnProc;     // the window procedure (a control's own for predefined classes)
+  DWORD dwStyle;       // WS_* and control style bits given at creation
   HWND hwndParent;  // parent of a child, owner of a top-level window
   QWidget* pTop;    // the frame (top level) or the child widget itself
-  QWidget* pClient;  // the client area; null for child windows
+  QWidget* pClient;  // the client area (a child of a registered class: itself); null for controls
   QScrollBar* pBar[2];  // SB_HORZ, SB_VERT; null without the style bit (a "SCROLLBAR" control: itself)
-  QtScrollState Scroll[2];
+  QtScrollState Scroll[2];  // the Win32 state of pBar[0], pBar[1]
   int iLastWidth, iLastHeight;  // last WM_SIZE sent
-  int iTrackPos[2];
+  int iTrackPos[2];  // last thumb position dragged to, per bar
   RECT rcWanted;  // outer rectangle asked for, kept until the frame is known
   int iPlacePending;  // rcWanted was set while the frame's size was unknown (0 frame margins)
   QImage* pScreen;  // what the client area shows: BeginPaint and GetDC draw here, paintEvent copies it out

@@ -22,6 +22,7 @@
 #include <QWindow>
 #include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "winutil/message_queue.h"
@@ -289,7 +290,6 @@ HWND Win_CreateWindow(DWORD, const char* className, const char* title, DWORD sty
   if (!className) return nullptr;
   if ((style & WS_CHILD) && !QtWin_IsLive(parent)) return nullptr;
   HWND hw = new WinWindow();
-  hw->sClass = className;
   hw->dwStyle = style;
   hw->hwndParent = QtWin_IsLive(parent) ? parent : nullptr;
   hw->iLastWidth = hw->iLastHeight = -1;
