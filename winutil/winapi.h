@@ -44,7 +44,9 @@ int Win_DestroyWindow(HWND hwnd);
 // 1 while the handle names a live window.
 int Win_IsWindow(HWND hwnd);
 
-// Default handling: WM_CLOSE destroys the window; other messages return 0.
+// Default handling: WM_CLOSE destroys the window, WM_PAINT validates it
+// (BeginPaint/EndPaint), WM_SETTEXT / WM_GETTEXT / WM_GETTEXTLENGTH set and
+// read the title, WM_NCCREATE and WM_ERASEBKGND give 1; other messages give 0.
 LRESULT Win_DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Calls the window procedure at once and returns its result (0 for a dead window).
 LRESULT Win_SendMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -65,7 +67,12 @@ int Win_TranslateMessage(const MSG* msg);
 // calls the callback instead.
 LRESULT Win_DispatchMessage(const MSG* msg);
 // Keyboard navigation of dialog controls; 1 when it took the message.  Only
-// windows created as dialogs take messages.
+// WM_KEYDOWN for hwnd or its descendants is looked at: Enter sends WM_COMMAND
+// (id, BN_CLICKED) for the focused button, else the BS_DEFPUSHBUTTON child,
+// else IDOK when a child has id 1; Esc sends IDCANCEL when a child has id 2;
+// Tab (Shift+Tab) moves the focus to the next (previous) visible, enabled
+// WS_TABSTOP child.  Any other key, or one without such children, is left to
+// the window.
 int Win_IsDialogMessage(HWND hwnd, MSG* msg);
 // Runs queued work of the toolkit and dispatches all queued messages without
 // waiting, for nested modal loops.  Returns 0 when WM_QUIT was met (it stays
