@@ -156,3 +156,17 @@ int ChannelSet_SetSample(ChannelSet* set, int c, int i, double v) {
   if (set->iChannelsInUse <= c) set->iChannelsInUse = c + 1;
   return 1;
 }
+
+int ChannelSet_SetSamples(ChannelSet* set, int c, int i, const double* values, int count) {
+  if (!set || c < 0 || c >= MAX_CHANNELS || i < 0 || count < 0 || !values) return 0;
+  CurveChannel* ch = &set->Channel[c];
+  if (count > 0 && i <= ch->iAllocated - count) {
+    std::memcpy(ch->pdSamples + i, values, static_cast<size_t>(count) * sizeof(double));
+    if (i + count > ch->iNrOfSamples) ch->iNrOfSamples = i + count;
+    for (int k = 0; k < count; ++k) Channel_TrackValue(ch, values[k]);
+  } else {
+    for (int k = 0; k < count && i + k >= 0; ++k) Channel_SetSample(ch, i + k, values[k]);
+  }
+  if (count > 0 && set->iChannelsInUse <= c) set->iChannelsInUse = c + 1;
+  return 1;
+}

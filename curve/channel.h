@@ -57,3 +57,7 @@ void ChannelSet_FreeAll(ChannelSet* set);
 void ChannelSet_CountInUse(ChannelSet* set);
 // Stores a sample into channel c (0 to 7) and raises iChannelsInUse.
 int ChannelSet_SetSample(ChannelSet* set, int c, int i, double v);
+// Stores count values at indices i, i + 1, ... of channel c: the same as
+// ChannelSet_SetSample for each in turn, but values that fit the storage are
+// copied at once.  Returns 0 (nothing changes) for a bad channel or index.
+int ChannelSet_SetSamples(ChannelSet* set, int c, int i, const double* values, int count);

@@ -160,6 +160,26 @@ int BufferedFile_ReadLine(BufferedFile* f, char* dst, int maxChars) {
         f->dwBufIndex = 3;
         avail -= 3;
       }
+      // Bulk step: the run of ordinary bytes before the next control byte
+      // (or, in UTF-8 mode, the next byte the decoder must see) is copied at
+      // once; the byte loop below takes only what ends or interrupts a run.
+      if (f->iUtf8State == 0 && out < maxChars) {
+        const uint8_t* p = f->bBuffer + f->dwBufIndex;
+        uint32_t limit = static_cast<uint32_t>(maxChars - out) < avail ? static_cast<uint32_t>(maxChars - out) : avail;
+        uint32_t k = 0;
+        if (f->iEncoding == ENCODING_UTF8) {
+          while (k < limit && (p[k] > 0x0D || p[k] == 0x09) && p[k] < 0x80) ++k;
+        } else {
+          while (k < limit && (p[k] > 0x0D || p[k] == 0x09)) ++k;
+        }
+        if (k > 0) {
+          std::memcpy(dst + out, p, k);
+          out += static_cast<int>(k);
+          f->dwBufIndex += k;
+          avail -= k;
+          f->cPrevChar = p[k - 1];
+        }
+      }
       while (out < maxChars && avail > 0) {
         uint8_t c = f->bBuffer[f->dwBufIndex++];
         --avail;

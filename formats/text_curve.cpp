@@ -2,6 +2,7 @@
 
 #include "formats/text_curve.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -93,8 +94,8 @@ int TextCurve_NextDataLine(BufferedFile* f, char* szLine) {
     int n = BufferedFile_ReadLine(f, szLine, MAX_LINE_CHARS);
     if (n < 0) return -1;
     if (n == 0) continue;
-    const char* p = szLine;
-    return MatchKeyword(&p, "end_array") ? -1 : n;
+    const char* p = SkipBlanks(szLine);
+    return *p == 'e' && MatchKeyword(&p, "end_array") ? -1 : n;
   }
 }
 
@@ -358,6 +359,64 @@ int WriteDataLines(BufferedFile* f, const ChannelSet* set, int first, int nch, i
   return ok;
 }
 
+// round(n * 2^-shift) with halves to even, for shift 1 .. 127.
+uint64_t RoundShift(unsigned __int128 n, int shift) {
+  unsigned __int128 d = n >> shift;
+  unsigned __int128 rem = n - (d << shift);
+  unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+  if (rem > half || (rem == half && (d & 1))) ++d;
+  return static_cast<uint64_t>(d);
+}
+
+// Writes x, 0 <= x <= 1, exactly as printf's "%lg" does (six significant
+// digits, trailing zeros dropped), and returns the length.  Values from 1e-4
+// on, the usual case, take an exact integer path: x = m * 2^e is scaled by
+// 10^(5 - X) with X its decimal exponent and rounded once, halves to even,
+// as printf rounds the exact binary value.  Smaller values, which print with
+// an exponent, go through std::to_chars, which gives the same bytes.
+int FormatUnitReal(char* dst, double x) {
+  if (x == 0.0 || x == 1.0 || !(x >= 1e-4 && x < 1.0)) {
+    std::to_chars_result r = std::to_chars(dst, dst + 31, x, std::chars_format::general, 6);
+    *r.ptr = 0;
+    return static_cast<int>(r.ptr - dst);
+  }
+  static constexpr uint64_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000ull};
+  uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);  // x is normal and positive here
+  uint64_t m = (bits & ((1ull << 52) - 1)) | (1ull << 52);
+  int shift = 1075 - static_cast<int>(bits >> 52);  // x = m * 2^-shift, shift 53 .. 66
+  int X = x >= 0.1 ? -1 : (x >= 0.01 ? -2 : (x >= 0.001 ? -3 : -4));  // may be one off near a power
+  uint64_t d = 0;
+  for (;;) {
+    d = RoundShift(static_cast<unsigned __int128>(m) * kPow10[5 - X], shift);
+    if (d >= 1000000 && X < 0) ++X;       // rounded up to the next power of ten
+    else if (d < 100000 && X > -5) --X;   // the guess was one too high
+    else break;
+  }
+  if (X >= 0) {  // 0.9999995 and up round to 1
+    dst[0] = '1';
+    dst[1] = 0;
+    return 1;
+  }
+  if (X < -4) {
+    std::to_chars_result r = std::to_chars(dst, dst + 31, x, std::chars_format::general, 6);
+    *r.ptr = 0;
+    return static_cast<int>(r.ptr - dst);
+  }
+  // 0. then -X - 1 zeros then the six digits, without trailing zeros.
+  int len = 0;
+  dst[len++] = '0';
+  dst[len++] = '.';
+  for (int z = 0; z < -X - 1; ++z) dst[len++] = '0';
+  while (d % 10 == 0) d /= 10;
+  char digits[8];
+  int nd = 0;
+  for (uint64_t q = d; q; q /= 10) digits[nd++] = static_cast<char>('0' + q % 10);
+  while (nd) dst[len++] = digits[--nd];
+  dst[len] = 0;
+  return len;
+}
+
 locale_t CLocaleForWriting() {
   static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   return loc;
@@ -379,7 +438,7 @@ int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type) {
       return AppendInt(dst, k < 0 ? 0 : (k > 255 ? 255 : k));
     }
     case SAVE_TYPE_FLOAT:
-      return std::snprintf(dst, 32, "%lg", x);
+      return FormatUnitReal(dst, x);
     default: {
       int k = Double_ToInt(x * 65535.0 - 32767.0);
       return AppendInt(dst, k < -32767 ? -32767 : (k > 32767 ? 32767 : k));

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "curve/safe_int.h"
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
 #include "winutil/error_text.h"
@@ -218,7 +217,8 @@ int Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const Wa
     if (left / align < expect) expect = static_cast<uint32_t>(left / align);
   }
   for (int c = 0; c < stored; ++c) Channel_Reserve(&set->Channel[first + c], static_cast<int>(expect));
-  unsigned char block[8192 * 8];
+  static unsigned char block[8192 * 8];
+  static double values[8192 * 8];  // one channel's samples of a block
   const uint32_t perBlock = sizeof(block) / align;
   uint32_t f0 = 0;
   while (f0 < frames) {
@@ -227,8 +227,8 @@ int Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const Wa
     uint32_t full = got > 0 ? static_cast<uint32_t>(got) / align : 0;
     for (int c = 0; c < stored; ++c) {
       const unsigned char* p = block + c * bytes;
-      for (uint32_t k = 0; k < full; ++k, p += align)
-        ChannelSet_SetSample(set, first + c, static_cast<int>(f0 + k), Wave_DecodeSample(p, bytes, kind));
+      for (uint32_t k = 0; k < full; ++k, p += align) values[k] = Wave_DecodeSample(p, bytes, kind);
+      ChannelSet_SetSamples(set, first + c, static_cast<int>(f0), values, static_cast<int>(full));
     }
     if (full < want) return 0;
     f0 += want;
@@ -280,19 +280,23 @@ namespace {
 // Whether v lies beyond what a 16-bit sample holds after rounding.
 bool Wave_Clips(double v) { return v * 32767.0 >= 32767.5 || v * 32767.0 < -32768.5; }
 
-// round(v * 32767), clamped to the 16-bit range; NaN gives 0.
+// round(v * 32767) (halves away from zero), clamped to the 16-bit range;
+// NaN gives 0.  The fraction x - trunc(x) is exact in this range, so this is
+// std::round without the library call.
 int16_t Wave_ToPcm16(double v) {
   double x = v * 32767.0;
   if (x != x) return 0;
   if (x >= 32767.0) return 32767;
   if (x <= -32768.0) return -32768;
-  return static_cast<int16_t>(Double_ToInt(std::round(x)));
+  int t = static_cast<int>(x);
+  double frac = x - t;
+  return static_cast<int16_t>(frac >= 0.5 ? t + 1 : (frac <= -0.5 ? t - 1 : t));
 }
 
-// Sample i of the channel, 0.0 past its valid samples.
-double Wave_SampleOrZero(const CurveChannel* ch, int i) {
-  if (!ch->pdSamples || i >= ch->iNrOfSamples || i >= ch->iAllocated) return 0.0;
-  return ch->pdSamples[i];
+// The samples of the channel that hold a value; later frames get 0.0.
+int Wave_ValidCount(const CurveChannel* ch) {
+  if (!ch->pdSamples) return 0;
+  return ch->iNrOfSamples < ch->iAllocated ? ch->iNrOfSamples : ch->iAllocated;
 }
 
 void Wave_BuildHeader(unsigned char* h, int nch, uint32_t rate, uint32_t frames) {
@@ -327,9 +331,11 @@ int Wave_WriteBody(BufferedFile* f, const ChannelSet* set, int first, int nch, u
     int cnt = frames - i0 < perBlock ? frames - i0 : perBlock;
     for (int c = 0; c < nch; ++c) {
       const CurveChannel* ch = &set->Channel[first + c];
+      const double* v = ch->pdSamples;
+      int valid = Wave_ValidCount(ch);
       unsigned char* p = block + 2 * c;
-      for (int k = 0; k < cnt; ++k, p += 2 * nch)
-        Wave_PutLe16(p, static_cast<uint16_t>(Wave_ToPcm16(Wave_SampleOrZero(ch, i0 + k))));
+      for (int i = i0; i < i0 + cnt; ++i, p += 2 * nch)
+        Wave_PutLe16(p, static_cast<uint16_t>(Wave_ToPcm16(i < valid ? v[i] : 0.0)));
     }
     ok = BufferedFile_Write(f, block, cnt * 2 * nch);
   }
@@ -342,8 +348,10 @@ long WaveFile_CountClipped(const ChannelSet* set, int first, int nch) {
   if (!set || first < 0 || nch < 1 || nch > 4 || first + nch > MAX_CHANNELS) return 0;
   int frames = set->Channel[first].iNrOfSamples;
   long count = 0;
-  for (int c = first; c < first + nch; ++c)
-    for (int i = 0; i < frames; ++i) count += Wave_Clips(Wave_SampleOrZero(&set->Channel[c], i));
+  for (int c = first; c < first + nch; ++c) {
+    int valid = Wave_ValidCount(&set->Channel[c]);
+    for (int i = 0; i < frames && i < valid; ++i) count += Wave_Clips(set->Channel[c].pdSamples[i]);
+  }
   return count;
 }
 

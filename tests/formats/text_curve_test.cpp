@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 #include <string>
 
 #include "formats/safe_write.h"
@@ -121,6 +122,37 @@ TEST_F(TextCurveWrite, NoStorageEndsAfterTheDataTypeLine) {
   ChannelSet_Init(&set, 16384);
   EXPECT_EQ(Header(path, "1.000000", 0, 1, "int16") + "array=\r\n\r\nend_array\r\n",
             Save(1, SAVE_TYPE_INT16));
+}
+
+TEST_F(TextCurveWrite, FloatValuesAreTheBytesOfPercentLg) {
+  // A channel whose data range is 0..1 writes each value itself as a float.
+  CurveChannel& ch = set.Channel[0];
+  ch.dDataMin = 0.0;
+  ch.dDataMax = 1.0;
+  std::vector<double> values = {0.0, 1.0, 0.5, 0.1, 1e-4, 1e-5, 9.9999949e-5, 9.9999951e-5, 0.9999995, 0.99999949,
+                                0.1234565, 0.1234575, 4.9406564584124654e-324, 2.2250738585072014e-308, 1.0 / 3};
+  unsigned x = 12345;
+  for (int i = 0; i < 300000; ++i) {
+    x = x * 1103515245u + 12345u;
+    double mantissa = (x >> 8) / 16777216.0;
+    int exponent = -static_cast<int>(i % 2 ? x % 40 : x % 1075);  // mostly ordinary, some denormal
+    values.push_back(std::ldexp(mantissa, exponent));
+  }
+  // Near-ties of the sixth digit and their neighbours, at every exponent printed without e.
+  for (int k = 0; k < 40000; ++k) {
+    x = x * 1103515245u + 12345u;
+    double tie = (100000 + (x >> 8) % 900000 + 0.5) * std::pow(10.0, -6 - static_cast<int>(k % 5));
+    for (double v : {tie, std::nextafter(tie, 0.0), std::nextafter(tie, 1.0)}) values.push_back(v);
+  }
+  ch.iNrOfSamples = 1;
+  for (double v : values) {
+    if (!(v >= 0.0 && v <= 1.0)) continue;
+    ch.pdSamples[0] = v;
+    char got[40], want[40];
+    TextCurve_FormatValue(got, &ch, 0, SAVE_TYPE_FLOAT);
+    std::snprintf(want, sizeof want, "%lg", v);
+    ASSERT_STREQ(want, got) << v;
+  }
 }
 
 TEST_F(TextCurveWrite, CreateFailureGives2129) {
