@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -295,6 +296,34 @@ TEST_F(SetFixture, CountInUseCountsRatherThanFindingTheHighest) {
   Channel_Free(&set.Channel[5]);
   ChannelSet_CountInUse(&set);
   EXPECT_EQ(set.iChannelsInUse, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SetFixture, BulkStoresActLikeSingleStores) {
+  ChannelSet_Init(&set, 16384);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> values = {3.0, -2.0, nan, std::numeric_limits<double>::infinity(), 7.5};
+  for (int i = 0; i < 20000; ++i) values.push_back(std::sin(i * 0.01));
+  // Channel 1 by single stores, channel 2 in bulk: once inside the storage,
+  // once past it (growth), and once at an offset.
+  for (int start : {0, 16000, 40000}) {
+    for (size_t k = 0; k < values.size(); ++k) ChannelSet_SetSample(&set, 1, start + static_cast<int>(k), values[k]);
+    ASSERT_EQ(ChannelSet_SetSamples(&set, 2, start, values.data(), static_cast<int>(values.size())), 1);
+    const CurveChannel& a = set.Channel[1];
+    const CurveChannel& b = set.Channel[2];
+    EXPECT_EQ(a.iNrOfSamples, b.iNrOfSamples) << start;
+    EXPECT_EQ(a.iAllocated, b.iAllocated) << start;
+    EXPECT_EQ(a.dDataMin, b.dDataMin);
+    EXPECT_EQ(a.dDataMax, b.dDataMax);
+    EXPECT_EQ(0, std::memcmp(a.pdSamples, b.pdSamples, sizeof(double) * a.iNrOfSamples)) << start;
+  }
+  EXPECT_EQ(set.iChannelsInUse, 3);
+  EXPECT_EQ(ChannelSet_SetSamples(&set, 8, 0, values.data(), 1), 0);
+  EXPECT_EQ(ChannelSet_SetSamples(&set, 0, -1, values.data(), 1), 0);
+  EXPECT_EQ(ChannelSet_SetSamples(&set, 0, 0, nullptr, 1), 0);
 }
 
 }  // namespace
