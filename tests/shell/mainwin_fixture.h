@@ -30,6 +30,8 @@ struct MainWindowTest : ::testing::Test {
     MSG msg{};
     while (Win_PeekMessage(&msg, nullptr, 0, 0, 1)) {
     }
+    // The record dies with the test; the next start must not find it.
+    PlotWin_Instances[0] = nullptr;
   }
 
   // Text of a status bar part.
