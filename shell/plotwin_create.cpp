@@ -34,6 +34,10 @@ constexpr int PANEL_TOP = 20;
 constexpr int SCROLLER_WIDTH = 16;
 constexpr int BUTTON_WIDTH = 64;
 constexpr int BUTTON_HEIGHT = 20;
+// Space kept below the scrollers for the two buttons, and their offsets from the bottom.
+constexpr int PANEL_BOTTOM_SPACE = 72;
+constexpr int OK_FROM_BOTTOM = 48;
+constexpr int CANCEL_FROM_BOTTOM = 24;
 // Below these sizes of the client area (minus the status bar) nothing is laid out.
 constexpr int LAYOUT_MIN_WIDTH = 50;
 constexpr int LAYOUT_MIN_HEIGHT = 80;
@@ -50,6 +54,7 @@ HMENU MakePopup(std::initializer_list<MenuEntry> entries) {
   return popup;
 }
 
+// Hangs a popup into a menu (the bar or another popup) under the text.
 void AppendPopup(HMENU bar, HMENU popup, const char* text) {
   Win_AppendMenu(bar, MF_POPUP, reinterpret_cast<std::uintptr_t>(popup), text);
 }
@@ -66,6 +71,7 @@ HMENU MakeLowPassMenu() {
   return menu;
 }
 
+// "Channel &1" to "Channel &8" (texts rewritten before each display), then Delete hidden.
 HMENU MakeChannelMenu() {
   HMENU menu = Win_CreatePopupMenu();
   for (int c = 0; c < MAX_CHANNELS; ++c) {
@@ -110,6 +116,7 @@ void BuildMenus(AppState* app) {
   Win_AppendMenu(bar, MF_STRING, IDM_SCROLL_RIGHT, ">>");
 }
 
+// The class of the main window: full redraw on resize, arrow cursor, menu-coloured background.
 void RegisterMainClass(HINSTANCE instance) {
   WNDCLASSA wc{};
   wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -129,6 +136,7 @@ HWND MakeControl(AppState* app, const char* cls, const char* text, DWORD style, 
                           reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(id)), app->hInstance, nullptr);
 }
 
+// Range 0 to 1000 only; page and position stay as they are.
 void SetScrollerRange(HWND scroller, int redraw) {
   SCROLLINFO si{};
   si.cbSize = sizeof si;
@@ -200,9 +208,9 @@ int PlotWin_OnSize(AppState* app, int, int width, int height) {
   int h = height - WinUtil_GetWindowHeight(app->hwndStatus);
   if (width <= LAYOUT_MIN_WIDTH || h <= LAYOUT_MIN_HEIGHT) return 0;
   for (int i = 0; i < PARAM_COUNT; ++i)
-    Win_MoveWindow(app->hwndScroller[i], PANEL_LEFT + PANEL_COLUMN * i, PANEL_TOP, SCROLLER_WIDTH, h - 72, 1);
-  Win_MoveWindow(app->hwndOk, PANEL_LEFT, h - 48, BUTTON_WIDTH, BUTTON_HEIGHT, 1);
-  Win_MoveWindow(app->hwndCancel, PANEL_LEFT, h - 24, BUTTON_WIDTH, BUTTON_HEIGHT, 1);
+    Win_MoveWindow(app->hwndScroller[i], PANEL_LEFT + PANEL_COLUMN * i, PANEL_TOP, SCROLLER_WIDTH, h - PANEL_BOTTOM_SPACE, 1);
+  Win_MoveWindow(app->hwndOk, PANEL_LEFT, h - OK_FROM_BOTTOM, BUTTON_WIDTH, BUTTON_HEIGHT, 1);
+  Win_MoveWindow(app->hwndCancel, PANEL_LEFT, h - CANCEL_FROM_BOTTOM, BUTTON_WIDTH, BUTTON_HEIGHT, 1);
   WinUtil_SetWindowWidth(app->hwndStatus, width);
   if (app->iPanelShown) app->Graph.iPanelEraseRequest = 1;
   return 0;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "shell/plotwin.h"
@@ -34,6 +35,12 @@ struct MainWindowTest : ::testing::Test {
     PlotWin_Instances[0] = nullptr;
   }
 
+  // Runs the loop in small slices until done() holds, for at most two seconds
+  // (timers may lag on a busy machine); returns done()'s last answer.
+  static bool RunUntil(const std::function<bool()>& done) {
+    for (int waited = 0; waited < 2000 && !done(); waited += 20) WinTest_RunFor(20);
+    return done();
+  }
   // Text of a status bar part.
   std::string StatusText(int part) {
     char buf[512] = {0};

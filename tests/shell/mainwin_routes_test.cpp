@@ -34,7 +34,8 @@ struct MainRoutes : MainWindowTest {
     seam.pfnMessageBox = BoxSeam;
     seam.pfnFileDialog = FileSeam;
     Win_SetModalSeam(&seam);
-    WinTest_RunFor(50);  // the first paint lays out the plot
+    // The first paint lays out the plot.
+    ASSERT_TRUE(RunUntil([this] { return app.Graph.rcPlot.right - app.Graph.rcPlot.left > 100; }));
   }
   POINT PlotCentre() const {
     const RECT& r = app.Graph.rcPlot;
@@ -59,7 +60,6 @@ struct MainRoutes : MainWindowTest {
 };
 
 TEST_F(MainRoutes, MouseSelectionPopupAndZoomCommands) {
-  ASSERT_GT(app.Graph.rcPlot.right - app.Graph.rcPlot.left, 100);
   POINT c = PlotCentre();
   WinTest_Mouse(app.hwndMain, WM_MOUSEMOVE, 0, c.x, c.y);
   EXPECT_EQ(StatusText(STATUS_PART_POSITION), "\t" + std::to_string(c.x) + "," + std::to_string(c.y));

@@ -9,19 +9,17 @@ namespace {
 
 using MainWndProc = MainWindowTest;
 
-TEST_F(MainWndProc, ModifiedIndicatorFollowsTheFlagWithinATimerTick) {
-  WinTest_RunFor(150);  // the indicator catches up with the clean start
-  EXPECT_EQ(StatusText(STATUS_PART_INFO), "");
+TEST_F(MainWndProc, ModifiedIndicatorFollowsTheFlagOnTheTimer) {
+  auto shows = [this](const char* text) { return RunUntil([&] { return StatusText(STATUS_PART_INFO) == text; }); };
+  EXPECT_TRUE(shows(""));
   app.iModified = 1;
-  WinTest_RunFor(150);
-  EXPECT_EQ(StatusText(STATUS_PART_INFO), "Modified");
+  EXPECT_TRUE(shows("Modified"));
   // Between changes the part keeps what others wrote into it.
   WinUtil_SetStatusText(app.hwndStatus, STATUS_PART_INFO, 0, "x=1");
-  WinTest_RunFor(150);
+  WinTest_RunFor(250);
   EXPECT_EQ(StatusText(STATUS_PART_INFO), "x=1");
   app.iModified = 0;
-  WinTest_RunFor(150);
-  EXPECT_EQ(StatusText(STATUS_PART_INFO), "");
+  EXPECT_TRUE(shows(""));
 }
 
 TEST_F(MainWndProc, ChannelCommandsToggleVisibilityEvenForUnusedChannels) {
