@@ -155,14 +155,24 @@ int Win_MessageBox(HWND owner, const char* text, const char* caption, UINT type)
     QMessageBox::StandardButton button;
     int id;
   };
-  std::vector<Choice> choices;
+  static constexpr Choice kOk[] = {{QMessageBox::Ok, IDOK}};
+  static constexpr Choice kOkCancel[] = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+  static constexpr Choice kYesNo[] = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+  static constexpr Choice kYesNoCancel[] = {
+      {QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+  struct Choices {
+    const Choice* items;
+    size_t count;
+    size_t size() const { return count; }
+    const Choice& operator[](size_t i) const { return items[i]; }
+    const Choice* begin() const { return items; }
+    const Choice* end() const { return items + count; }
+  } choices{kOk, 1};
   switch (type & 0x0F) {
-    case MB_OKCANCEL: choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    case MB_YESNOCANCEL:
-      choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
-      break;
-    case MB_YESNO: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
-    default: choices = {{QMessageBox::Ok, IDOK}}; break;
+    case MB_OKCANCEL: choices = {kOkCancel, 2}; break;
+    case MB_YESNOCANCEL: choices = {kYesNoCancel, 3}; break;
+    case MB_YESNO: choices = {kYesNo, 2}; break;
+    default: break;
   }
   std::vector<QPushButton*> buttons;
   for (const Choice& c : choices) buttons.push_back(box.addButton(c.button));
