@@ -91,6 +91,10 @@ int PlotWin_OnDestroy(AppState* app, HWND hwnd) {
     ChannelSet_FreeAll(&app->Channels);
     Undo_FreeAll(app);
     app->hwndMain = nullptr;
+    // The record may end before the process (a record per test run): the
+    // table must not keep a pointer to it for the next window's lookups.
+    for (AppState*& slot : PlotWin_Instances)
+      if (slot == app) slot = nullptr;
   }
   return 0;
 }

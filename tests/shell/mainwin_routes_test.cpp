@@ -249,6 +249,7 @@ TEST_F(MainRoutes, ExitAsksFirstAndCancelKeepsTheProgramRunning) {
   g_boxAnswer = IDNO;  // drop the changes: the window goes and the loop ends
   Command(IDM_EXIT);
   EXPECT_EQ(app.hwndMain, nullptr);
+  EXPECT_EQ(PlotWin_Instances[0], nullptr);  // nothing points at the record once its window is gone
   EXPECT_EQ(PlotWin_RunMessageLoop(&app), 0);
 }
 
