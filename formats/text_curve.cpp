@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <locale.h>
+#include <sys/stat.h>
 
 #include "curve/safe_int.h"
 #include "formats/buffered_file.h"
@@ -213,6 +214,20 @@ void TextCurve_PrepareChannels(ChannelSet* set, int first, int count, double rat
   }
 }
 
+// Sizes the channels once for the values the rest of the file can hold at
+// most (two bytes a value: a digit and a line end), so that a long file is
+// not copied at every doubling; untouched storage costs no memory.
+void TextCurve_ReserveChannels(BufferedFile* f, ChannelSet* set, int first, int count, int perGroup,
+                               long long groups) {
+  struct stat st;
+  if (::fstat(f->iHandle, &st) != 0 || st.st_size <= 0) return;
+  long long left = static_cast<long long>(st.st_size) - (f->dwBufEndPos - (f->dwBufCount - f->dwBufIndex));
+  long long most = left / 2 / (perGroup > 0 ? perGroup : 1) + 1;
+  if (most > groups) most = groups;
+  for (int c = first; c < first + count && c < MAX_CHANNELS; ++c)
+    Channel_Reserve(&set->Channel[c], static_cast<int>(most));
+}
+
 // A file of binary data, UTF-16 or compressed text holds NUL bytes early on;
 // such a file is refused rather than read as garbage.
 bool TextCurve_LooksBinary(BufferedFile* f) {
@@ -262,6 +277,7 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
       d.dLo[c] = 1e100;
       d.dHi[c] = -1e100;
     }
+    TextCurve_ReserveChannels(&f, set, first, nPrepared, columns ? columns : d.iGroupSize, groups);
     if (columns && h.fNames) TextCurve_NameColumns(set, first, columns, h.szNames);
     while (nLine > 0 && d.iValues < d.iLimit) {
       if (columns) Data_ParseRow(&d, szLine, columns);
