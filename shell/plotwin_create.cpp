@@ -201,6 +201,7 @@ void PlotWin_Create(AppState* app, HINSTANCE instance) {
   CreatePanel(app);
   SetDataDefaults(app);
   PlotWin_ShowPanel(app, 0);
+  Graph_ShowMode(app);  // the mode part names the start mode, not only later changes
 }
 
 int PlotWin_OnSize(AppState* app, int, int width, int height) {

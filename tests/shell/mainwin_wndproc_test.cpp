@@ -9,6 +9,12 @@ namespace {
 
 using MainWndProc = MainWindowTest;
 
+TEST_F(MainWndProc, ModePartNamesTheModeFromTheStart) {
+  EXPECT_EQ(StatusText(STATUS_PART_MODE), "Select");
+  Win_SendMessage(app.hwndMain, WM_COMMAND, IDM_MODE_POINTS, 0);
+  EXPECT_EQ(StatusText(STATUS_PART_MODE), "Edit Points");
+}
+
 TEST_F(MainWndProc, ModifiedIndicatorFollowsTheFlagOnTheTimer) {
   auto shows = [this](const char* text) { return RunUntil([&] { return StatusText(STATUS_PART_INFO) == text; }); };
   EXPECT_TRUE(shows(""));

@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScreen>
@@ -513,6 +514,9 @@ HWND Win_SetFocus(HWND h) {
   QWidget* win = w->window();
   if (win->isVisible() && !win->isActiveWindow()) win->activateWindow();
   w->setFocus(Qt::OtherFocusReason);
+  // An edit field that receives the focus has its text selected, as keyboard
+  // navigation does, so that typing replaces the proposed value.
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
   return before;
 }
 
