@@ -106,8 +106,9 @@ int TextCurve_NextDataLine(BufferedFile* f, char* szLine) {
 // each field and returns the number of fields.
 template <typename Fn>
 int TextCurve_SplitFields(const char* line, Fn fn) {
-  const char* p = SkipBlanks(line);
-  bool hard = std::strpbrk(p, ",;\t") != nullptr;
+  bool hard = std::strpbrk(line, ",;\t") != nullptr;
+  const char* p = line;
+  while (*p == ' ' || (!hard && *p == '\t')) ++p;  // a leading tab may stand for an empty field
   int count = 0;
   while (*p) {
     const char* end = p;
@@ -120,9 +121,9 @@ int TextCurve_SplitFields(const char* line, Fn fn) {
     while (stop > p && (stop[-1] == ' ')) --stop;
     fn(count++, p, stop);
     if (!*end) break;
-    p = SkipBlanks(end + 1);
-    if (!hard) continue;
-    if (!*p) break;  // one separator at the end of the line ends it
+    p = end + 1;
+    while (*p == ' ') ++p;
+    if (hard && !*p) break;  // one separator at the end of the line ends it
   }
   return count;
 }
@@ -182,8 +183,8 @@ void Data_ParseLine(DataState* d, const char* p) {
 // first + j; a missing field or one without a number gives 0.0.
 void Data_ParseRow(DataState* d, const char* line, int columns) {
   int i = static_cast<int>(d->iValues);
-  int n = TextCurve_SplitFields(line, [&](int j, const char* p, const char*) {
-    if (j < columns) Data_StoreAt(d, d->iFirst + j, i, Text_ToDouble(p, nullptr));
+  int n = TextCurve_SplitFields(line, [&](int j, const char* p, const char* end) {
+    if (j < columns) Data_StoreAt(d, d->iFirst + j, i, end > p ? Text_ToDouble(p, nullptr) : 0.0);
   });
   for (int j = n; j < columns; ++j) Data_StoreAt(d, d->iFirst + j, i, 0.0);
   ++d->iValues;
