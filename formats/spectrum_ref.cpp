@@ -184,7 +184,7 @@ int Ref_WriteReal(BufferedFile* f, const char* key, double v) {
 int Ref_WriteLine(BufferedFile* f, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
 int Ref_WriteLine(BufferedFile* f, const char* fmt, ...) {
-  char line[400];  // "%f" of the largest double needs 317 chars
+  char line[400];  // the path (at most 255 chars) and its quotes, or one integer
   va_list ap;
   va_start(ap, fmt);
   vsnprintf(line, sizeof(line) - 2, fmt, ap);
