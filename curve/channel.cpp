@@ -1,3 +1,7 @@
+// The channel operations: storage that grows on demand up to
+// CHANNEL_MAX_ALLOC samples, stores that track the range of the finite values,
+// and the set-wide init, count and free.  A failed allocation is never an
+// error message: the channel keeps the storage and samples it had.
 #include "curve/channel.h"
 
 #include <cmath>

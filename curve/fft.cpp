@@ -1,3 +1,4 @@
+// Real and complex radix-2 transforms for the low-pass filter.
 #include "curve/fft.h"
 
 #include <cmath>
@@ -27,7 +28,8 @@ constexpr int FFT_TWIDDLE_CHUNK = 512;
 // per-step rotation (sr, si).
 template <typename T>
 struct FftRotor {
-  T ur, ui, sr, si;
+  T ur, ui;  // current twiddle factor (real, imaginary)
+  T sr, si;  // rotation from one factor to the next
 };
 
 // Starts the recurrence of the stage whose blocks are 2 * le2 points long.

@@ -1,3 +1,9 @@
+// Low-pass filter: the chosen range is copied into the middle of a
+// power-of-two work array (the first and last value continued on either
+// side), transformed, weighted by a gain that
+// falls linearly from 1 to 0 across the transition below the cut-off,
+// transformed back and stored into the target.  The work arrays live for one
+// call only; when they cannot be allocated the target is left untouched.
 #include "curve/lowpass.h"
 
 #include <cstdlib>
@@ -9,9 +15,9 @@ namespace {
 
 // The samples a filter run reads: first..last of the source, count of them.
 struct LowPassRange {
-  int iFirst;
-  int iLast;
-  int iCount;
+  int iFirst;  // first source index read, >= 0
+  int iLast;   // last source index read, below the channel's count
+  int iCount;  // iLast - iFirst + 1, LOWPASS_MIN_COUNT .. LOWPASS_MAX_COUNT
 };
 
 // Applies the argument rules: first below 0 becomes 0, last is cut to the last

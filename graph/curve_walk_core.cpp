@@ -23,9 +23,9 @@ namespace {
 
 // Output cursor over the caller's point array.
 struct PointSink {
-  POINT* pPts;
-  int iCap;
-  int iCount;
+  POINT* pPts;  // the caller's array
+  int iCap;     // its size; points beyond it are dropped
+  int iCount;   // points written so far
   void Emit(int x, int y) {
     if (iCount < iCap) pPts[iCount++] = POINT{x, y};
   }

@@ -1,3 +1,6 @@
+// The one application record's start values and the window-to-record table.
+// The record is cleared to zero first, so only the values that differ from
+// zero are set here.
 #include "shell/app_state.h"
 
 #include <cstring>

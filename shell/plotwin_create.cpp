@@ -20,8 +20,8 @@ namespace {
 
 // One entry of a popup: a command with its text, or a separator (null text).
 struct MenuEntry {
-  const char* szText;
-  int iId;
+  const char* szText;  // item text with its & mnemonic, null for a separator
+  int iId;             // command id
 };
 
 constexpr int STATUS_PART_COUNT = 4;

@@ -253,8 +253,11 @@ int Win_GetSaveFileName(OPENFILENAMEA* ofn);
 // The seam of the modal services: a non-null function answers in place of the
 // dialog.  Win_SetModalSeam(null) restores the real dialogs.
 struct WinModalSeam {
+  // Answers Win_MessageBox: the button id.
   int (*pfnMessageBox)(HWND owner, const char* text, const char* caption, UINT type);
+  // Answers the open (save 0) and save (save 1) dialogs: 1 chosen, 0 cancelled.
   int (*pfnFileDialog)(int save, OPENFILENAMEA* ofn);
+  // Answers InputDlg_AskNumber: its result, with *value set.
   int (*pfnAskNumber)(HWND owner, const char* caption, const char* line1, const char* line2, int* value,
                       int flags);
 };

@@ -34,28 +34,31 @@ using BOOL = int;
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, std::uintptr_t, DWORD);
 
+// A rectangle in pixels; right and bottom lie just outside it.
 struct RECT {
-  int left, top, right, bottom;
+  int left, top, right, bottom;  // edges, pixels
 };
+// A point in pixels.
 struct POINT {
-  int x, y;
+  int x, y;  // coordinates, pixels
 };
 
+// An extent in pixels.
 struct SIZE {
-  int cx, cy;
+  int cx, cy;  // width and height, pixels
 };
 
 // What BeginPaint hands out: the canvas of the window and the area to paint.
 struct PAINTSTRUCT {
-  HDC hdc;
-  int fErase;
-  RECT rcPaint;
+  HDC hdc;       // canvas of the window's client area
+  int fErase;    // non-zero when the background still needs erasing
+  RECT rcPaint;  // area to paint, client pixels
 };
 
 // One menu item's data for Win_SetMenuItemInfo / Win_GetMenuItemInfo; only the
 // fields named by fMask are used.
 struct MENUITEMINFOA {
-  UINT cbSize;
+  UINT cbSize;      // sizeof the record, set by the caller
   UINT fMask;       // MIIM_* bits
   UINT fType;       // MFT_STRING or MFT_SEPARATOR
   UINT fState;      // MFS_* bits
@@ -67,52 +70,57 @@ struct MENUITEMINFOA {
 
 // The file dialogs' request and answer, as the common dialogs take them.
 struct OPENFILENAMEA {
-  DWORD lStructSize;
-  HWND hwndOwner;
-  HINSTANCE hInstance;
+  DWORD lStructSize;        // sizeof the record, set by the caller
+  HWND hwndOwner;           // window the dialog is modal to
+  HINSTANCE hInstance;      // program instance (unused by the layer)
   const char* lpstrFilter;  // pairs of NUL-terminated description and pattern, ended by ""
   DWORD nFilterIndex;       // 1-based preselected pair in, chosen pair out (0: none)
   char* lpstrFile;          // in: the proposed name; out: the chosen path
   DWORD nMaxFile;           // size of lpstrFile in bytes
-  const char* lpstrTitle;
+  const char* lpstrTitle;   // dialog caption, or null
   DWORD Flags;              // OFN_* bits
   const char* lpstrDefExt;  // appended (with a dot) to a chosen name without extension
 };
 
+// One queued message as the message loop takes it.
 struct MSG {
-  HWND hwnd;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
+  HWND hwnd;      // window it is for, null for a thread message
+  UINT message;   // WM_* code
+  WPARAM wParam;  // first parameter, meaning by message
+  LPARAM lParam;  // second parameter, meaning by message
 };
 
+// Range, page and position of a scroll bar; only the fields named by fMask
+// are set or filled.
 struct SCROLLINFO {
-  UINT cbSize;
-  UINT fMask;
-  int nMin;
-  int nMax;
-  UINT nPage;
-  int nPos;
-  int nTrackPos;
+  UINT cbSize;     // sizeof the record, set by the caller
+  UINT fMask;      // SIF_* bits
+  int nMin;        // lowest position
+  int nMax;        // highest position of the range
+  UINT nPage;      // page size; the thumb reaches nMax - nPage + 1 at most
+  int nPos;        // thumb position
+  int nTrackPos;   // position while the thumb is being dragged
 };
 
+// One keyboard shortcut of an accelerator table.
 struct ACCEL {
-  unsigned char fVirt;
-  unsigned short key;
-  unsigned short cmd;
+  unsigned char fVirt;  // FVIRTKEY, FCONTROL, FSHIFT, FALT bits
+  unsigned short key;   // virtual key code
+  unsigned short cmd;   // command id sent as WM_COMMAND
 };
 
+// A window class as Win_RegisterClass takes it.
 struct WNDCLASSA {
-  UINT style;
-  WNDPROC lpfnWndProc;
-  int cbClsExtra;
-  int cbWndExtra;
-  HINSTANCE hInstance;
+  UINT style;           // CS_* bits
+  WNDPROC lpfnWndProc;  // window procedure of the class's windows
+  int cbClsExtra;       // extra class bytes (unused by the layer)
+  int cbWndExtra;       // extra window bytes (unused by the layer)
+  HINSTANCE hInstance;  // program instance
   const char* hIcon;  // icon resource name
   int hCursor;        // cursor id (IDC_ARROW)
   int hbrBackground;  // system colour index + 1
-  const char* lpszMenuName;
-  const char* lpszClassName;
+  const char* lpszMenuName;   // menu resource name (unused by the layer)
+  const char* lpszClassName;  // name Win_CreateWindowEx is given
 };
 
 // Packing of message parameters, as Win32 packs them.

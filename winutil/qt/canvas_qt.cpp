@@ -38,7 +38,7 @@ constexpr long long LINE_DIRECT_LIMIT = 1 << 16;
 
 // A bitmap, pen or brush.
 struct WinGdiObject {
-  GdiKind iKind;
+  GdiKind iKind;   // bitmap, pen or brush
   bool bStock;     // stock objects are never freed
   QImage Image;    // bitmap pixels (GDI_BITMAP)
   COLORREF cr;     // pen or brush colour
@@ -51,8 +51,8 @@ struct WinCanvas {
   HWND hwnd;        // window canvas: the window; null for a memory canvas
   QImage* pTarget;  // the pixels drawn on; null draws nothing
   HBITMAP hBitmap;  // the bitmap selected into a memory canvas
-  HPEN hPen;
-  HBRUSH hBrush;
+  HPEN hPen;        // pen selected into the canvas (lines)
+  HBRUSH hBrush;    // brush selected into the canvas (fills)
   COLORREF crBk;    // text background, white at first
   COLORREF crText;  // text colour, black at first
   int iBkMode;      // OPAQUE at first

@@ -51,7 +51,7 @@ class QtButton : public QPushButton {
   bool event(QEvent* e) override { return QueueDialogKey(m_h, e) || QPushButton::event(e); }
 
  private:
-  HWND m_h;
+  HWND m_h;  // the control's window record
 };
 
 class QtEdit : public QLineEdit {
@@ -62,7 +62,7 @@ class QtEdit : public QLineEdit {
   bool event(QEvent* e) override { return QueueDialogKey(m_h, e) || QLineEdit::event(e); }
 
  private:
-  HWND m_h;
+  HWND m_h;  // the control's window record
 };
 
 // The status bar: parts with right edges, one text each.  A text is split at
@@ -115,8 +115,8 @@ class QtStatusBar : public QWidget {
   }
 
  private:
-  HWND m_h;
-  QSizeGrip* m_pGrip = nullptr;
+  HWND m_h;                      // the status bar's window record
+  QSizeGrip* m_pGrip = nullptr;  // size grip at the right end, or null
 };
 
 QtStatusBar* StatusOf(HWND h) { return static_cast<QtStatusBar*>(h->pTop); }

@@ -152,8 +152,8 @@ int Win_MessageBox(HWND owner, const char* text, const char* caption, UINT type)
   // The buttons in Win32 order with their results; Escape is Cancel, or the
   // only button of a box with one.
   struct Choice {
-    QMessageBox::StandardButton button;
-    int id;
+    QMessageBox::StandardButton button;  // the toolkit's button
+    int id;                              // the IDOK, IDCANCEL, ... it answers
   };
   static constexpr Choice kOk[] = {{QMessageBox::Ok, IDOK}};
   static constexpr Choice kOkCancel[] = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
@@ -161,8 +161,8 @@ int Win_MessageBox(HWND owner, const char* text, const char* caption, UINT type)
   static constexpr Choice kYesNoCancel[] = {
       {QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
   struct Choices {
-    const Choice* items;
-    size_t count;
+    const Choice* items;  // one of the tables above
+    size_t count;         // its length
     size_t size() const { return count; }
     const Choice& operator[](size_t i) const { return items[i]; }
     const Choice* begin() const { return items; }

@@ -90,5 +90,5 @@ class QtModalPump {
   QtModalPump();
 
  private:
-  QTimer m_Timer;
+  QTimer m_Timer;  // dispatches the queue while the modal loop runs
 };

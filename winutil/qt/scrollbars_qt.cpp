@@ -110,7 +110,7 @@ class QtBarWheel : public QObject {
   }
 
  private:
-  HWND m_h;
+  HWND m_h;  // the bar's window, or the window whose own bar it is
 };
 
 }  // namespace

@@ -141,7 +141,7 @@ class QtClient : public QWidget {
   }
 
  private:
-  HWND m_h;
+  HWND m_h;  // the window whose client area this is
 };
 
 // The top-level frame: turns close requests and key presses into messages.
@@ -168,7 +168,7 @@ class QtFrame : public QWidget {
 
  private:
   void FrameKnown();
-  HWND m_h;
+  HWND m_h;  // the top-level window this frame shows
 };
 
 bool QtWin_IsLive(HWND h) {
