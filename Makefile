@@ -15,7 +15,7 @@ deps:
 	@scripts/install-deps.sh
 
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
+	cmake -S . -B $(BUILD) $(LAUNCHER)
 
 configure: $(BUILD)/CMakeCache.txt
 

@@ -5,37 +5,40 @@
 #include "curve/channel.h"
 #include "winutil/wintypes.h"
 
-constexpr int GRAPH_MAX_SELECTIONS = 4;
-constexpr int GRAPH_SCROLL_MAX = 1000;
-constexpr int EDIT_MODE_SELECT = 0;
-constexpr int EDIT_MODE_POINTS = 1;
+constexpr int GRAPH_MAX_SELECTIONS = 4;  // selection rectangles at most
+constexpr int GRAPH_SCROLL_MAX = 1000;   // both scroll bars run over 0 .. this
+constexpr int EDIT_MODE_SELECT = 0;      // the left button draws a selection
+constexpr int EDIT_MODE_POINTS = 1;      // the left button drags sample values
 
+// One selection rectangle, in the values of its channel.
 struct GraphSelection {
-  int iChannel;  // channel active when the selection was drawn
-  int iVisible;
-  double dX1, dX2;
-  double dY1, dY2;
-  COLORREF crFill;
+  int iChannel;     // channel active when the selection was drawn
+  int iVisible;     // 1 while the rectangle is drawn and counts
+  double dX1, dX2;  // x bounds, dX1 <= dX2
+  double dY1, dY2;  // value bounds, dY1 <= dY2
+  COLORREF crFill;  // fill colour, GRAPH_SELECTION_COLORS of its slot
 };
 
+// The diagram's state inside AppState: what the paint laid out last and what
+// the mouse is doing.  Cleared to zero at start apart from iLastEditIndex.
 struct Graph {
-  RECT rcPlot;  // plot area of the last paint, client pixels
-  int iViewChanged;
-  GraphSelection Selection[GRAPH_MAX_SELECTIONS];
+  RECT rcPlot;          // plot area of the last paint, client pixels
+  int iViewChanged;     // 1 when what is shown changed since the last paint
+  GraphSelection Selection[GRAPH_MAX_SELECTIONS];  // the selection slots
   int iCurrentSelection;  // 0 to 3, or -1
   int iActiveChannel;     // 0 to 7
-  int iEditMode;
-  int iPanelWidth;
-  int iPanelEraseRequest;
-  int iLastEditIndex;  // -1 when no point drag is under way
-  int iBackupBeforeEdit;
-  RECT rcLegend[MAX_CHANNELS];
-  int iPanelShownAtLastPaint;
-  int iBandDragging;
-  int iFocusRectShown;
-  RECT rcFocus;
-  POINT ptAnchor;
-  POINT ptCurrent;
+  int iEditMode;          // EDIT_MODE_SELECT or EDIT_MODE_POINTS
+  int iPanelWidth;        // width of the panel strip at the last paint, pixels
+  int iPanelEraseRequest; // 1 when the next paint must clear the panel strip
+  int iLastEditIndex;     // sample last set by a point drag, -1 when none is under way
+  int iBackupBeforeEdit;  // 1 when the next point edit backs the channel up first
+  RECT rcLegend[MAX_CHANNELS];  // legend box of each channel at the last paint (empty: not drawn)
+  int iPanelShownAtLastPaint;   // AppState.iPanelShown as the last paint saw it
+  int iBandDragging;      // 1 while the left button draws a rubber band
+  int iFocusRectShown;    // 1 while rcFocus is inverted on the screen
+  RECT rcFocus;           // rubber band rectangle on the screen, client pixels
+  POINT ptAnchor;         // where the rubber band started, client pixels
+  POINT ptCurrent;        // the rubber band's moving corner, client pixels
 };
 
 constexpr int GRAPH_MIN_TICK_SPACING = 20;  // pixels between ticks at least
@@ -66,9 +69,9 @@ struct GraphAxis {
 // Scroll state handed from the window procedure to the scroll handlers: the
 // bar's range and page and the new position computed from the scroll code.
 struct GraphScrollState {
-  int iMin, iMax;
-  int iPage;
-  int iPos;
+  int iMin, iMax;  // the bar's range
+  int iPage;       // the bar's page (visible part of the range)
+  int iPos;        // position the scroll code asks for
 };
 
 // Curve colours by channel number.
@@ -182,6 +185,9 @@ void Graph_NextSelection(AppState* app);
 void Graph_SetEditMode(AppState* app, int mode);
 // Doubles the x view's width around its centre, within the auto-scaled x extent.
 void Graph_ZoomOutHalf(AppState* app);
+// Moves the x view by fraction f of its width (negative: left), within the
+// active channel's samples; the value view stays.
+void Graph_ScrollView(AppState* app, double f);
 // Wheel over the plot: zooms the x view by 1.25 per notch around the x under the
 // pointer (client x, y); with MK_SHIFT scrolls by a tenth of the view per notch.
 int Graph_OnMouseWheel(AppState* app, int keys, int delta, int x, int y);

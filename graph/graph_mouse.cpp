@@ -1,5 +1,6 @@
 // Mouse, wheel and scroll bar handlers of the diagram and the view operations
-// behind the Mode and Zoom menus and the selection popup.  The arithmetic is
+// behind the Mode and Zoom menus, the "<<" and ">>" scrolling and the
+// selection popup.  The arithmetic is
 // in graph_hit_core.cpp; this unit puts its results on the screen: status bar
 // texts, the inverted rubber band rectangle, the popup menu and the repaint
 // requests.
@@ -7,7 +8,7 @@
 #include <cstdio>
 
 #include "graph/graph_hit.h"
-#include "shell/plotwin.h"
+#include "shell/undo.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
 
@@ -244,12 +245,33 @@ void Graph_ZoomOutHalf(AppState* app) {
   RepaintIfChanged(app);
 }
 
+void Graph_ScrollView(AppState* app, double f) {
+  if (!app) return;
+  int c = ActiveChannel(app);
+  const ChannelSet& set = app->Channels;
+  const CurveChannel& ch = set.Channel[c];
+  double w = std::fabs(set.dXViewMax - set.dXViewMin);
+  double x0 = ch.dXOrigin;
+  double xe = x0 + ch.iNrOfSamples * ch.dXStep;
+  double left = set.dXViewMin + f * w;
+  if (!(left >= x0)) left = x0;
+  double right = left + w;
+  if (right > xe) {
+    right = xe;
+    left = right - w;
+    if (!(left >= x0)) left = x0;
+  }
+  double lo = 0.0, hi = 0.0;
+  Graph_GetViewY(app, c, &lo, &hi);
+  Graph_SetView(app, c, left, right, lo, hi);
+}
+
 int Graph_OnMouseWheel(AppState* app, int keys, int delta, int x, int y) {
   if (!app || delta == 0) return 0;
   double notches = static_cast<double>(delta) / WHEEL_DELTA;
   if (keys & MK_SHIFT) {
     // A forward turn (positive delta) moves the view left, as "<<" does.
-    PlotWin_ScrollView(app, -0.1 * notches);
+    Graph_ScrollView(app, -0.1 * notches);
   } else if (Graph_HitTest(app, x, y, nullptr, nullptr) == GRAPH_PART_PLOT) {
     // A forward turn zooms in, a backward turn out, around the x under the pointer.
     double x0 = 0.0, x1 = 0.0;

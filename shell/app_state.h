@@ -5,60 +5,70 @@
 #include "graph/graph.h"
 #include "winutil/wintypes.h"
 
-constexpr int PLOTWIN_MAX_INSTANCES = 4;
-constexpr const char* SETTINGS_FILE = "Plotsmth.ini";
-constexpr int APP_TEXT_LEN = 256;
-constexpr int PARAM_COUNT = 3;
-constexpr unsigned char PANEL_MODE_NONE = 0;
-constexpr unsigned char PANEL_MODE_LOWPASS = 1;
+constexpr int PLOTWIN_MAX_INSTANCES = 4;                // slots of PlotWin_Instances
+constexpr const char* SETTINGS_FILE = "Plotsmth.ini";  // window position between runs
+constexpr int APP_TEXT_LEN = 256;                      // captions and paths, NUL included
+constexpr int PARAM_COUNT = 3;                         // scrollers of the parameter panel
+constexpr unsigned char PANEL_MODE_NONE = 0;           // the panel serves no operation
+constexpr unsigned char PANEL_MODE_LOWPASS = 1;        // the panel drives the interactive low-pass
+// The four parts of the status bar (hwndStatus), left to right.
+constexpr int STATUS_PART_POSITION = 0;  // pointer position
+constexpr int STATUS_PART_INFO = 1;      // readout under the pointer
+constexpr int STATUS_PART_MODE = 2;      // edit mode
+constexpr int STATUS_PART_MESSAGE = 3;   // results of commands and loads
 
+// One parameter of the panel: its range, value and its texts.  The panel's
+// creation sets letters and a 0 .. 1 range; the edit commands set the range
+// and name when the panel opens for an operation.
 struct ParamScroller {
-  double dParamMin;
-  double dParamMax;
-  double dParamValue;
-  char szParamLetter[8];
-  char szParamName[24];
+  double dParamMin;       // value at the scroller's bottom
+  double dParamMax;       // value at the scroller's top
+  double dParamValue;     // current value, dParamMin .. dParamMax
+  char szParamLetter[8];  // label drawn above the scroller ("A", "B", "C")
+  char szParamName[24];   // name shown with the value in the status bar
 };
 
+// Header values of the last spectrum reference file loaded; a save writes them
+// back with the channel's own bin count, width and offset.
 struct SpectrumRefHeader {
-  double dTime;
-  double dBinWidthHz;
-  double dOffsetHz;
-  int iNrOfBins;
-  int iCompsPerBin;
-  int iType;
-  int iScaleUnit;
-  double dScaleFactor;
-  double dScaleOffset;
-  int iAvrgCount;
+  double dTime;          // time stamp of the spectrum, seconds
+  double dBinWidthHz;    // x distance between bins, Hz
+  double dOffsetHz;      // x value of bin 0, Hz
+  int iNrOfBins;         // number of bins the header announces
+  int iCompsPerBin;      // values per bin, 0 to 4
+  int iType;             // index of the type word: 0 unused .. 4 text_message
+  int iScaleUnit;        // unit code of the values, kept as read
+  double dScaleFactor;   // scale factor of the values, kept as read
+  double dScaleOffset;   // scale offset of the values, kept as read
+  int iAvrgCount;        // number of spectra averaged, kept as read
 };
 
 struct AppState {
   ChannelSet Channels;  // first member: the record's address is channel 0's
-  SpectrumRefHeader SpectrumHeader;
-  ::Graph Graph;
-  int iModified;
-  char szCaption[APP_TEXT_LEN];
-  char szTitle[APP_TEXT_LEN];
-  char szDataFile[APP_TEXT_LEN];
-  ParamScroller Param[PARAM_COUNT];
-  int iPanelShown;
-  unsigned char bPanelMode;
-  CurveChannel UndoBuffer;
+  SpectrumRefHeader SpectrumHeader;  // header of the last reference file loaded
+  ::Graph Graph;                     // the diagram's state
+  int iModified;  // 1 after any change of samples since the last load or save
+  char szCaption[APP_TEXT_LEN];   // caption of every message box ("Plotsmith V0.1")
+  char szTitle[APP_TEXT_LEN];     // window title before the file name ("Plot Smith")
+  char szDataFile[APP_TEXT_LEN];  // path of the current file ("unnamed.txt" at start)
+  ParamScroller Param[PARAM_COUNT];  // the parameter panel's three scrollers
+  int iPanelShown;           // 1 while the parameter panel is shown
+  unsigned char bPanelMode;  // PANEL_MODE_NONE or PANEL_MODE_LOWPASS
+  CurveChannel UndoBuffer;   // copy of one channel before the last change (owned storage)
   int iUndoChannel;  // channel backed up in UndoBuffer, or -1
   // Channel c as it was before the last crop cut it (valid while bit c of
   // iCropBackups is set); owned storage, grown on demand, freed by Undo_FreeAll.
   CurveChannel CropBackup[MAX_CHANNELS];
   int iCropBackups;  // bit c: Undo also restores CropBackup[c]; 0 after any other backup
-  HWND hwndMain;
-  HWND hwndStatus;
-  HWND hwndScroller[PARAM_COUNT];
-  HWND hwndOk;
-  HWND hwndCancel;
-  HINSTANCE hInstance;
-  HMENU hMainMenu;
-  HMENU hChannelMenu;
-  HMENU hSelectionMenu;
+  HWND hwndMain;                   // the main window, null before it is created
+  HWND hwndStatus;                 // its four-part status bar
+  HWND hwndScroller[PARAM_COUNT];  // the panel's scroll bars, one per Param
+  HWND hwndOk;                     // the panel's OK button
+  HWND hwndCancel;                 // the panel's Cancel button
+  HINSTANCE hInstance;             // the program instance given to WinMain
+  HMENU hMainMenu;                 // the menu bar
+  HMENU hChannelMenu;              // the Channels submenu (show or hide, delete hidden)
+  HMENU hSelectionMenu;            // the popup menu of the selection
 };
 
 // Window-to-record table; start-up enters the one record into slot 0.

@@ -1,12 +1,7 @@
-// The edit commands: single-level undo, crop to the current selection, delete
-// hidden channels, the low-pass presets and the live low-pass panel, scrolling
-// the view by a tenth, and the help and about boxes.
-//
-// Undo holds one backup: UndoBuffer with the channel it came from.  A crop may
-// cut several channels, so it additionally keeps a copy of each channel it
-// cuts (CropBackup, flagged in iCropBackups); Undo restores those as well, and
-// any later backup drops them.  Every backup and restore is exact: the copy
-// ends up with the source's samples and count, nothing of older contents.
+// The edit commands: crop to the current selection, delete hidden channels,
+// the low-pass presets and the live low-pass panel, and the help and about
+// boxes.  Each backs up what it changes first (shell/undo.h); a crop keeps a
+// copy of every channel it cuts in CropBackup so that Undo restores them all.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -31,8 +26,8 @@ constexpr int kAboutLen = 2004;
 
 // Entry values of the low-pass panel's three parameters.
 struct PanelParam {
-  const char* szName;
-  double dMin, dMax, dValue;
+  const char* szName;         // name shown with the value
+  double dMin, dMax, dValue;  // range and start value
 };
 constexpr PanelParam kLowPassParams[PARAM_COUNT] = {
     {"f_cutoff", 0.0, 1.0, 0.5}, {"transition", 0.0, 1.0, 0.1}, {"", 0.0, 1.0, 1.0}};
@@ -42,12 +37,6 @@ bool IsChannel(int c) { return c >= 0 && c < MAX_CHANNELS; }
 int ActiveOrZero(const AppState* app) {
   int c = app->Graph.iActiveChannel;
   return IsChannel(c) ? c : 0;
-}
-
-// Makes dst hold exactly the samples of src (an empty src empties dst).
-void CopyExact(const CurveChannel* src, CurveChannel* dst) {
-  dst->iNrOfSamples = 0;
-  Channel_CopySamples(src, dst, 0, 0, 0);
 }
 
 // Indices first..last of the channel's valid samples that x1..x2 covers (each
@@ -70,40 +59,6 @@ void SetStatus(AppState* app, int part, const char* text) {
 
 }  // namespace
 
-void Undo_Backup(AppState* app, int c) {
-  if (!app || !IsChannel(c)) return;
-  app->iCropBackups = 0;
-  CopyExact(&app->Channels.Channel[c], &app->UndoBuffer);
-  app->iUndoChannel = c;
-}
-
-int Undo_Restore(AppState* app) {
-  if (!app) return 0;
-  int restored = 0;
-  if (IsChannel(app->iUndoChannel)) {
-    CopyExact(&app->UndoBuffer, &app->Channels.Channel[app->iUndoChannel]);
-    restored = 1;
-  }
-  for (int c = 0; c < MAX_CHANNELS; ++c) {
-    if (!(app->iCropBackups & (1 << c))) continue;
-    CopyExact(&app->CropBackup[c], &app->Channels.Channel[c]);
-    restored = 1;
-  }
-  if (!restored) return 0;
-  ChannelSet_CountInUse(&app->Channels);
-  app->Graph.iViewChanged = 1;
-  app->iModified = 1;
-  return 1;
-}
-
-void Undo_FreeAll(AppState* app) {
-  if (!app) return;
-  Channel_Free(&app->UndoBuffer);
-  for (CurveChannel& ch : app->CropBackup) Channel_Free(&ch);
-  app->iUndoChannel = -1;
-  app->iCropBackups = 0;
-}
-
 int PlotWin_CropSelection(AppState* app) {
   if (!app) return 0;
   int s = app->Graph.iCurrentSelection;
@@ -116,7 +71,7 @@ int PlotWin_CropSelection(AppState* app) {
     CurveChannel& ch = app->Channels.Channel[c];
     int first = 0, last = 0;
     if (!CropRange(ch, x1, x2, &first, &last)) continue;
-    CopyExact(&ch, &app->CropBackup[c]);
+    Undo_CopyExact(&ch, &app->CropBackup[c]);
     app->iCropBackups |= 1 << c;
     std::memmove(ch.pdSamples, ch.pdSamples + first, sizeof(double) * (last - first + 1));
     ch.iNrOfSamples = last - first + 1;
@@ -273,27 +228,6 @@ void PlotWin_PanelCancel(AppState* app) {
   if (!app) return;
   Undo_Restore(app);
   PlotWin_SetPanelMode(app, PANEL_MODE_NONE);
-}
-
-void PlotWin_ScrollView(AppState* app, double f) {
-  if (!app) return;
-  int c = ActiveOrZero(app);
-  const ChannelSet& set = app->Channels;
-  const CurveChannel& ch = set.Channel[c];
-  double w = std::fabs(set.dXViewMax - set.dXViewMin);
-  double x0 = ch.dXOrigin;
-  double xe = x0 + ch.iNrOfSamples * ch.dXStep;
-  double left = set.dXViewMin + f * w;
-  if (!(left >= x0)) left = x0;
-  double right = left + w;
-  if (right > xe) {
-    right = xe;
-    left = right - w;
-    if (!(left >= x0)) left = x0;
-  }
-  double lo = 0.0, hi = 0.0;
-  Graph_GetViewY(app, c, &lo, &hi);
-  Graph_SetView(app, c, left, right, lo, hi);
 }
 
 void PlotWin_ShowHelp(AppState* app) {

@@ -3,15 +3,12 @@
 // shutdown.
 
 #include "shell/app_state.h"
+#include "shell/undo.h"
 #include "winutil/wintypes.h"
 
 constexpr const char* PLOTWIN_CLASS_NAME = "Plotsmith";
 constexpr int PLOTWIN_TIMER_ID = 0;
 constexpr UINT PLOTWIN_TIMER_MS = 100;
-constexpr int STATUS_PART_POSITION = 0;
-constexpr int STATUS_PART_INFO = 1;
-constexpr int STATUS_PART_MODE = 2;
-constexpr int STATUS_PART_MESSAGE = 3;
 
 // Command ids of the menus, accelerators and panel buttons.
 constexpr int IDM_NEW = 1;
@@ -109,13 +106,7 @@ void PlotWin_CmdSave(AppState* app);
 // Opens a dropped file as Open does after its dialog (prompt first).
 void PlotWin_OpenDroppedFile(AppState* app, const char* path);
 
-// Edit commands.
-// Copies channel c (0 to 7) into the undo buffer, which first is emptied.
-void Undo_Backup(AppState* app, int c);
-// Puts the backup back into its channel; 0 when there is nothing to undo.
-int Undo_Restore(AppState* app);
-// Releases the undo buffer and the crop backups; nothing is left to undo.
-void Undo_FreeAll(AppState* app);
+// Edit commands (their undo is in shell/undo.h).
 // Cuts every channel the current selection overlaps to it; 1 when one was cut.
 int PlotWin_CropSelection(AppState* app);
 // The Crop command: backup, crop, hide the selections, auto-scale.
@@ -135,7 +126,5 @@ void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state);
 // Panel Ok keeps the filtered channel; Cancel restores the backup.
 void PlotWin_PanelOk(AppState* app);
 void PlotWin_PanelCancel(AppState* app);
-// Moves the x view by fraction f of its width within the active channel.
-void PlotWin_ScrollView(AppState* app, double f);
 void PlotWin_ShowHelp(AppState* app);
 void PlotWin_ShowAbout(AppState* app);

@@ -120,8 +120,8 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     case IDM_LOWPASS_INTERACTIVE: PlotWin_CmdLowPassInteractive(app); break;
     case IDM_ABOUT: PlotWin_ShowAbout(app); break;
     case IDM_HELP: PlotWin_ShowHelp(app); break;
-    case IDM_SCROLL_LEFT: PlotWin_ScrollView(app, -0.1); break;
-    case IDM_SCROLL_RIGHT: PlotWin_ScrollView(app, +0.1); break;
+    case IDM_SCROLL_LEFT: Graph_ScrollView(app, -0.1); break;
+    case IDM_SCROLL_RIGHT: Graph_ScrollView(app, +0.1); break;
     case IDM_DELETE_HIDDEN: PlotWin_DeleteHiddenChannels(app); break;
     case IDM_POPUP_HIDE: Graph_HideSelection(app); break;
     case IDM_POPUP_NEXT: Graph_NextSelection(app); break;
