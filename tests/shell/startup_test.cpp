@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include "shell/plotwin.h"
+#include "tests/support/test_files.h"
 #include "winutil/winapi.h"
 #include "winutil/wintest.h"
 
@@ -15,20 +16,15 @@ namespace {
 
 // Each test gets its own settings folder and a fresh application record.
 struct Startup : ::testing::Test {
-  AppState app;
-  std::string configDir;
+  AppState app;    // started by each test itself
+  TempDir config;  // the settings folder
 
   void SetUp() override {
-    char tmpl[] = "/tmp/plotsmith-startup-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    configDir = tmpl;
-    setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.szPath.c_str(), 1);
     Win_Init(nullptr, nullptr);
   }
   void TearDown() override {
     if (Win_IsWindow(app.hwndMain)) Win_DestroyWindow(app.hwndMain);
-    std::string cmd = "rm -rf '" + configDir + "'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
   }
 
   std::string Title() {
@@ -194,7 +190,7 @@ TEST_F(Startup, LongCommandLineIsCutTo255Chars) {
 }
 
 TEST_F(Startup, UnquotedPathWithBlanksIsLoadedWhole) {
-  std::string dir = configDir + "/My Data";
+  std::string dir = config.File("My Data");
   ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
   std::string path = dir + "/curve.txt";
   {

@@ -11,25 +11,33 @@
 
 // One message as the recording procedure saw it.
 struct SeenMessage {
-  HWND hwnd;
-  UINT msg;
-  WPARAM wp;
+  HWND hwnd;  // the handle the procedure was given
+  UINT msg;   // message number
+  WPARAM wp;  // its parameters
   LPARAM lp;
 };
 
+// Every message the recording procedure saw since the last clear.
 inline std::vector<SeenMessage>& SeenLog() {
   static std::vector<SeenMessage> log;
   return log;
 }
 
+// When set, the recording procedure answers WM_CLOSE itself (the window stays).
+inline bool& KeepOnClose() {
+  static bool keep = false;
+  return keep;
+}
+
 inline LRESULT RecordingWndProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   SeenLog().push_back({h, m, w, l});
+  if (m == WM_CLOSE && KeepOnClose()) return 0;
   return Win_DefWindowProc(h, m, w, l);
 }
 
 struct LayerFixture : ::testing::Test {
-  HINSTANCE inst = nullptr;
-  HWND hwnd = nullptr;
+  HINSTANCE inst = nullptr;  // the layer's instance handle
+  HWND hwnd = nullptr;       // the window under test, destroyed at the end
   void SetUp() override {
     inst = Win_Init(nullptr, nullptr);
     WNDCLASSA wc{};
@@ -40,6 +48,7 @@ struct LayerFixture : ::testing::Test {
     wc.lpszClassName = "RedrawWindow";
     Win_RegisterClass(&wc);
     SeenLog().clear();
+    KeepOnClose() = false;
   }
   void TearDown() override {
     if (Win_IsWindow(hwnd)) Win_DestroyWindow(hwnd);
@@ -64,6 +73,8 @@ struct LayerFixture : ::testing::Test {
       if (s.msg == msg) out.push_back(s);
     return out;
   }
+  // Every recorded message number, in order.
+  static std::vector<UINT> Messages() { return NumbersExcept({}); }
   // The recorded message numbers other than the ones listed, in order.
   static std::vector<UINT> NumbersExcept(std::vector<UINT> skip) {
     std::vector<UINT> out;

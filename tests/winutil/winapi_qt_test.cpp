@@ -7,50 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_files.h"
+#include "tests/winutil/layer_fixture.h"
 #include "winutil/winapi.h"
 #include "winutil/wintest.h"
 
 namespace {
 
-// Every message the test procedure saw, with the handle it was given.
-struct Seen {
-  HWND hwnd;
-  UINT msg;
-  WPARAM wp;
-  LPARAM lp;
-};
-std::vector<Seen> g_seen;
-bool g_keepOnClose = false;
-
-LRESULT RecordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  g_seen.push_back({h, m, w, l});
-  if (m == WM_CLOSE && g_keepOnClose) return 0;
-  return Win_DefWindowProc(h, m, w, l);
-}
-
-std::vector<UINT> Messages() {
-  std::vector<UINT> out;
-  for (const Seen& s : g_seen) out.push_back(s.msg);
-  return out;
-}
-
-struct Layer : ::testing::Test {
-  HINSTANCE inst = nullptr;
-  HWND hwnd = nullptr;
-  void SetUp() override {
-    inst = Win_Init(nullptr, nullptr);
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = RecordingProc;
-    wc.lpszClassName = "LayerTest";
-    Win_RegisterClass(&wc);
-    g_seen.clear();
-    g_keepOnClose = false;
-  }
-  void TearDown() override {
-    if (Win_IsWindow(hwnd)) Win_DestroyWindow(hwnd);
-  }
+// A layer fixture whose window has both scroll bars and is not shown.
+struct Layer : LayerFixture {
   HWND Create(DWORD style = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL) {
-    hwnd = Win_CreateWindow(0, "LayerTest", "Layer", style, 30, 40, 320, 240, nullptr, nullptr, inst, nullptr);
+    hwnd = Win_CreateWindow(0, "RecordingWindow", "Layer", style, 30, 40, 320, 240, nullptr, nullptr, inst, nullptr);
     return hwnd;
   }
   SCROLLINFO Query(int bar) {
@@ -80,11 +47,11 @@ TEST_F(Layer, CreationSendsCreateBeforeTheHandleIsReturned) {
   EXPECT_EQ(msgs[1], WM_CREATE);
   EXPECT_EQ(msgs[2], WM_SIZE);
   EXPECT_EQ(msgs[3], WM_MOVE);
-  EXPECT_EQ(g_seen[1].hwnd, hwnd);  // the procedure had the handle before the creator
+  EXPECT_EQ(SeenLog()[1].hwnd, hwnd);  // the procedure had the handle before the creator
   RECT client{};
   ASSERT_TRUE(Win_GetClientRect(hwnd, &client));
-  EXPECT_EQ(LOWORD(static_cast<WPARAM>(g_seen[2].lp)), static_cast<unsigned>(client.right));
-  EXPECT_EQ(HIWORD(static_cast<WPARAM>(g_seen[2].lp)), static_cast<unsigned>(client.bottom));
+  EXPECT_EQ(LOWORD(static_cast<WPARAM>(SeenLog()[2].lp)), static_cast<unsigned>(client.right));
+  EXPECT_EQ(HIWORD(static_cast<WPARAM>(SeenLog()[2].lp)), static_cast<unsigned>(client.bottom));
   EXPECT_GT(client.right, 0);
   EXPECT_FALSE(Win_IsWindowVisible(hwnd));
   EXPECT_EQ(Win_CreateWindow(0, "NoSuchClass", "x", 0, 0, 0, 10, 10, nullptr, nullptr, inst, nullptr), nullptr);
@@ -93,7 +60,7 @@ TEST_F(Layer, CreationSendsCreateBeforeTheHandleIsReturned) {
 TEST_F(Layer, CloseBoxSendsCloseAndDefaultHandlingDestroys) {
   Create();
   Win_ShowWindow(hwnd, SW_SHOW);
-  g_seen.clear();
+  SeenLog().clear();
   WinTest_ClickClose(hwnd);
   std::vector<UINT> msgs = Messages();
   ASSERT_EQ(msgs.size(), 3u);
@@ -113,7 +80,7 @@ TEST_F(Layer, CloseBoxSendsCloseAndDefaultHandlingDestroys) {
 
 TEST_F(Layer, ProcedureThatIgnoresCloseKeepsTheWindow) {
   Create();
-  g_keepOnClose = true;
+  KeepOnClose() = true;
   WinTest_ClickClose(hwnd);
   EXPECT_TRUE(Win_IsWindow(hwnd));
   EXPECT_EQ(Messages().back(), WM_CLOSE);
@@ -122,22 +89,22 @@ TEST_F(Layer, ProcedureThatIgnoresCloseKeepsTheWindow) {
 TEST_F(Layer, SizeMessagesCarryTheClientSizeAndState) {
   Create();
   Win_ShowWindow(hwnd, SW_SHOW);
-  g_seen.clear();
+  SeenLog().clear();
   WinTest_ResizeClient(hwnd, 401, 299);
   // The last size message (the repaint of the grown area may follow it).
-  Seen s{};
-  for (const Seen& m : g_seen)
+  SeenMessage s{};
+  for (const SeenMessage& m : SeenLog())
     if (m.msg == WM_SIZE) s = m;
   EXPECT_EQ(s.msg, WM_SIZE);
   EXPECT_EQ(s.wp, SIZE_RESTORED);
   EXPECT_EQ(LOWORD(static_cast<WPARAM>(s.lp)), 401u);
   EXPECT_EQ(HIWORD(static_cast<WPARAM>(s.lp)), 299u);
-  g_seen.clear();
+  SeenLog().clear();
   Win_ShowWindow(hwnd, SW_SHOWMAXIMIZED);
   WinTest_RunFor(30);
   EXPECT_TRUE(Win_IsZoomed(hwnd));
   bool maximised = false;
-  for (const Seen& m : g_seen) maximised |= (m.msg == WM_SIZE && m.wp == SIZE_MAXIMIZED);
+  for (const SeenMessage& m : SeenLog()) maximised |= (m.msg == WM_SIZE && m.wp == SIZE_MAXIMIZED);
   EXPECT_TRUE(maximised);
 }
 
@@ -189,7 +156,7 @@ TEST_F(Layer, ScrollInfoIsClampedLikeWin32) {
   ret.nPos = 42;
   EXPECT_EQ(Win_SetScrollInfo(hwnd, SB_VERT, &ret, 1), 0);  // vertical range is still 0..0
   // A window without the style bits has no bars.
-  HWND plain = Win_CreateWindow(0, "LayerTest", "p", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+  HWND plain = Win_CreateWindow(0, "RecordingWindow", "p", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                                 inst, nullptr);
   SCROLLINFO q{};
   q.fMask = SIF_ALL;
@@ -201,20 +168,20 @@ TEST_F(Layer, UserScrollActionsArriveAsMessagesAndTheBarStays) {
   Create();
   Win_ShowWindow(hwnd, SW_SHOW);
   Set(SB_VERT, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 1000, 100, 300);
-  g_seen.clear();
+  SeenLog().clear();
   WinTest_ScrollAction(hwnd, SB_VERT, SB_LINEDOWN, 0);
-  ASSERT_GE(g_seen.size(), 1u);
-  EXPECT_EQ(g_seen[0].msg, WM_VSCROLL);
-  EXPECT_EQ(LOWORD(g_seen[0].wp), static_cast<unsigned>(SB_LINEDOWN));
-  EXPECT_EQ(g_seen[0].lp, 0);
+  ASSERT_GE(SeenLog().size(), 1u);
+  EXPECT_EQ(SeenLog()[0].msg, WM_VSCROLL);
+  EXPECT_EQ(LOWORD(SeenLog()[0].wp), static_cast<unsigned>(SB_LINEDOWN));
+  EXPECT_EQ(SeenLog()[0].lp, 0);
   EXPECT_EQ(Query(SB_VERT).nPos, 300);  // only the program moves the bar
-  g_seen.clear();
+  SeenLog().clear();
   WinTest_ScrollAction(hwnd, SB_VERT, SB_PAGEUP, 0);
-  EXPECT_EQ(LOWORD(g_seen[0].wp), static_cast<unsigned>(SB_PAGEUP));
-  g_seen.clear();
+  EXPECT_EQ(LOWORD(SeenLog()[0].wp), static_cast<unsigned>(SB_PAGEUP));
+  SeenLog().clear();
   WinTest_ScrollAction(hwnd, SB_VERT, SB_THUMBTRACK, 640);
   bool track = false, position = false;
-  for (const Seen& s : g_seen) {
+  for (const SeenMessage& s : SeenLog()) {
     if (s.msg != WM_VSCROLL) continue;
     if (LOWORD(s.wp) == SB_THUMBTRACK && HIWORD(s.wp) == 640) track = true;
     if (LOWORD(s.wp) == SB_THUMBPOSITION && HIWORD(s.wp) == 640) position = true;
@@ -222,14 +189,14 @@ TEST_F(Layer, UserScrollActionsArriveAsMessagesAndTheBarStays) {
   EXPECT_TRUE(track);
   EXPECT_TRUE(position);
   EXPECT_EQ(Query(SB_VERT).nPos, 300);
-  g_seen.clear();
+  SeenLog().clear();
   Set(SB_HORZ, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 1000, 100, 10);
   WinTest_ScrollAction(hwnd, SB_HORZ, SB_BOTTOM, 0);
-  ASSERT_FALSE(g_seen.empty());
-  EXPECT_EQ(g_seen[0].msg, WM_HSCROLL);
-  EXPECT_EQ(LOWORD(g_seen[0].wp), static_cast<unsigned>(SB_BOTTOM));
-  EXPECT_EQ(g_seen.back().msg, WM_HSCROLL);
-  EXPECT_EQ(LOWORD(g_seen.back().wp), static_cast<unsigned>(SB_ENDSCROLL));
+  ASSERT_FALSE(SeenLog().empty());
+  EXPECT_EQ(SeenLog()[0].msg, WM_HSCROLL);
+  EXPECT_EQ(LOWORD(SeenLog()[0].wp), static_cast<unsigned>(SB_BOTTOM));
+  EXPECT_EQ(SeenLog().back().msg, WM_HSCROLL);
+  EXPECT_EQ(LOWORD(SeenLog().back().wp), static_cast<unsigned>(SB_ENDSCROLL));
 }
 
 TEST_F(Layer, TimerMessagesArriveThroughTheLoopUntilKilled) {
@@ -305,14 +272,14 @@ TEST_F(Layer, AcceleratorsTurnKeysIntoCommands) {
   MSG msg{};
   while (Win_PeekMessage(&msg, nullptr, 0, 0, 1)) {
     if (msg.message != WM_KEYDOWN) continue;
-    g_seen.clear();
+    SeenLog().clear();
     int t = Win_TranslateAccelerator(hwnd, accel, &msg);
     taken.push_back(t);
     if (t) {
-      ASSERT_EQ(g_seen.size(), 1u);
-      EXPECT_EQ(g_seen[0].msg, WM_COMMAND);
-      EXPECT_EQ(HIWORD(g_seen[0].wp), 1u);
-      EXPECT_EQ(LOWORD(g_seen[0].wp), msg.wParam == VK_F9 ? 61u : 11u);
+      ASSERT_EQ(SeenLog().size(), 1u);
+      EXPECT_EQ(SeenLog()[0].msg, WM_COMMAND);
+      EXPECT_EQ(HIWORD(SeenLog()[0].wp), 1u);
+      EXPECT_EQ(LOWORD(SeenLog()[0].wp), msg.wParam == VK_F9 ? 61u : 11u);
     }
   }
   EXPECT_EQ(taken, (std::vector<int>{1, 0, 1}));
@@ -322,15 +289,12 @@ TEST_F(Layer, AcceleratorsTurnKeysIntoCommands) {
 
 // Settings live in a folder of the test's own.
 struct Settings : ::testing::Test {
-  std::string dir;
+  TempDir config;  // the settings folder
+  std::string dir = config.szPath;
   void SetUp() override {
-    char tmpl[] = "/tmp/plotsmith-profile-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
     setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
     Win_Init(nullptr, nullptr);
   }
-  void TearDown() override { ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
 };
 
 TEST_F(Settings, RoundTripDefaultsAndNegativeValues) {
@@ -363,23 +327,23 @@ TEST_F(Settings, HandWrittenFileIsRead) {
 
 TEST_F(Layer, DestroyingAParentDestroysItsChildrenInWin32Order) {
   Create();
-  HWND child = Win_CreateWindow(0, "LayerTest", "", WS_CHILD | WS_VISIBLE, 5, 5, 50, 40, hwnd, nullptr, inst,
+  HWND child = Win_CreateWindow(0, "RecordingWindow", "", WS_CHILD | WS_VISIBLE, 5, 5, 50, 40, hwnd, nullptr, inst,
                                 nullptr);
   ASSERT_NE(child, nullptr);
   EXPECT_EQ(Win_GetParent(child), hwnd);
   Win_PostMessage(child, WM_USER + 5, 0, 0);
-  g_seen.clear();
+  SeenLog().clear();
   ASSERT_EQ(Win_DestroyWindow(hwnd), 1);
   // Parent WM_DESTROY first, then the child's, then the final NCDESTROYs.
-  ASSERT_EQ(g_seen.size(), 4u);
-  EXPECT_TRUE(g_seen[0].hwnd == hwnd && g_seen[0].msg == WM_DESTROY);
-  EXPECT_TRUE(g_seen[1].hwnd == child && g_seen[1].msg == WM_DESTROY);
-  EXPECT_TRUE(g_seen[2].hwnd == child && g_seen[2].msg == WM_NCDESTROY);
-  EXPECT_TRUE(g_seen[3].hwnd == hwnd && g_seen[3].msg == WM_NCDESTROY);
+  ASSERT_EQ(SeenLog().size(), 4u);
+  EXPECT_TRUE(SeenLog()[0].hwnd == hwnd && SeenLog()[0].msg == WM_DESTROY);
+  EXPECT_TRUE(SeenLog()[1].hwnd == child && SeenLog()[1].msg == WM_DESTROY);
+  EXPECT_TRUE(SeenLog()[2].hwnd == child && SeenLog()[2].msg == WM_NCDESTROY);
+  EXPECT_TRUE(SeenLog()[3].hwnd == hwnd && SeenLog()[3].msg == WM_NCDESTROY);
   EXPECT_FALSE(Win_IsWindow(child));
   EXPECT_EQ(Win_GetParent(child), nullptr);
   // The child's queued message went with it; nothing reaches a dead handle.
-  g_seen.clear();
+  SeenLog().clear();
   WinTest_RunFor(20);
-  EXPECT_TRUE(g_seen.empty());
+  EXPECT_TRUE(SeenLog().empty());
 }
