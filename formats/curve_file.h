@@ -8,7 +8,7 @@
 // pattern, ended by "" (the literal's own NUL).  It offers what LoadCurveFile
 // dispatches on, so it lives beside it.
 constexpr char CURVE_FILE_OPEN_FILTER[] =
-    "All supported file formats\0*.txt;*.csv;*.ref;*.fcf\0"
+    "All supported file formats\0*.txt;*.csv;*.wav;*.ref;*.fcf\0"
     "Text files (*.txt)\0*.txt\0"
     "CSV files (*.csv)\0*.csv\0"
     "Wave audio files (*.wav)\0*.WAV\0"

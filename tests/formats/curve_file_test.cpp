@@ -65,3 +65,11 @@ TEST_F(CurveFile, WaveAndRefGoToTheirFormats) {
 }
 
 }  // namespace
+
+// The open dialog's first entry offers every kind of file that loads.
+TEST(CurveFileFilter, AllSupportedOffersEveryLoadableExtension) {
+  std::string all(CURVE_FILE_OPEN_FILTER + std::string(CURVE_FILE_OPEN_FILTER).size() + 1);
+  EXPECT_EQ(std::string(CURVE_FILE_OPEN_FILTER), "All supported file formats");
+  for (const char* pattern : {"*.txt", "*.csv", "*.wav", "*.ref"})
+    EXPECT_NE((";" + all + ";").find(std::string(";") + pattern + ";"), std::string::npos) << pattern;
+}
