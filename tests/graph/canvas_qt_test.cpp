@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tests/graph/surfaces.h"
 #include "tests/support/test_files.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -224,16 +225,8 @@ TEST_F(Canvas, CopiesBetweenCanvasesAndSavesPng) {
   EXPECT_EQ(Win_CreateCompatibleBitmap(nullptr, 0, 5), nullptr);
 }
 
-LRESULT PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return Win_DefWindowProc(h, m, w, l); }
-
 TEST(WindowCanvas, PaintsOverTheClientArea) {
-  HINSTANCE inst = Win_Init(nullptr, nullptr);
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = PlainProc;
-  wc.lpszClassName = "CanvasTest";
-  Win_RegisterClass(&wc);
-  HWND hwnd = Win_CreateWindow(0, "CanvasTest", "t", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
-                               inst, nullptr);
+  HWND hwnd = PlainWindow_Create(WS_OVERLAPPEDWINDOW, 10, 10, 300, 200);
   ASSERT_NE(hwnd, nullptr);
   RECT client{};
   Win_GetClientRect(hwnd, &client);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "graph/curve_walk.h"
-#include "shell/app_state.h"
+#include "tests/graph/plot_fixture.h"
 
 // Comparison and printing of points for the expectations (POINT lives in the
 // global namespace, so these must too).
@@ -17,21 +17,10 @@ static void PrintTo(const POINT& p, std::ostream* os) { *os << "(" << p.x << ", 
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
-
 // A record with a plot of (0, 0, 10, 200): with the value view 0 .. 200 an
 // integer value v lands on row 200 - v.
-struct CurveWalk : ::testing::Test {
-  AppState app;
-  void SetUp() override {
-    AppState_InitDefaults(&app);
-    ChannelSet_Init(&app.Channels, 16);
-    app.Graph.rcPlot = RECT{0, 0, 10, 200};
-    app.Channels.Channel[0].dViewMin = 0.0;
-    app.Channels.Channel[0].dViewMax = 200.0;
-  }
-  void TearDown() override { ChannelSet_FreeAll(&app.Channels); }
+struct CurveWalk : PlotRecordTest {
+  void SetUp() override { Prepare(16, RECT{0, 0, 10, 200}, 0.0, 0.0, 0.0, 200.0); }
   // Gives channel c exactly the values as storage (capacity = count).
   void SetChannel(int c, const std::vector<double>& v, double origin = 0.0, double step = 1.0) {
     CurveChannel& ch = app.Channels.Channel[c];

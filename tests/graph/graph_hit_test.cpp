@@ -5,25 +5,17 @@
 #include <string>
 
 #include "graph/graph_hit.h"
-#include "shell/app_state.h"
+#include "tests/graph/plot_fixture.h"
 
 namespace {
 
 // Channel 0 holds 100 samples (origin 0, step 1, value i / 10) over an x view
 // of 0 to 100, drawn in a plot 500 pixels wide starting at x = 50.
-struct GraphHit : ::testing::Test {
-  AppState app;
+struct GraphHit : PlotRecordTest {
   void SetUp() override {
-    AppState_InitDefaults(&app);
-    ChannelSet_Init(&app.Channels, 16384);
-    app.Graph.rcPlot = RECT{50, 20, 550, 420};
+    Prepare(16384, RECT{50, 20, 550, 420}, 0.0, 100.0, -10.0, 10.0);
     Fill(0, 100, 0.0);
-    app.Channels.dXViewMin = 0.0;
-    app.Channels.dXViewMax = 100.0;
-    app.Channels.Channel[0].dViewMin = -10.0;
-    app.Channels.Channel[0].dViewMax = 10.0;
   }
-  void TearDown() override { ChannelSet_FreeAll(&app.Channels); }
   void Fill(int c, int n, double origin) {
     CurveChannel& ch = app.Channels.Channel[c];
     ch.dXOrigin = origin;

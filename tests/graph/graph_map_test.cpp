@@ -4,26 +4,14 @@
 #include <cstring>
 #include <limits>
 
-#include "graph/graph.h"
-#include "shell/app_state.h"
+#include "tests/graph/plot_fixture.h"
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
-
-struct GraphMap : ::testing::Test {
-  AppState app;
-  void SetUp() override {
-    AppState_InitDefaults(&app);
-    ChannelSet_Init(&app.Channels, 16384);
-    app.Graph.rcPlot = RECT{100, 20, 600, 420};
-    app.Channels.dXViewMin = 0.0;
-    app.Channels.dXViewMax = 100.0;
-    app.Channels.Channel[0].dViewMin = -1.0;
-    app.Channels.Channel[0].dViewMax = 1.0;
-  }
-  void TearDown() override { ChannelSet_FreeAll(&app.Channels); }
+// A plot of x 100 .. 600 and y 20 .. 420 over the x view 0 .. 100 and the
+// value view -1 .. 1.
+struct GraphMap : PlotRecordTest {
+  void SetUp() override { Prepare(16384, RECT{100, 20, 600, 420}, 0.0, 100.0, -1.0, 1.0); }
 };
 
 TEST_F(GraphMap, XMappingClampsToThePlotEdges) {

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "graph/graph.h"
 #include "shell/app_state.h"
+#include "tests/graph/surfaces.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
 
@@ -17,10 +19,9 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 // the view -1 .. 1), drawn into memory canvases.
 struct GraphPaint : ::testing::Test {
   AppState app;
-  HDC dc = nullptr;
-  HBITMAP bmp = nullptr;
-  HGDIOBJ oldBitmap = nullptr;
-  int hQ = 0;
+  std::unique_ptr<BitmapCanvas> canvas;  // the last drawing
+  HDC dc = nullptr;                      // its canvas
+  int hQ = 0;                            // height of a line of text on it
   void SetUp() override {
     Win_Init(nullptr, nullptr);
     AppState_InitDefaults(&app);
@@ -33,26 +34,18 @@ struct GraphPaint : ::testing::Test {
     std::strcpy(app.Param[0].szParamLetter, "A");
   }
   void TearDown() override {
-    Release();
+    canvas.reset();
     ChannelSet_FreeAll(&app.Channels);
   }
   void SetY(int c, double lo, double hi) {
     app.Channels.Channel[c].dViewMin = app.Channels.Channel[c].dDataMin = lo;
     app.Channels.Channel[c].dViewMax = app.Channels.Channel[c].dDataMax = hi;
   }
-  void Release() {
-    if (!dc) return;
-    Win_SelectObject(dc, oldBitmap);
-    Win_DeleteObject(bmp);
-    Win_DeleteDC(dc);
-    dc = nullptr;
-  }
   // Draws the diagram into a fresh w x h bitmap (black until drawn).
   void Draw(int w, int h) {
-    Release();
-    dc = Win_CreateCompatibleDC(nullptr);
-    bmp = Win_CreateCompatibleBitmap(dc, w, h);
-    oldBitmap = Win_SelectObject(dc, bmp);
+    canvas.reset();
+    canvas = std::make_unique<BitmapCanvas>(Win_CreateCompatibleBitmap(nullptr, w, h));
+    dc = canvas->dc;
     WinUtil_GetTextExtent(dc, "Q", nullptr, &hQ);
     Graph_Draw(&app, dc, w, h);
   }
@@ -206,15 +199,8 @@ TEST_F(GraphPaint, AutoScaleShowsShortAndConstantChannels) {
   EXPECT_EQ(Graph_Invalidate(&app, 1), 0);  // no main window: nothing happens
 }
 
-LRESULT PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return Win_DefWindowProc(h, m, w, l); }
-
 TEST_F(GraphPaint, PaintOfAWindowDrawsDoubleBufferedAndKeepsTheRubberBand) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = PlainProc;
-  wc.lpszClassName = "GraphPaintTest";
-  Win_RegisterClass(&wc);
-  app.hwndMain = Win_CreateWindow(0, "GraphPaintTest", "t", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr,
-                                  nullptr, nullptr);
+  app.hwndMain = PlainWindow_Create(WS_OVERLAPPEDWINDOW, 0, 0, 500, 400);
   ASSERT_NE(app.hwndMain, nullptr);
   RECT client{};
   Win_GetClientRect(app.hwndMain, &client);

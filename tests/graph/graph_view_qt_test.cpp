@@ -2,25 +2,18 @@
 
 #include "graph/graph.h"
 #include "shell/app_state.h"
+#include "tests/graph/surfaces.h"
 #include "winutil/winapi.h"
 
 namespace {
-
-LRESULT PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return Win_DefWindowProc(h, m, w, l); }
 
 // A record with a real main window that has both scroll bars.
 struct GraphView : ::testing::Test {
   AppState app;
   void SetUp() override {
-    HINSTANCE inst = Win_Init(nullptr, nullptr);
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = PlainProc;
-    wc.lpszClassName = "GraphViewTest";
-    Win_RegisterClass(&wc);
     AppState_InitDefaults(&app);
     ChannelSet_Init(&app.Channels, 16384);
-    app.hwndMain = Win_CreateWindow(0, "GraphViewTest", "t", WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL,
-                                    10, 10, 500, 400, nullptr, nullptr, inst, nullptr);
+    app.hwndMain = PlainWindow_Create(WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL, 10, 10, 500, 400);
     ASSERT_NE(app.hwndMain, nullptr);
     PlotWin_Instances[0] = &app;
   }

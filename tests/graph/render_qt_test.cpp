@@ -9,6 +9,7 @@
 #include "formats/curve_file.h"
 #include "graph/graph.h"
 #include "shell/app_state.h"
+#include "tests/graph/surfaces.h"
 #include "tests/support/test_files.h"
 #include "winutil/winapi.h"
 
@@ -23,19 +24,6 @@ int RunCli(const std::string& args) {
   int status = std::system(cmd.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-// A memory canvas holding a bitmap; frees both at the end.
-struct BitmapCanvas {
-  HDC dc;
-  HBITMAP bmp;
-  HGDIOBJ old;
-  explicit BitmapCanvas(HBITMAP b) : dc(Win_CreateCompatibleDC(nullptr)), bmp(b), old(Win_SelectObject(dc, b)) {}
-  ~BitmapCanvas() {
-    Win_SelectObject(dc, old);
-    Win_DeleteObject(bmp);
-    Win_DeleteDC(dc);
-  }
-};
 
 TEST(Render, PaintsTheLoadedFileAsTheEditorShowsIt) {
   TempDir dir;

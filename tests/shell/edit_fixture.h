@@ -80,11 +80,6 @@ struct EditFlowTest : MainWindowTest {
     for (const EditAsked& a : s_asked) s += (s.empty() ? "" : " ") + a.szKind;
     return s;
   }
-  std::string Title() {
-    char buf[600] = {0};
-    Win_GetWindowText(app.hwndMain, buf, sizeof buf);
-    return buf;
-  }
   CurveChannel& Ch(int c) { return app.Channels.Channel[c]; }
   std::vector<double> Samples(int c) {
     const CurveChannel& ch = app.Channels.Channel[c];

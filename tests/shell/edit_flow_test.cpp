@@ -202,7 +202,7 @@ TEST_F(EditFlow, CtrlZUndoesAndTheUndoItemSaysSo) {
   Win_PostQuitMessage(0);  // handed out after the key
   EXPECT_EQ(PlotWin_RunMessageLoop(&app), 0);
   EXPECT_EQ(Samples(0), sine);
-  EXPECT_EQ(ItemText(app.hMainMenu, IDM_UNDO), "&Undo\tCtrl-Z");
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_UNDO), "&Undo\tCtrl-Z");
 }
 
 TEST_F(EditFlow, HelpAndAboutBoxes) {

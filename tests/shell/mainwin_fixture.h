@@ -10,13 +10,14 @@
 
 #include "shell/plotwin.h"
 #include "tests/support/test_files.h"
+#include "tests/support/window_text.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
 #include "winutil/wintest.h"
 
 struct MainWindowTest : ::testing::Test {
-  TempDir config;
-  AppState app{};
+  TempDir config;  // the settings folder
+  AppState app{};  // the started record
 
   void SetUp() override {
     setenv("XDG_CONFIG_HOME", config.szPath.c_str(), 1);
@@ -42,22 +43,9 @@ struct MainWindowTest : ::testing::Test {
     return done();
   }
   // Text of a status bar part.
-  std::string StatusText(int part) {
-    char buf[512] = {0};
-    Win_SendMessage(app.hwndStatus, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(buf));
-    return buf;
-  }
-  // Text of a menu item by command id (or by position).
-  static std::string ItemText(HMENU menu, int item, int byPosition = 0) {
-    char buf[512] = {0};
-    MENUITEMINFOA info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_TYPE;
-    info.dwTypeData = buf;
-    info.cch = sizeof buf;
-    if (!Win_GetMenuItemInfo(menu, static_cast<UINT>(item), byPosition, &info)) return "<missing>";
-    return buf;
-  }
+  std::string StatusText(int part) { return StatusPartText(app.hwndStatus, part); }
+  // The main window's title.
+  std::string Title() { return WindowText(app.hwndMain); }
   // Outer rectangle of a child in its parent's client coordinates.
   RECT ChildRect(HWND child) {
     RECT rc{};

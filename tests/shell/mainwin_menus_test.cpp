@@ -15,7 +15,7 @@ using MainMenus = MainWindowTest;
 std::vector<std::string> Items(HMENU menu) {
   std::vector<std::string> out;
   for (int pos = 0; pos < Win_GetMenuItemCount(menu); ++pos) {
-    std::string text = MainWindowTest::ItemText(menu, pos, 1);
+    std::string text = MenuItemText(menu, pos, 1);
     if (Win_GetSubMenu(menu, pos))
       out.push_back(">" + text);
     else if (Win_GetMenuItemID(menu, pos) < 0)
@@ -180,15 +180,15 @@ TEST_F(MainMenus, OpeningAMenuUpdatesTextsChecksAndGrays) {
   app.Graph.iEditMode = 1;
   Win_SendMessage(app.hwndMain, WM_INITMENU, reinterpret_cast<WPARAM>(app.hMainMenu), 0);
 
-  EXPECT_EQ(ItemText(app.hMainMenu, IDM_LOAD_NEXT), "&Load data for next channel (#3)");
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_LOAD_NEXT), "&Load data for next channel (#3)");
   EXPECT_EQ(Win_GetMenuState(app.hMainMenu, IDM_MODE_POINTS, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
   EXPECT_EQ(Win_GetMenuState(app.hMainMenu, IDM_MODE_NOTHING, MF_BYCOMMAND) & MF_CHECKED, 0);
-  EXPECT_EQ(ItemText(app.hChannelMenu, 100), "&1 : Sine");
+  EXPECT_EQ(MenuItemText(app.hChannelMenu, 100), "&1 : Sine");
   EXPECT_EQ(Win_GetMenuState(app.hChannelMenu, 100, MF_BYCOMMAND), static_cast<int>(MF_CHECKED));
-  EXPECT_EQ(ItemText(app.hChannelMenu, 101), "Channel &2");
+  EXPECT_EQ(MenuItemText(app.hChannelMenu, 101), "Channel &2");
   EXPECT_EQ(Win_GetMenuState(app.hChannelMenu, 101, MF_BYCOMMAND), 0);
   for (int c = 2; c < MAX_CHANNELS; ++c) {
-    EXPECT_EQ(ItemText(app.hChannelMenu, 100 + c), "Channel &" + std::to_string(c + 1));
+    EXPECT_EQ(MenuItemText(app.hChannelMenu, 100 + c), "Channel &" + std::to_string(c + 1));
     EXPECT_EQ(Win_GetMenuState(app.hChannelMenu, 100 + c, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED), MF_GRAYED);
   }
   // No other item is grayed or checked.
@@ -202,8 +202,8 @@ TEST_F(MainMenus, OpeningAMenuUpdatesTextsChecksAndGrays) {
   app.Channels.Channel[7].iVisible = 1;
   app.Graph.iEditMode = 7;
   EXPECT_EQ(WinTest_ChooseMenuItem(app.hwndMain, IDM_CHANNEL_FIRST), 1);
-  EXPECT_EQ(ItemText(app.hMainMenu, IDM_LOAD_NEXT), "&Load data for next channel (#9)");
-  EXPECT_EQ(ItemText(app.hChannelMenu, 107), "&8 : 100%s %d %n");
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_LOAD_NEXT), "&Load data for next channel (#9)");
+  EXPECT_EQ(MenuItemText(app.hChannelMenu, 107), "&8 : 100%s %d %n");
   EXPECT_EQ(Win_GetMenuState(app.hChannelMenu, 107, MF_BYCOMMAND), static_cast<int>(MF_CHECKED));
   EXPECT_EQ(Win_GetMenuState(app.hChannelMenu, 104, MF_BYCOMMAND) & MF_GRAYED, 0);
   EXPECT_EQ(Win_GetMenuState(app.hMainMenu, IDM_MODE_POINTS, MF_BYCOMMAND) & MF_CHECKED, 0);

@@ -141,15 +141,13 @@ TEST_F(MainWindowUtils, StatusBarPartsMenuTextsCaptionAndWidth) {
   // A text longer than 255 chars is cut to 255; by position works as well.
   std::string longText(300, 'q');
   EXPECT_NE(WinUtil_SetMenuItemText(app.hMainMenu, IDM_SAVE, 0, "%s", longText.c_str()), 0);
-  EXPECT_EQ(ItemText(app.hMainMenu, IDM_SAVE), longText.substr(0, 255));
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_SAVE), longText.substr(0, 255));
   EXPECT_NE(WinUtil_SetMenuItemText(app.hChannelMenu, 8, MF_BYPOSITION, "Del %d", 7), 0);
-  EXPECT_EQ(ItemText(app.hChannelMenu, IDM_DELETE_HIDDEN), "Del 7");
+  EXPECT_EQ(MenuItemText(app.hChannelMenu, IDM_DELETE_HIDDEN), "Del 7");
   EXPECT_EQ(WinUtil_SetMenuItemText(app.hMainMenu, 999, 0, "none"), 0);
 
   WinUtil_SetWindowText(app.hwndMain, "New caption");
-  char title[64] = {0};
-  Win_GetWindowText(app.hwndMain, title, sizeof title);
-  EXPECT_STREQ(title, "New caption");
+  EXPECT_EQ(Title(), "New caption");
 
   // The same width: 1 and nothing moves; another width keeps corner and height.
   RECT before = ChildRect(app.hwndOk);

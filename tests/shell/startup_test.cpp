@@ -9,6 +9,7 @@
 
 #include "shell/plotwin.h"
 #include "tests/support/test_files.h"
+#include "tests/support/window_text.h"
 #include "winutil/winapi.h"
 #include "winutil/wintest.h"
 
@@ -27,11 +28,7 @@ struct Startup : ::testing::Test {
     if (Win_IsWindow(app.hwndMain)) Win_DestroyWindow(app.hwndMain);
   }
 
-  std::string Title() {
-    char buf[512] = {0};
-    Win_GetWindowText(app.hwndMain, buf, sizeof buf);
-    return buf;
-  }
+  std::string Title() { return WindowText(app.hwndMain); }
   void WriteSettings(int left, int top, int width, int height) {
     Profile_WriteString(SETTINGS_SECTION, "Left", std::to_string(left).c_str(), SETTINGS_FILE);
     Profile_WriteString(SETTINGS_SECTION, "Top", std::to_string(top).c_str(), SETTINGS_FILE);

@@ -8,12 +8,6 @@ namespace {
 
 using Controls = LayerFixture;
 
-std::string WindowText(HWND h) {
-  char buf[128] = {0};
-  Win_GetWindowText(h, buf, sizeof buf);
-  return buf;
-}
-
 // The control's rectangle in its parent's client coordinates.
 RECT InParent(HWND h) {
   RECT rc{};

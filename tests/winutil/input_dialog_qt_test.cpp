@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/window_text.h"
 #include "winutil/winapi.h"
 #include "winutil/wintest.h"
 
@@ -65,11 +66,7 @@ struct InputDlgWindow : ::testing::Test {
     return InputDlg_AskNumber(owner, "Plot Smith", "Creating new data array.", "Number of channels ?", value,
                               flags);
   }
-  static std::string Text(HWND hwnd) {
-    char buf[128] = {0};
-    Win_GetWindowText(hwnd, buf, sizeof buf);
-    return buf;
-  }
+  static std::string Text(HWND hwnd) { return WindowText(hwnd); }
 };
 
 TEST_F(InputDlgWindow, EnterTakesTheDigitsTypedWhileTheOwnerIsDisabled) {

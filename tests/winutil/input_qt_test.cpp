@@ -206,10 +206,7 @@ LRESULT ReinvalidatingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 
 TEST_F(Input, DefaultPaintHandlingValidatesTheWindow) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = ReinvalidatingProc;
-  wc.lpszClassName = "ReinvalidatingWindow";
-  Win_RegisterClass(&wc);
+  RegisterClassOf("ReinvalidatingWindow", ReinvalidatingProc);
   CreateTop(nullptr, "ReinvalidatingWindow");
   WinTest_RunFor(20);
   g_paints = 0;

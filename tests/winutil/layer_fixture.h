@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "tests/support/window_text.h"
 #include "winutil/winapi.h"
 #include "winutil/wintest.h"
 
@@ -53,6 +54,13 @@ struct LayerFixture : ::testing::Test {
   void TearDown() override {
     if (Win_IsWindow(hwnd)) Win_DestroyWindow(hwnd);
     WinTest_RunFor(1);
+  }
+  // Registers a class of its own procedure under name, for one test.
+  static void RegisterClassOf(const char* name, WNDPROC proc) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.lpszClassName = name;
+    Win_RegisterClass(&wc);
   }
   // A shown top-level window of the recording class.
   HWND CreateTop(HMENU menu = nullptr, const char* cls = "RecordingWindow", DWORD style = WS_OVERLAPPEDWINDOW) {

@@ -28,16 +28,7 @@ struct Menus : LayerFixture {
     Win_AppendMenu(bar, MF_STRING, 91, "<<");
     Win_AppendMenu(bar, MF_STRING, 92, ">>");
   }
-  std::string Text(HMENU m, UINT item, int byPos = 0) {
-    char buf[64] = {0};
-    MENUITEMINFOA mi{};
-    mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_TYPE;
-    mi.dwTypeData = buf;
-    mi.cch = sizeof buf;
-    if (!Win_GetMenuItemInfo(m, item, byPos, &mi)) return "<none>";
-    return buf;
-  }
+  static std::string Text(HMENU m, UINT item, int byPos = 0) { return MenuItemText(m, item, byPos); }
 };
 
 TEST_F(Menus, TreeQueriesAndItemStateBySearchingPopups) {
@@ -149,10 +140,7 @@ LRESULT ClosingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 
 TEST_F(Menus, CommandThatDestroysTheWindowLeavesNoMenuBehind) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = ClosingProc;
-  wc.lpszClassName = "ClosingWindow";
-  Win_RegisterClass(&wc);
+  RegisterClassOf("ClosingWindow", ClosingProc);
   for (int id : {5, 91}) {  // from a popup and from the bar itself
     Build();
     CreateTop(bar, "ClosingWindow");

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "winutil/message_queue.h"
@@ -43,27 +44,22 @@ bool QueueDialogKey(HWND h, QEvent* e) {
   return true;
 }
 
-class QtButton : public QPushButton {
+// The widget of a button or edit control: the dialog keys pressed in it are
+// queued for the control instead of being handled by the widget.
+template <typename Widget>
+class QtDialogKeyControl : public Widget {
  public:
-  QtButton(HWND h, const QString& text, QWidget* parent) : QPushButton(text, parent), m_h(h) {}
+  template <typename... Args>
+  explicit QtDialogKeyControl(HWND h, Args&&... args) : Widget(std::forward<Args>(args)...), m_h(h) {}
 
  protected:
-  bool event(QEvent* e) override { return QueueDialogKey(m_h, e) || QPushButton::event(e); }
+  bool event(QEvent* e) override { return QueueDialogKey(m_h, e) || Widget::event(e); }
 
  private:
   HWND m_h;  // the control's window record
 };
-
-class QtEdit : public QLineEdit {
- public:
-  QtEdit(HWND h, QWidget* parent) : QLineEdit(parent), m_h(h) {}
-
- protected:
-  bool event(QEvent* e) override { return QueueDialogKey(m_h, e) || QLineEdit::event(e); }
-
- private:
-  HWND m_h;  // the control's window record
-};
+using QtButton = QtDialogKeyControl<QPushButton>;
+using QtEdit = QtDialogKeyControl<QLineEdit>;
 
 // The status bar: parts with right edges, one text each.  A text is split at
 // tabs: the first piece is drawn at the left, the second centred, the third
