@@ -63,7 +63,7 @@ int Cli_LoadInputs(AppState* app, char** paths, int count) {
       return CLI_EXIT_FAILED;
     }
     CurveLoadNotes notes;
-    int rc = LoadCurveFile(app, paths[k], first, &notes);
+    int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, paths[k], first, &notes);
     if (rc != 0) {
       std::fprintf(stderr, "ERROR: failed to load \"%s\" (%s)\n", paths[k], ErrorCodeToText(rc));
       return CLI_EXIT_FAILED;
@@ -104,7 +104,7 @@ int Cli_Save(AppState* app, const char* path, int saveType) {
   const char* ext = CurveFile_Extension(path);
   if (saveType == CLI_SAVE_TYPE_BY_NAME)
     saveType = ext && strcasecmp(ext, ".json") == 0 ? SAVE_TYPE_JSON + SAVE_TYPE_FLOAT : SAVE_TYPE_INT16;
-  int rc = SaveCurveFile(app, path, 0, saveType);
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType);
   if (rc != 0) {
     std::fprintf(stderr, "ERROR: failed to save \"%s\" (%s)\n", path, ErrorCodeToText(rc));
     return CLI_EXIT_FAILED;

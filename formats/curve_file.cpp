@@ -23,12 +23,11 @@ const char* CurveFile_Extension(const char* path) {
   return path ? std::strrchr(path, '.') : nullptr;
 }
 
-int LoadCurveFile(AppState* app, const char* path, int first, CurveLoadNotes* notes) {
+int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int first, CurveLoadNotes* notes) {
   if (notes) *notes = CurveLoadNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return kErrFileMissing;
-  ChannelSet* set = &app->Channels;
-  if (ExtIs(ext, ".ref")) return SpectrumRef_Read(path, set, first, &app->SpectrumHeader, notes);
+  if (ExtIs(ext, ".ref")) return SpectrumRef_Read(path, set, first, hdr, notes);
   if (ExtIs(ext, ".wav")) return WaveFile_Read(path, set, first, notes);
   if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) return TextCurve_Read(path, set, first, notes);
   return kErrNotSupported;
@@ -53,11 +52,10 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
   return n < 0 ? 0 : (n < size ? n : size - 1);
 }
 
-int SaveCurveFile(AppState* app, const char* path, int first, int saveType) {
+int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType) {
   const char* ext = CurveFile_Extension(path);
   if (!ext) return kErrFileMissing;
-  ChannelSet* set = &app->Channels;
-  if (ExtIs(ext, ".ref")) return SpectrumRef_Write(path, set, first, &app->SpectrumHeader);
+  if (ExtIs(ext, ".ref")) return SpectrumRef_Write(path, set, first, hdr);
   if (ExtIs(ext, ".wav")) return WaveFile_Write(path, set, first, set->iChannelsInUse);
   if (ExtIs(ext, ".txt") || ExtIs(ext, ".json"))
     return TextCurve_Write(path, set, first, set->iChannelsInUse, saveType);

@@ -1,8 +1,9 @@
 #pragma once
 // Picks the reader or writer of a curve file by the extension of its name.
 
+#include "curve/channel.h"
 #include "formats/load_notes.h"
-#include "shell/app_state.h"
+#include "formats/spectrum_ref.h"
 
 // The Open dialog's filter list: pairs of NUL-terminated description and
 // pattern, ended by "" (the literal's own NUL).  It offers what LoadCurveFile
@@ -15,11 +16,13 @@ constexpr char CURVE_FILE_OPEN_FILTER[] =
     "Spectrum Reference files (*.ref)\0*.REF\0"
     "FCF spectrum files (*.fcf)\0*.FCF\0";
 
-// Loads path into channels first, first + 1, ... by its extension (.txt and
-// .csv, .wav, .ref in any letter case); notes (when given) is cleared and then
-// says what a successful load left out.  Returns the reader's result, 2129
-// for a path without any ".", 2130 for an extension without a reader.
-int LoadCurveFile(AppState* app, const char* path, int first, CurveLoadNotes* notes = nullptr);
+// Loads path into channels first, first + 1, ... of set by its extension
+// (.txt and .csv, .wav, .ref in any letter case); a reference file's header
+// goes into hdr.  notes (when given) is cleared and then says what a
+// successful load left out.  Returns the reader's result, 2129 for a path
+// without any ".", 2130 for an extension without a reader.
+int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int first,
+                  CurveLoadNotes* notes = nullptr);
 
 // Composes the status text of a successful load into dst (size chars):
 // "Loaded file "<path>", <points> points" and, as the notes say, the remarks
@@ -27,10 +30,11 @@ int LoadCurveFile(AppState* app, const char* path, int first, CurveLoadNotes* no
 // length of the text (cut to fit dst).
 int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points, const CurveLoadNotes* notes);
 
-// Saves the channels in use from first on by the extension (.txt and .json
-// with the layout and value type of saveType, .wav, .ref).  Returns the
-// writer's result, 2129 without any ".", 2130 without a writer.
-int SaveCurveFile(AppState* app, const char* path, int first, int saveType);
+// Saves the channels of set in use from first on by the extension (.txt and
+// .json with the layout and value type of saveType, .wav, .ref with the
+// header hdr).  Returns the writer's result, 2129 without any ".", 2130
+// without a writer.
+int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType);
 
 // The extension of path: from its last "." to the end, or NULL without one.
 const char* CurveFile_Extension(const char* path);

@@ -220,7 +220,7 @@ int Ref_WriteBody(BufferedFile* f, const char* path, const CurveChannel* ch,
 
 }  // namespace
 
-int SpectrumRef_Write(const char* path, ChannelSet* set, int c, SpectrumRefHeader* hdr) {
+int SpectrumRef_Write(const char* path, ChannelSet* set, int c, const SpectrumRefHeader* hdr) {
   if (!path || !set || !hdr || c < 0 || c >= MAX_CHANNELS) return REF_ERR_FILE;
   BufferedFile file;
   SafeWrite sw;

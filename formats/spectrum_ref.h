@@ -4,7 +4,21 @@
 
 #include "curve/channel.h"
 #include "formats/load_notes.h"
-#include "shell/app_state.h"
+
+// The header values of a spectrum reference file.  A load fills them; a save
+// writes them back with the channel's own bin count, width and offset.
+struct SpectrumRefHeader {
+  double dTime;          // time stamp of the spectrum, seconds
+  double dBinWidthHz;    // x distance between bins, Hz
+  double dOffsetHz;      // x value of bin 0, Hz
+  int iNrOfBins;         // number of bins the header announces
+  int iCompsPerBin;      // values per bin, 0 to 4
+  int iType;             // index of the type word: 0 unused .. 4 text_message
+  int iScaleUnit;        // unit code of the values, kept as read
+  double dScaleFactor;   // scale factor of the values, kept as read
+  double dScaleOffset;   // scale offset of the values, kept as read
+  int iAvrgCount;        // number of spectra averaged, kept as read
+};
 
 // Loads the values into channel first and the header into hdr; notes (when
 // given) says whether values were left out.  Returns 0 or 2129 when the file
@@ -16,4 +30,4 @@ int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHe
 // offset are those of the channel.  Returns 0, 2129 when the file cannot be
 // created, or the result code of the system error of a failed write
 // (ErrorCode_FromErrno; the previous file stays).
-int SpectrumRef_Write(const char* path, ChannelSet* set, int c, SpectrumRefHeader* hdr);
+int SpectrumRef_Write(const char* path, ChannelSet* set, int c, const SpectrumRefHeader* hdr);

@@ -2,6 +2,7 @@
 // The one application record and its start values.
 
 #include "curve/channel.h"
+#include "formats/spectrum_ref.h"
 #include "graph/graph.h"
 #include "winutil/wintypes.h"
 
@@ -26,21 +27,6 @@ struct ParamScroller {
   double dParamValue;     // current value, dParamMin .. dParamMax
   char szParamLetter[8];  // label drawn above the scroller ("A", "B", "C")
   char szParamName[24];   // name shown with the value in the status bar
-};
-
-// Header values of the last spectrum reference file loaded; a save writes them
-// back with the channel's own bin count, width and offset.
-struct SpectrumRefHeader {
-  double dTime;          // time stamp of the spectrum, seconds
-  double dBinWidthHz;    // x distance between bins, Hz
-  double dOffsetHz;      // x value of bin 0, Hz
-  int iNrOfBins;         // number of bins the header announces
-  int iCompsPerBin;      // values per bin, 0 to 4
-  int iType;             // index of the type word: 0 unused .. 4 text_message
-  int iScaleUnit;        // unit code of the values, kept as read
-  double dScaleFactor;   // scale factor of the values, kept as read
-  double dScaleOffset;   // scale offset of the values, kept as read
-  int iAvrgCount;        // number of spectra averaged, kept as read
 };
 
 struct AppState {

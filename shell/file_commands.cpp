@@ -90,7 +90,7 @@ int PlotWin_SaveFile(AppState* app, int type) {
   if (!app) return 0;
   char status[APP_TEXT_LEN + 160];
   char title[2 * APP_TEXT_LEN + 16];
-  int rc = SaveCurveFile(app, app->szDataFile, 0, type);
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type);
   if (rc == 0) {
     std::snprintf(status, sizeof status, "Saved file \"%s\"", app->szDataFile);
     app->iModified = 0;
@@ -109,7 +109,7 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
   char status[2 * APP_TEXT_LEN + 160];
   char title[2 * APP_TEXT_LEN + 16];
   CurveLoadNotes notes;
-  int rc = LoadCurveFile(app, path, c, &notes);
+  int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, path, c, &notes);
   if (rc == 0) {
     long points = (c >= 0 && c < MAX_CHANNELS) ? app->Channels.Channel[c].iNrOfSamples : 0;
     CurveFile_LoadStatusText(status, sizeof status, path, points, &notes);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "formats/text_curve.h"
+#include "shell/app_state.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -27,40 +28,41 @@ TEST_F(CurveFile, ExtensionRules) {
   EXPECT_STREQ(".dir\\curve", CurveFile_Extension("C:\\data.dir\\curve"));
   EXPECT_STREQ(".txt", CurveFile_Extension("a.b.txt"));
   EXPECT_EQ(nullptr, CurveFile_Extension("noext"));
-  EXPECT_EQ(2129, LoadCurveFile(&app, "noext", 0));
-  EXPECT_EQ(2129, SaveCurveFile(&app, "noext", 0, SAVE_TYPE_INT16));
-  EXPECT_EQ(2130, LoadCurveFile(&app, "C:\\data.dir\\curve", 0));
-  EXPECT_EQ(2130, SaveCurveFile(&app, "C:\\data.dir\\curve", 0, SAVE_TYPE_INT16));
-  EXPECT_EQ(2130, LoadCurveFile(&app, "x.json", 0));
-  EXPECT_EQ(2130, LoadCurveFile(&app, "x.fcf", 0));
-  EXPECT_EQ(2130, SaveCurveFile(&app, (dir.szPath + "/x.fcf").c_str(), 0, SAVE_TYPE_INT16));
+  EXPECT_EQ(2129, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "noext", 0));
+  EXPECT_EQ(2129, SaveCurveFile(&app.Channels, &app.SpectrumHeader, "noext", 0, SAVE_TYPE_INT16));
+  EXPECT_EQ(2130, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "C:\\data.dir\\curve", 0));
+  EXPECT_EQ(2130, SaveCurveFile(&app.Channels, &app.SpectrumHeader, "C:\\data.dir\\curve", 0, SAVE_TYPE_INT16));
+  EXPECT_EQ(2130, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "x.json", 0));
+  EXPECT_EQ(2130, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "x.fcf", 0));
+  EXPECT_EQ(2130, SaveCurveFile(&app.Channels, &app.SpectrumHeader,
+                                (dir.szPath + "/x.fcf").c_str(), 0, SAVE_TYPE_INT16));
   EXPECT_EQ(3, app.Channels.Channel[0].iNrOfSamples);  // refusals change nothing
 }
 
 TEST_F(CurveFile, TextAndJsonByTypeInAnyCase) {
   std::string upper = dir.File("A.TXT");
-  ASSERT_EQ(0, SaveCurveFile(&app, upper.c_str(), 0, SAVE_TYPE_JSON + SAVE_TYPE_FLOAT));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, upper.c_str(), 0, SAVE_TYPE_JSON + SAVE_TYPE_FLOAT));
   EXPECT_EQ('{', TestFiles_Read(upper)[0]);  // a .txt name with a JSON save type gets JSON
   std::string json = dir.File("b.Json");
-  ASSERT_EQ(0, SaveCurveFile(&app, json.c_str(), 0, SAVE_TYPE_INT16));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, json.c_str(), 0, SAVE_TYPE_INT16));
   EXPECT_EQ(0u, TestFiles_Read(json).find("; Saved by"));  // and the other way round
   std::string txt = dir.File("c.TxT");
-  ASSERT_EQ(0, SaveCurveFile(&app, txt.c_str(), 0, SAVE_TYPE_INT16));
-  ASSERT_EQ(0, LoadCurveFile(&app, txt.c_str(), 1));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, txt.c_str(), 0, SAVE_TYPE_INT16));
+  ASSERT_EQ(0, LoadCurveFile(&app.Channels, &app.SpectrumHeader, txt.c_str(), 1));
   EXPECT_EQ(3, app.Channels.Channel[1].iNrOfSamples);
   EXPECT_EQ(32767.0, app.Channels.Channel[1].pdSamples[2]);
-  EXPECT_EQ(2129, LoadCurveFile(&app, dir.File("missing.txt").c_str(), 0));
+  EXPECT_EQ(2129, LoadCurveFile(&app.Channels, &app.SpectrumHeader, dir.File("missing.txt").c_str(), 0));
 }
 
 TEST_F(CurveFile, WaveAndRefGoToTheirFormats) {
   std::string wav = dir.File("w.Wav");
-  ASSERT_EQ(0, SaveCurveFile(&app, wav.c_str(), 0, SAVE_TYPE_INT16));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, wav.c_str(), 0, SAVE_TYPE_INT16));
   EXPECT_EQ(0u, TestFiles_Read(wav).find("RIFF"));
-  ASSERT_EQ(0, LoadCurveFile(&app, wav.c_str(), 2));
+  ASSERT_EQ(0, LoadCurveFile(&app.Channels, &app.SpectrumHeader, wav.c_str(), 2));
   EXPECT_EQ(3, app.Channels.Channel[2].iNrOfSamples);
   std::string ref = dir.File("s.REF");
-  ASSERT_EQ(0, SaveCurveFile(&app, ref.c_str(), 0, SAVE_TYPE_INT16));
-  EXPECT_EQ(0, LoadCurveFile(&app, ref.c_str(), 3));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, ref.c_str(), 0, SAVE_TYPE_INT16));
+  EXPECT_EQ(0, LoadCurveFile(&app.Channels, &app.SpectrumHeader, ref.c_str(), 3));
   EXPECT_EQ(3, app.Channels.Channel[3].iNrOfSamples);
 }
 

@@ -31,34 +31,34 @@ class Dispatch : public ::testing::Test {
 
 TEST_F(Dispatch, RefusedNamesChangeNothing) {
   EXPECT_STREQ(".dir\\curve", CurveFile_Extension("C:\\data.dir\\curve"));
-  EXPECT_EQ(2130, LoadCurveFile(&app, "C:\\data.dir\\curve", 0));
-  EXPECT_EQ(2130, SaveCurveFile(&app, "C:\\data.dir\\curve", 0, 1));
-  EXPECT_EQ(2129, LoadCurveFile(&app, "curve", 0));
-  EXPECT_EQ(2129, SaveCurveFile(&app, "curve", 0, 1));
+  EXPECT_EQ(2130, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "C:\\data.dir\\curve", 0));
+  EXPECT_EQ(2130, SaveCurveFile(&app.Channels, &app.SpectrumHeader, "C:\\data.dir\\curve", 0, 1));
+  EXPECT_EQ(2129, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "curve", 0));
+  EXPECT_EQ(2129, SaveCurveFile(&app.Channels, &app.SpectrumHeader, "curve", 0, 1));
   std::string json = dir.File("c.json");
-  ASSERT_EQ(0, SaveCurveFile(&app, json.c_str(), 0, SAVE_TYPE_JSON | SAVE_TYPE_FLOAT));
-  EXPECT_EQ(2130, LoadCurveFile(&app, json.c_str(), 0));
-  EXPECT_EQ(2130, LoadCurveFile(&app, dir.File("c.fcf").c_str(), 0));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, json.c_str(), 0, SAVE_TYPE_JSON | SAVE_TYPE_FLOAT));
+  EXPECT_EQ(2130, LoadCurveFile(&app.Channels, &app.SpectrumHeader, json.c_str(), 0));
+  EXPECT_EQ(2130, LoadCurveFile(&app.Channels, &app.SpectrumHeader, dir.File("c.fcf").c_str(), 0));
   EXPECT_EQ(4, app.Channels.Channel[0].iNrOfSamples);
   EXPECT_DOUBLE_EQ(1.5, app.Channels.Channel[0].pdSamples[3]);
 }
 
 TEST_F(Dispatch, SaveTypeAloneChoosesTheTextLayout) {
   std::string json = dir.File("keyvalue.json");
-  ASSERT_EQ(0, SaveCurveFile(&app, json.c_str(), 0, SAVE_TYPE_INT16));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, json.c_str(), 0, SAVE_TYPE_INT16));
   EXPECT_EQ(0u, TestFiles_Read(json).rfind("; Saved by Orvane's Plotsmith\r\n", 0));
   std::string txt = dir.File("object.txt");
-  ASSERT_EQ(0, SaveCurveFile(&app, txt.c_str(), 0, 19));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, txt.c_str(), 0, 19));
   EXPECT_EQ(0u, TestFiles_Read(txt).rfind("{\r\n", 0));
   std::string unknown = dir.File("zero.txt");
-  ASSERT_EQ(0, SaveCurveFile(&app, unknown.c_str(), 0, 0));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, unknown.c_str(), 0, 0));
   EXPECT_NE(std::string::npos, TestFiles_Read(unknown).find("data_type=unknown\r\n"));
 }
 
 TEST_F(Dispatch, FloatSaveLoadsBackNormalisedInAnyCase) {
   std::string upper = dir.File("UP.TXT");
-  ASSERT_EQ(0, SaveCurveFile(&app, upper.c_str(), 0, SAVE_TYPE_FLOAT));
-  ASSERT_EQ(0, LoadCurveFile(&app, upper.c_str(), 1));
+  ASSERT_EQ(0, SaveCurveFile(&app.Channels, &app.SpectrumHeader, upper.c_str(), 0, SAVE_TYPE_FLOAT));
+  ASSERT_EQ(0, LoadCurveFile(&app.Channels, &app.SpectrumHeader, upper.c_str(), 1));
   const CurveChannel& ch = app.Channels.Channel[1];
   ASSERT_EQ(4, ch.iNrOfSamples);
   EXPECT_DOUBLE_EQ(0.0, ch.pdSamples[0]);

@@ -242,7 +242,7 @@ class MutationTest : public ::testing::Test {
     std::vector<std::vector<double>> before;
     for (const CurveChannel& ch : set->Channel)
       before.emplace_back(ch.pdSamples, ch.pdSamples + ch.iNrOfSamples);
-    int rc = LoadCurveFile(app.get(), path.c_str(), first);
+    int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, path.c_str(), first);
     bool known = false;
     for (int k : kKnownCodes) known = known || rc == k;
     EXPECT_TRUE(known) << what << ": code " << rc;
@@ -270,7 +270,7 @@ TEST_F(MutationTest, ValidFilesOfEveryFormatLoad) {
     FreshApp();
     std::string p = dir + "/valid" + s.ext;
     ASSERT_TRUE(WriteAll(p, s.bytes));
-    EXPECT_EQ(LoadCurveFile(app.get(), p.c_str(), 0), 0) << s.name;
+    EXPECT_EQ(LoadCurveFile(&app->Channels, &app->SpectrumHeader, p.c_str(), 0), 0) << s.name;
     EXPECT_GT(app->Channels.Channel[0].iNrOfSamples, 50) << s.name;
   }
 }
@@ -317,8 +317,10 @@ TEST_F(MutationTest, HostileInputsUnderEveryExtension) {
     ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
     FreshApp();
     CheckLoad(sub, 0, std::string("directory named ") + ext);
-    EXPECT_NE(LoadCurveFile(app.get(), sub.c_str(), 0), 0) << "directory " << ext;
-    EXPECT_NE(LoadCurveFile(app.get(), (dir + "/missing" + ext).c_str(), 0), 0) << ext;
+    EXPECT_NE(LoadCurveFile(&app->Channels, &app->SpectrumHeader,
+                            sub.c_str(), 0), 0) << "directory " << ext;
+    EXPECT_NE(LoadCurveFile(&app->Channels, &app->SpectrumHeader,
+                            (dir + "/missing" + ext).c_str(), 0), 0) << ext;
   }
 }
 

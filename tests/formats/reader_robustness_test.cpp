@@ -174,7 +174,7 @@ TEST_F(ReaderRobustness, DirectoryIsRefusedAndChannelsStay) {
   EXPECT_DOUBLE_EQ(1.0, set.Channel[0].pdSamples[4]);
   AppState app;
   AppState_InitDefaults(&app);
-  EXPECT_NE(0, LoadCurveFile(&app, sub.c_str(), 0));
+  EXPECT_NE(0, LoadCurveFile(&app.Channels, &app.SpectrumHeader, sub.c_str(), 0));
 }
 
 TEST_F(ReaderRobustness, MissingFileIsRefusedAndChannelsStay) {

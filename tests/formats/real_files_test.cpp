@@ -13,6 +13,7 @@
 #include "formats/curve_file.h"
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
+#include "shell/app_state.h"
 #include "tests/support/test_files.h"
 #include "tests/support/wave_bytes.h"
 
@@ -29,7 +30,7 @@ class RealFiles : public ::testing::Test {
   int Load(const std::string& name, const std::string& bytes, int first = 0) {
     std::string p = dir.File(name);
     EXPECT_TRUE(TestFiles_Write(p, bytes));
-    return LoadCurveFile(&app, p.c_str(), first, &notes);
+    return LoadCurveFile(&app.Channels, &app.SpectrumHeader, p.c_str(), first, &notes);
   }
   std::string Status(int c) {
     char text[400];
@@ -123,12 +124,12 @@ TEST_F(RealFiles, InfinitiesAreClippedInsteadOfFlatteningTheChannel) {
   EXPECT_EQ(Ch(0).dDataMin, 1.0);
   EXPECT_EQ(Ch(0).dDataMax, 3.0);
   std::string out = dir.File("out.txt");
-  ASSERT_EQ(SaveCurveFile(&app, out.c_str(), 0, SAVE_TYPE_INT16), 0);
+  ASSERT_EQ(SaveCurveFile(&app.Channels, &app.SpectrumHeader, out.c_str(), 0, SAVE_TYPE_INT16), 0);
   std::string text = TestFiles_Read(out);
   EXPECT_NE(text.find("\r\n  -32767,32767,-32767,32767\r\n"), std::string::npos) << text;
   std::string wav = dir.File("out.wav");
-  ASSERT_EQ(SaveCurveFile(&app, wav.c_str(), 0, 0), 0);
-  ASSERT_EQ(LoadCurveFile(&app, wav.c_str(), 0), 0);
+  ASSERT_EQ(SaveCurveFile(&app.Channels, &app.SpectrumHeader, wav.c_str(), 0, 0), 0);
+  ASSERT_EQ(LoadCurveFile(&app.Channels, &app.SpectrumHeader, wav.c_str(), 0), 0);
   const double expected[] = {1.0, 1.0, -32768 / 32767.0, 1.0};
   for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(Ch(0).pdSamples[i], expected[i]) << i;
 }
@@ -155,7 +156,7 @@ TEST_F(RealFiles, WaveRateIsRoundedAndKeptWithinWhatTheReaderTakes) {
   app.Channels.Channel[0].dXStep = 5.0;
   std::string wav = dir.File("slow.wav");
   ASSERT_EQ(WaveFile_Write(wav.c_str(), &app.Channels, 0, 1), 0);
-  ASSERT_EQ(LoadCurveFile(&app, wav.c_str(), 0), 0);
+  ASSERT_EQ(LoadCurveFile(&app.Channels, &app.SpectrumHeader, wav.c_str(), 0), 0);
   EXPECT_EQ(Ch(0).dXStep, 1.0);
 }
 

@@ -11,6 +11,7 @@
 
 #include "formats/curve_file.h"
 #include "formats/text_curve.h"
+#include "shell/app_state.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -70,8 +71,8 @@ TEST_F(RoundTrip, EverythingWrittenLoadsBackWithItsChannelsAndSamples) {
     SetUp();
     c.setup();
     std::string p = dir.File(c.file);
-    ASSERT_EQ(SaveCurveFile(&app, p.c_str(), 0, c.type), 0) << c.name;
-    ASSERT_EQ(LoadCurveFile(&back, p.c_str(), 0), 0) << c.name;
+    ASSERT_EQ(SaveCurveFile(&app.Channels, &app.SpectrumHeader, p.c_str(), 0, c.type), 0) << c.name;
+    ASSERT_EQ(LoadCurveFile(&back.Channels, &back.SpectrumHeader, p.c_str(), 0), 0) << c.name;
     EXPECT_EQ(back.Channels.iChannelsInUse, c.channels) << c.name;
     for (int k = 0; k < c.channels; ++k) {
       const CurveChannel& a = app.Channels.Channel[k];
@@ -91,7 +92,7 @@ TEST_F(RoundTrip, FilesWithoutChannelsLeaveNoStaleSamples) {
     Fill(0, 100, 1.0, 0.01);
     std::string p = dir.File("none.txt");
     ASSERT_TRUE(TestFiles_Write(p, std::string("samples_per_second=4\nn_channels=") + count + "\narray=\n1\n2\n3\n"));
-    ASSERT_EQ(LoadCurveFile(&app, p.c_str(), 0), 0);
+    ASSERT_EQ(LoadCurveFile(&app.Channels, &app.SpectrumHeader, p.c_str(), 0), 0);
     const CurveChannel& ch = app.Channels.Channel[0];
     EXPECT_EQ(ch.iNrOfSamples, 3) << count;
     EXPECT_EQ(ch.dXStep, 0.25) << count;
@@ -106,10 +107,11 @@ TEST_F(RoundTrip, OnlyRegularFilesAreReadSoNoLoadBlocks) {
   for (const char* ext : {".txt", ".wav", ".ref"}) {
     std::string named = dir.File(std::string("fifo") + ext);
     ASSERT_EQ(symlink(fifo.c_str(), named.c_str()), 0);
-    EXPECT_NE(LoadCurveFile(&app, named.c_str(), 0), 0) << ext;  // returns at once: no writer needed
+    EXPECT_NE(LoadCurveFile(&app.Channels, &app.SpectrumHeader,
+                            named.c_str(), 0), 0) << ext;  // returns at once: no writer needed
     std::string zero = dir.File(std::string("zero") + ext);
     ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
-    EXPECT_NE(LoadCurveFile(&app, zero.c_str(), 0), 0) << ext;
+    EXPECT_NE(LoadCurveFile(&app.Channels, &app.SpectrumHeader, zero.c_str(), 0), 0) << ext;
   }
   EXPECT_EQ(app.Channels.Channel[0].iNrOfSamples, 10);
 }
@@ -120,7 +122,7 @@ TEST_F(RoundTrip, SavesKeepTheModeAndWriteThroughLinks) {
     std::string p = dir.File(name);
     ASSERT_TRUE(TestFiles_Write(p, "old"));
     ASSERT_EQ(chmod(p.c_str(), 0600), 0);
-    ASSERT_EQ(SaveCurveFile(&app, p.c_str(), 0, SAVE_TYPE_INT16), 0) << name;
+    ASSERT_EQ(SaveCurveFile(&app.Channels, &app.SpectrumHeader, p.c_str(), 0, SAVE_TYPE_INT16), 0) << name;
     struct stat st;
     ASSERT_EQ(stat(p.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u) << name;
@@ -128,7 +130,7 @@ TEST_F(RoundTrip, SavesKeepTheModeAndWriteThroughLinks) {
   // A new file gets what the umask leaves of 0666.
   mode_t old = umask(027);
   std::string fresh = dir.File("fresh.txt");
-  ASSERT_EQ(SaveCurveFile(&app, fresh.c_str(), 0, SAVE_TYPE_INT16), 0);
+  ASSERT_EQ(SaveCurveFile(&app.Channels, &app.SpectrumHeader, fresh.c_str(), 0, SAVE_TYPE_INT16), 0);
   umask(old);
   struct stat st;
   ASSERT_EQ(stat(fresh.c_str(), &st), 0);
@@ -137,7 +139,7 @@ TEST_F(RoundTrip, SavesKeepTheModeAndWriteThroughLinks) {
   std::string real = dir.File("real.txt"), link = dir.File("link.txt");
   ASSERT_TRUE(TestFiles_Write(real, "old"));
   ASSERT_EQ(symlink("real.txt", link.c_str()), 0);
-  ASSERT_EQ(SaveCurveFile(&app, link.c_str(), 0, SAVE_TYPE_INT16), 0);
+  ASSERT_EQ(SaveCurveFile(&app.Channels, &app.SpectrumHeader, link.c_str(), 0, SAVE_TYPE_INT16), 0);
   ASSERT_EQ(lstat(link.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_NE(TestFiles_Read(real).find("n_samples=20"), std::string::npos);

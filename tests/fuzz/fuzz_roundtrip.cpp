@@ -72,7 +72,7 @@ void Fuzz_Reset(AppState* app) {
 // Reloads path into g_back; aborts when the load fails.
 void Fuzz_Reload(const std::string& path, const char* what) {
   Fuzz_Reset(&g_back);
-  int rc = LoadCurveFile(&g_back, path.c_str(), 0);
+  int rc = LoadCurveFile(&g_back.Channels, &g_back.SpectrumHeader, path.c_str(), 0);
   if (rc != 0) Fuzz_Fail(what, 0, -1, 0, rc);
 }
 
@@ -85,7 +85,8 @@ void Fuzz_CheckCount(const char* what, int channel, int want) {
 // numbers it printed, in as many channels as it wrote.
 void Fuzz_CheckText(AppState* app, const std::string& path, int type) {
   const ChannelSet* set = &app->Channels;
-  if (SaveCurveFile(app, path.c_str(), 0, type) != 0) Fuzz_Fail("text save failed", 0, type, 0, 0);
+  if (SaveCurveFile(&app->Channels, &app->SpectrumHeader,
+                    path.c_str(), 0, type) != 0) Fuzz_Fail("text save failed", 0, type, 0, 0);
   Fuzz_Reload(path, "text reload failed");
   int n = set->Channel[0].iNrOfSamples;
   for (int c = 0; c < set->iChannelsInUse; ++c) {
@@ -103,7 +104,7 @@ void Fuzz_CheckText(AppState* app, const std::string& path, int type) {
 void Fuzz_CheckWave(AppState* app, const std::string& path) {
   const ChannelSet* set = &app->Channels;
   int nch = set->iChannelsInUse;
-  int rc = SaveCurveFile(app, path.c_str(), 0, 0);
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path.c_str(), 0, 0);
   if (nch < 1 || nch > 4) {
     if (rc != 2105) Fuzz_Fail("wave save of an unwritable channel count", nch, -1, 2105, rc);
     return;
@@ -132,7 +133,8 @@ void Fuzz_CheckWave(AppState* app, const std::string& path) {
 // six decimals would not fit a line), NaN and infinities as they were.
 void Fuzz_CheckRef(AppState* app, const std::string& path) {
   const CurveChannel& ch = app->Channels.Channel[0];
-  if (SaveCurveFile(app, path.c_str(), 0, 0) != 0) Fuzz_Fail("ref save failed", 0, -1, 0, 0);
+  if (SaveCurveFile(&app->Channels, &app->SpectrumHeader,
+                    path.c_str(), 0, 0) != 0) Fuzz_Fail("ref save failed", 0, -1, 0, 0);
   Fuzz_Reload(path, "ref reload failed");
   int n = ch.iNrOfSamples < ch.iAllocated ? ch.iNrOfSamples : ch.iAllocated;
   Fuzz_CheckCount("ref sample count", 0, n);
@@ -146,7 +148,8 @@ void Fuzz_CheckRef(AppState* app, const std::string& path) {
 }
 
 void Fuzz_CheckJson(AppState* app, const std::string& path) {
-  if (SaveCurveFile(app, path.c_str(), 0, SAVE_TYPE_JSON + SAVE_TYPE_FLOAT) != 0) Fuzz_Fail("json save failed", 0, -1, 0, 0);
+  if (SaveCurveFile(&app->Channels, &app->SpectrumHeader,
+                    path.c_str(), 0, SAVE_TYPE_JSON + SAVE_TYPE_FLOAT) != 0) Fuzz_Fail("json save failed", 0, -1, 0, 0);
   bool ok = false;
   std::string text = TestFiles_Read(path, &ok);
   JsonCheckResult r = JsonCheck_Validate(text);
@@ -175,9 +178,9 @@ void Fuzz_LoadInput(const uint8_t* data, size_t size, const char* ext) {
   AppState* app = Fuzz_FreshApp();
   std::string path = std::string(Fuzz_Dir()) + "/in" + ext;
   if (!TestFiles_Write(path, std::string(reinterpret_cast<const char*>(data), size))) std::abort();
-  if (LoadCurveFile(app, path.c_str(), 0) == 0) {
+  if (LoadCurveFile(&app->Channels, &app->SpectrumHeader, path.c_str(), 0) == 0) {
     int next = app->Channels.iChannelsInUse;
-    if (next > 0 && next < MAX_CHANNELS) LoadCurveFile(app, path.c_str(), next);
+    if (next > 0 && next < MAX_CHANNELS) LoadCurveFile(&app->Channels, &app->SpectrumHeader, path.c_str(), next);
     Fuzz_CheckRoundTrips(app);
   }
   unlink(path.c_str());

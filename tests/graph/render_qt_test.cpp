@@ -39,7 +39,7 @@ TEST(Render, PaintsTheLoadedFileAsTheEditorShowsIt) {
   static AppState app;
   AppState_InitDefaults(&app);
   ChannelSet_Init(&app.Channels, 65536);
-  ASSERT_EQ(LoadCurveFile(&app, in.c_str(), 0), 0);
+  ASSERT_EQ(LoadCurveFile(&app.Channels, &app.SpectrumHeader, in.c_str(), 0), 0);
   Graph_AutoScale(&app);
   BitmapCanvas here(Win_CreateCompatibleBitmap(nullptr, 640, 480));
   Graph_Draw(&app, here.dc, 640, 480);
