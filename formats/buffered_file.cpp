@@ -1,18 +1,14 @@
-// Buffered file access over POSIX descriptors, the line reader and the
-// locale-independent number conversions.
+// Buffered file access over POSIX descriptors and the line reader.
 
 #include "formats/buffered_file.h"
 
 #include <cerrno>
-#include <charconv>
-#include <clocale>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "formats/code_page.h"
 
 namespace {
 
@@ -48,20 +44,6 @@ int BufferedFile_Refill(BufferedFile* f) {
   return static_cast<int>(n);
 }
 
-// Windows-1252 bytes 0x80..0x9F and the code points they stand for.
-constexpr uint16_t kCp1252High[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
-
-uint8_t CodePointToAnsi(unsigned u) {
-  if (u <= 0xFF) return static_cast<uint8_t>(u);
-  for (int i = 0; i < 32; ++i)
-    if (kCp1252High[i] == u) return static_cast<uint8_t>(0x80 + i);
-  return 0xBF;
-}
-
 bool IsContinuation(uint8_t c) { return (c & 0xC0) == 0x80; }
 
 // Feeds one byte to the UTF-8 decoder; returns a Windows-1252 byte or 0
@@ -78,12 +60,12 @@ uint8_t Utf8_DecodeByte(BufferedFile* f, uint8_t c) {
     case 1:
       f->iUtf8State = 0;
       if (!IsContinuation(c)) return 0xBF;
-      return CodePointToAnsi(((b[0] & 0x1Fu) << 6) | (c & 0x3Fu));
+      return CodePage_FromUnicode(((b[0] & 0x1Fu) << 6) | (c & 0x3Fu));
     case 2: b[1] = c; f->iUtf8State = 3; return 0;
     case 3:
       f->iUtf8State = 0;
       if ((b[0] & 0xF0) != 0xE0 || !IsContinuation(b[1]) || !IsContinuation(c)) return 0xBF;
-      return CodePointToAnsi(((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (c & 0x3Fu));
+      return CodePage_FromUnicode(((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (c & 0x3Fu));
     case 4: b[1] = c; f->iUtf8State = 5; return 0;
     case 5: b[2] = c; f->iUtf8State = 6; return 0;
     default: f->iUtf8State = 0; return 0xBF;
@@ -91,13 +73,6 @@ uint8_t Utf8_DecodeByte(BufferedFile* f, uint8_t c) {
 }
 
 bool IsLineEnd(uint8_t c) { return c <= 0x0D && c != 0x09; }
-
-locale_t CLocale() {
-  static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return loc;
-}
-
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
 
@@ -304,69 +279,4 @@ int BufferedFile_CloseChecked(BufferedFile* f) {
   if (!wasOpen && !f->fWriteFailed) return f->dwLastError ? static_cast<int>(f->dwLastError) : EBADF;
   if (!f->fWriteFailed) return 0;
   return f->dwLastError ? static_cast<int>(f->dwLastError) : EIO;
-}
-
-int MatchKeyword(const char** cursor, const char* keyword) {
-  const char* p = *cursor;
-  while (*p == ' ' || *p == '\t') ++p;
-  size_t n = std::strlen(keyword);
-  if (std::strncmp(p, keyword, n) != 0) return 0;
-  *cursor = p + n;
-  return 1;
-}
-
-double Text_ToDouble(const char* s, const char** end) {
-  const char* p = s;
-  while (IsBlank(*p)) ++p;
-  bool neg = false;
-  const char* q = p;
-  if (*q == '+' || *q == '-') { neg = *q == '-'; ++q; }
-  if ((*q >= '0' && *q <= '9') || *q == '.') {
-    // Fast path for plain decimals; hexadecimal text falls through below.
-    if (!(q[0] == '0' && (q[1] == 'x' || q[1] == 'X'))) {
-      double v = 0.0;
-      const char* stop = q;
-      while (*stop && !IsBlank(*stop) && *stop != ',') ++stop;
-      auto r = std::from_chars(q, stop, v, std::chars_format::general);
-      if (r.ec == std::errc()) {
-        if (end) *end = r.ptr;
-        return neg ? -v : v;
-      }
-    }
-  }
-  char* e = nullptr;
-  double v = strtod_l(s, &e, CLocale());
-  if (end) *end = e;
-  return v;
-}
-
-long Text_ToLong(const char* s, const char** end) {
-  char* e = nullptr;
-  errno = 0;
-  long v = strtol_l(s, &e, 10, CLocale());
-  if (end) *end = e;
-  return v;
-}
-
-int Text_FormatDouble(char* dst, int size, int precision, double v) {
-  locale_t old = uselocale(CLocale());
-  int n = std::snprintf(dst, static_cast<size_t>(size), "%.*g", precision, v);
-  uselocale(old);
-  return n;
-}
-
-int Text_FormatKeyReal(char* dst, int size, const char* key, double v) {
-  if (!dst || size <= 0) return 0;
-  locale_t old = uselocale(CLocale());
-  char fixed[FILE_BUFFER_SIZE / 64];  // "%lf" of the largest double needs 316 chars
-  int n = std::snprintf(fixed, sizeof fixed, "%s%lf", key, v);
-  if (n < 0 || n > MAX_LINE_CHARS) {
-    n = std::snprintf(dst, static_cast<size_t>(size), "%s%.17g", key, v);
-  } else {
-    if (n >= size) n = size - 1;
-    std::memcpy(dst, fixed, static_cast<size_t>(n));
-    dst[n] = 0;
-  }
-  uselocale(old);
-  return n < 0 ? 0 : (n < size ? n : size - 1);
 }

@@ -2,15 +2,14 @@
 // Buffered file access for every reader and writer: one record holds the
 // POSIX descriptor and a 64 KiB buffer, so the system is called once per
 // 65536 bytes however short the lines or values are.  Also the line reader
-// (line ends, UTF-8 byte order mark, UTF-8 to Windows-1252), the keyword
-// scanner and number conversions that ignore the process locale.
+// (line ends, UTF-8 byte order mark, UTF-8 to Windows-1252).  Scanning the
+// text of the lines is in formats/text_scan.h.
 
 #include <cstdint>
 
 constexpr int FILE_BUFFER_SIZE = 65536;
 constexpr int FILE_NAME_LEN = 512;
 constexpr int ENCODING_UTF8 = 8;
-constexpr int MAX_LINE_CHARS = 299;
 
 struct BufferedFile {
   int32_t iHandle;  // descriptor; negative when no file is open
@@ -59,22 +58,3 @@ void BufferedFile_Close(BufferedFile* f);
 // Flushes, closes and reports: 0 when every write, the flush and the close
 // succeeded since opening, else the errno of the first failure.
 int BufferedFile_CloseChecked(BufferedFile* f);
-
-// Skips blanks and tabs at *cursor and matches keyword as a case-sensitive
-// prefix; on a match moves *cursor behind it and returns 1, else 0.
-int MatchKeyword(const char** cursor, const char* keyword);
-
-// Decimal conversions in the "C" locale whatever the process locale is:
-// leading blanks, optional sign, digits (for reals a point and an exponent);
-// they stop at the first character that cannot continue the number, and
-// text with no number gives 0.  *end (when not null) is set behind the number,
-// or to s when there was none.
-double Text_ToDouble(const char* s, const char** end);
-long Text_ToLong(const char* s, const char** end);
-// Formats v like printf's "%.*g" in the "C" locale into dst (size chars).
-int Text_FormatDouble(char* dst, int size, int precision, double v);
-// Formats key followed by v as "%lf" (six decimals) in the "C" locale into
-// dst (size chars), or with "%.17g" when that line would be longer than the
-// readers' MAX_LINE_CHARS (magnitudes beyond about 1e290): a reader would
-// split such a line.  Returns the length (cut to fit dst).
-int Text_FormatKeyReal(char* dst, int size, const char* key, double v);

@@ -4,19 +4,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdint>
 
-namespace {
-
-// Code points of the Windows-1252 bytes 0x80..0x9F; unassigned bytes keep
-// their own value so that every byte maps to some character.
-constexpr uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-}  // namespace
+#include "formats/code_page.h"
 
 int JsonCurve_WriteString(BufferedFile* f, const char* s) {
   int ok = BufferedFile_WriteString(f, "\"");
@@ -31,7 +20,7 @@ int JsonCurve_WriteString(BufferedFile* f, const char* s) {
       esc[1] = static_cast<char>(c);
       esc[2] = 0;
     } else {
-      unsigned u = c >= 0x80 && c <= 0x9F ? kCp1252High[c - 0x80] : c;
+      unsigned u = CodePage_ToUnicode(c);
       std::snprintf(esc, sizeof(esc), "\\u%04x", u);
     }
     ok &= BufferedFile_WriteString(f, esc);

@@ -8,6 +8,7 @@
 
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
+#include "formats/text_scan.h"
 #include "winutil/error_text.h"
 
 namespace {
@@ -20,11 +21,6 @@ constexpr int REF_MAX_EMPTY_LINES = 10;
 constexpr const char* REF_TYPE_WORDS[] = {"unused", "float_array", "complex_array", "rdf_spectrum",
                                           "text_message"};
 constexpr int REF_TYPE_COUNT = 5;
-
-const char* SkipBlanks(const char* p) {
-  while (*p == ' ' || *p == '\t') ++p;
-  return p;
-}
 
 int Ref_Match(const char** pp, const char* key) { return MatchKeyword(pp, key); }
 
@@ -80,7 +76,7 @@ int Ref_ReadHeader(BufferedFile* f, SpectrumRefHeader* hdr, int* piFirst, double
     if (line[0] >= 'a' && line[0] <= 'z') {
       if (Ref_ApplyKeyLine(line, hdr)) return 1;
     } else if (line[0] != ';') {
-      const char* p = SkipBlanks(line);
+      const char* p = Text_SkipBlanks(line);
       if ((*p >= '0' && *p <= '9') || *p == '.' || *p == '-') {
         *pdFirst = Text_ToDouble(p, nullptr);
         *piFirst = 1;
@@ -98,7 +94,7 @@ const char* Ref_NextValueLine(BufferedFile* f, char* line) {
     int n = BufferedFile_ReadLine(f, line, REF_LINE_CHARS);
     if (n < 0) return nullptr;
     if (n == 0) continue;
-    const char* p = SkipBlanks(line);
+    const char* p = Text_SkipBlanks(line);
     if (p[0] == 'e' && p[1] == 'n' && p[2] == 'd') return nullptr;  // the terminator is no value
     return p;
   }

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <locale.h>
 #include <sys/stat.h>
 
 #include "curve/safe_int.h"
 #include "formats/buffered_file.h"
 #include "formats/json_curve.h"
 #include "formats/safe_write.h"
+#include "formats/text_scan.h"
 #include "winutil/error_text.h"
 
 namespace {
@@ -34,18 +34,13 @@ struct TextHeader {
 
 bool IsDataStart(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; }
 
-const char* SkipBlanks(const char* p) {
-  while (*p == ' ' || *p == '\t') ++p;
-  return p;
-}
-
 bool IsFieldSeparator(char c) { return c == ',' || c == ';' || c == '\t'; }
 
 // Remembers a header line that may name the columns: one without "=" that
 // holds a field separator, as numpy ("# a,b") and pandas ("a,b") write it.
 void TextCurve_NoteNameLine(TextHeader* h, const char* line) {
-  const char* p = SkipBlanks(line);
-  if (*p == '#') p = SkipBlanks(p + 1);
+  const char* p = Text_SkipBlanks(line);
+  if (*p == '#') p = Text_SkipBlanks(p + 1);
   if (std::strchr(p, '=') || !std::strpbrk(p, ",;\t")) return;
   std::snprintf(h->szNames, sizeof(h->szNames), "%s", p);
   h->fNames = 1;
@@ -80,7 +75,7 @@ int TextCurve_ReadHeader(BufferedFile* f, char* szLine, TextHeader* h, int* fVal
       continue;
     }
     if (*p == ';') continue;
-    if (IsDataStart(*SkipBlanks(p))) {
+    if (IsDataStart(*Text_SkipBlanks(p))) {
       *fValueLine = 1;
       return 1;
     }
@@ -95,7 +90,7 @@ int TextCurve_NextDataLine(BufferedFile* f, char* szLine) {
     int n = BufferedFile_ReadLine(f, szLine, MAX_LINE_CHARS);
     if (n < 0) return -1;
     if (n == 0) continue;
-    const char* p = SkipBlanks(szLine);
+    const char* p = Text_SkipBlanks(szLine);
     return *p == 'e' && MatchKeyword(&p, "end_array") ? -1 : n;
   }
 }
@@ -434,11 +429,6 @@ int FormatUnitReal(char* dst, double x) {
   return len;
 }
 
-locale_t CLocaleForWriting() {
-  static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return loc;
-}
-
 }  // namespace
 
 int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type) {
@@ -475,7 +465,7 @@ int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int t
   SafeWrite sw;
   if (SafeWrite_Begin(&sw, &f, path) != 0) return kErrFileMissing;
   // Numbers are written with a point whatever locale the program runs in.
-  locale_t old = uselocale(CLocaleForWriting());
+  locale_t old = uselocale(Text_CLocale());
   int ok;
   if (type & SAVE_TYPE_JSON) {
     JsonCurveHeader h = {path, rate, n, nch, DataTypeWord(type), fHasArray};

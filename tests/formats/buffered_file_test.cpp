@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/code_page.h"
+#include "formats/text_scan.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -81,6 +83,16 @@ TEST(BufferedFileLines, ByteOrderMarkAndUtf8) {
   EXPECT_EQ((Lines{"\xBF"}), ReadAllLines("\xEF\xBB\xBF\xE4\xB8\xAD\n"));             // no Windows-1252 byte
   // The mark is recognised at offset 0 only.
   EXPECT_EQ((Lines{"a", "\xEF\xBB\xBF" "b"}), ReadAllLines("a\n\xEF\xBB\xBF" "b\n"));
+}
+
+// Every byte of the code page comes back from its code point, so UTF-8 text
+// read in and written out as JSON keeps its characters; a character outside
+// the code page reads as an inverted question mark.
+TEST(CodePage, EveryByteSurvivesTheRoundTrip) {
+  for (unsigned b = 0; b < 256; ++b)
+    EXPECT_EQ(CodePage_FromUnicode(CodePage_ToUnicode(static_cast<unsigned char>(b))), b) << b;
+  EXPECT_EQ(CodePage_ToUnicode(0x80), 0x20ACu);  // the euro sign
+  EXPECT_EQ(CodePage_FromUnicode(0x4E2D), 0xBF);
 }
 
 TEST(BufferedFileLines, LineEndInsideUtf8SequenceIsDecoderInput) {

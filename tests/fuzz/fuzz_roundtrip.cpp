@@ -15,6 +15,7 @@
 #include "formats/curve_file.h"
 #include "formats/safe_write.h"
 #include "formats/text_curve.h"
+#include "formats/text_scan.h"
 #include "formats/wave_file.h"
 #include "tests/support/json_check.h"
 #include "tests/support/test_files.h"
