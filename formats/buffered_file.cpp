@@ -101,6 +101,14 @@ int BufferedFile_OpenWrite(BufferedFile* f, const char* path) {
   return BufferedFile_Finish(f, ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
 }
 
+int BufferedFile_AttachWrite(BufferedFile* f, int fd, const char* name) {
+  BufferedFile_Clear(f, name);
+  if (fd < 0) return 0;
+  f->iHandle = fd;
+  f->fOpened = 1;
+  return 1;
+}
+
 int BufferedFile_Read(BufferedFile* f, void* dst, unsigned count) {
   uint8_t* out = static_cast<uint8_t*>(dst);
   unsigned got = 0;
@@ -184,6 +192,14 @@ int BufferedFile_ReadLine(BufferedFile* f, char* dst, int maxChars) {
   }
 }
 
+long long BufferedFile_BytesLeft(const BufferedFile* f) {
+  struct stat st;
+  if (f->iHandle < 0 || ::fstat(f->iHandle, &st) != 0 || st.st_size <= 0) return -1;
+  long long pos = static_cast<long long>(f->dwBufEndPos) - (f->dwBufCount - f->dwBufIndex);
+  long long size = static_cast<long long>(st.st_size);
+  return size > pos ? size - pos : 0;
+}
+
 int BufferedFile_Seek(BufferedFile* f, int32_t offset, int origin) {
   int64_t cur = static_cast<int64_t>(f->dwBufStartPos) + f->dwBufIndex;
   if (origin == 1 && offset == 0) return static_cast<int>(cur);
@@ -259,6 +275,18 @@ int BufferedFile_WriteString(BufferedFile* f, const char* s) {
     n -= static_cast<size_t>(chunk);
   }
   return result;
+}
+
+int BufferedFile_Sync(BufferedFile* f) {
+  if (f->iHandle < 0) return 0;
+  BufferedFile_Flush(f);
+  // A file system that cannot sync (EINVAL: a pipe or a special file) has
+  // nothing to lose by it.
+  if (!f->fWriteFailed && ::fsync(f->iHandle) != 0 && errno != EINVAL) {
+    f->dwLastError = static_cast<uint32_t>(errno);
+    f->fWriteFailed = 1;
+  }
+  return !f->fWriteFailed;
 }
 
 void BufferedFile_Close(BufferedFile* f) {

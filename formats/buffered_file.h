@@ -35,6 +35,10 @@ struct BufferedFile {
 int BufferedFile_OpenRead(BufferedFile* f, const char* path);
 // Clears the record and creates or truncates a file for writing.  1 or 0.
 int BufferedFile_OpenWrite(BufferedFile* f, const char* path);
+// Clears the record and takes over fd, a descriptor open for writing, under
+// name (kept for messages); a negative fd leaves a closed record.  Returns 1
+// when the record holds the descriptor, 0 for a negative fd.
+int BufferedFile_AttachWrite(BufferedFile* f, int fd, const char* name);
 // Copies up to count bytes; fewer only at the end of the file or on an error.
 int BufferedFile_Read(BufferedFile* f, void* dst, unsigned count);
 // Reads one line of at most maxChars characters into dst (maxChars + 1 chars).
@@ -44,6 +48,9 @@ int BufferedFile_ReadLine(BufferedFile* f, char* dst, int maxChars);
 // that the next read takes without a platform call.  Returns their count, 0
 // at the end of the file or on a read error.
 int BufferedFile_Peek(BufferedFile* f, const uint8_t** data);
+// The bytes of the file behind the read position, by the size the system
+// reports; -1 when it reports none (or no size above 0).
+long long BufferedFile_BytesLeft(const BufferedFile* f);
 // Positions from the start (origin 0) or the current position (origin 1).
 // Returns the new offset or -1.
 int BufferedFile_Seek(BufferedFile* f, int32_t offset, int origin);
@@ -53,6 +60,10 @@ int BufferedFile_Write(BufferedFile* f, const void* src, int count);
 int BufferedFile_WriteString(BufferedFile* f, const char* s);
 // Writes the buffered bytes.  1 success (also with nothing to write), 0 failure.
 int BufferedFile_Flush(BufferedFile* f);
+// Writes the buffered bytes and asks the system to put the file on the disk;
+// a failure is recorded like a failed write (CloseChecked reports it).
+// 1 success, 0 failure or a closed record.
+int BufferedFile_Sync(BufferedFile* f);
 // Flushes pending bytes and closes; harmless on a closed record.
 void BufferedFile_Close(BufferedFile* f);
 // Flushes, closes and reports: 0 when every write, the flush and the close

@@ -1,4 +1,7 @@
-// Safe replacement of a file: temporary beside the target, sync, rename.
+// Safe replacement of a file: a temporary made by mkstemp beside the target
+// (beside the file a symbolic link names, so the link stays), given the
+// target's mode, written through a BufferedFile, synced, and renamed over the
+// target only when nothing failed; on any failure it is removed.
 
 #include "formats/safe_write.h"
 
@@ -50,8 +53,7 @@ void SafeWrite_SetSync(int fSync) { g_fSync = fSync; }
 
 int SafeWrite_Begin(SafeWrite* sw, BufferedFile* f, const char* path) {
   std::memset(sw, 0, sizeof(*sw));
-  std::memset(f, 0, sizeof(*f));
-  f->iHandle = -1;
+  BufferedFile_AttachWrite(f, -1, nullptr);
   if (!path || !*path) return ENOENT;
   if (std::strlen(path) >= FILE_NAME_LEN) return ENAMETOOLONG;
   SafeWrite_ResolveTarget(path, sw->szTarget, sizeof(sw->szTarget));
@@ -62,11 +64,7 @@ int SafeWrite_Begin(SafeWrite* sw, BufferedFile* f, const char* path) {
   if (fd < 0) return errno ? errno : EIO;
   ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   SafeWrite_CopyMode(fd, sw->szTarget);
-  size_t t = std::strlen(sw->szTemp);
-  if (t > FILE_NAME_LEN - 1) t = FILE_NAME_LEN - 1;
-  std::memcpy(f->szFileName, sw->szTemp, t);
-  f->iHandle = fd;
-  f->fOpened = 1;
+  BufferedFile_AttachWrite(f, fd, sw->szTemp);
   sw->fActive = 1;
   return 0;
 }
@@ -76,15 +74,8 @@ int SafeWrite_Commit(SafeWrite* sw, BufferedFile* f) {
     BufferedFile_Close(f);
     return EBADF;
   }
-  int err = 0;
-  if (f->iHandle >= 0) {
-    if (f->fDirty && f->fOpened && f->dwBufCount > 0) BufferedFile_Flush(f);
-    if (g_fSync && !f->fWriteFailed && ::fsync(f->iHandle) != 0 && errno != EINVAL) {
-      f->dwLastError = static_cast<uint32_t>(errno);
-      f->fWriteFailed = 1;
-    }
-  }
-  err = BufferedFile_CloseChecked(f);
+  if (g_fSync) BufferedFile_Sync(f);
+  int err = BufferedFile_CloseChecked(f);
   if (err == 0 && ::rename(sw->szTemp, sw->szTarget) != 0) err = errno ? errno : EIO;
   if (err != 0) ::unlink(sw->szTemp);
   sw->fActive = 0;

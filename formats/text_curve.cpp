@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "curve/safe_int.h"
 #include "formats/buffered_file.h"
@@ -215,9 +214,8 @@ void TextCurve_PrepareChannels(ChannelSet* set, int first, int count, double rat
 // not copied at every doubling; untouched storage costs no memory.
 void TextCurve_ReserveChannels(BufferedFile* f, ChannelSet* set, int first, int count, int perGroup,
                                long long groups) {
-  struct stat st;
-  if (::fstat(f->iHandle, &st) != 0 || st.st_size <= 0) return;
-  long long left = static_cast<long long>(st.st_size) - (f->dwBufEndPos - (f->dwBufCount - f->dwBufIndex));
+  long long left = BufferedFile_BytesLeft(f);
+  if (left < 0) return;
   long long most = left / 2 / (perGroup > 0 ? perGroup : 1) + 1;
   if (most > groups) most = groups;
   for (int c = first; c < first + count && c < MAX_CHANNELS; ++c)

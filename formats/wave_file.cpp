@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
@@ -209,13 +208,8 @@ int Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const Wa
   // Each channel is sized once for the frames it will hold, not by doubling;
   // a data chunk that claims more than the file holds is sized by the file.
   uint32_t expect = frames;
-  uint64_t pos = f->dwBufEndPos - (f->dwBufCount - f->dwBufIndex);
-  struct stat st;
-  if (::fstat(f->iHandle, &st) == 0) {
-    uint64_t size = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
-    uint64_t left = size > pos ? size - pos : 0;
-    if (left / align < expect) expect = static_cast<uint32_t>(left / align);
-  }
+  long long left = BufferedFile_BytesLeft(f);
+  if (left >= 0 && static_cast<uint64_t>(left) / align < expect) expect = static_cast<uint32_t>(left / align);
   for (int c = 0; c < stored; ++c) Channel_Reserve(&set->Channel[first + c], static_cast<int>(expect));
   static unsigned char block[8192 * 8];
   static double values[8192 * 8];  // one channel's samples of a block
