@@ -9,11 +9,9 @@
 #include "formats/spectrum_ref.h"
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
+#include "winutil/error_text.h"
 
 namespace {
-
-constexpr int kErrFileMissing = 2129;
-constexpr int kErrNotSupported = 2130;
 
 bool ExtIs(const char* ext, const char* want) { return strcasecmp(ext, want) == 0; }
 
@@ -26,11 +24,11 @@ const char* CurveFile_Extension(const char* path) {
 int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int first, CurveLoadNotes* notes) {
   if (notes) *notes = CurveLoadNotes{};
   const char* ext = CurveFile_Extension(path);
-  if (!ext) return kErrFileMissing;
+  if (!ext) return ERROR_FILE_MISSING;
   if (ExtIs(ext, ".ref")) return SpectrumRef_Read(path, set, first, hdr, notes);
   if (ExtIs(ext, ".wav")) return WaveFile_Read(path, set, first, notes);
   if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) return TextCurve_Read(path, set, first, notes);
-  return kErrNotSupported;
+  return ERROR_NOT_SUPPORTED;
 }
 
 int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points, const CurveLoadNotes* notes) {
@@ -54,10 +52,10 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
 
 int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType) {
   const char* ext = CurveFile_Extension(path);
-  if (!ext) return kErrFileMissing;
+  if (!ext) return ERROR_FILE_MISSING;
   if (ExtIs(ext, ".ref")) return SpectrumRef_Write(path, set, first, hdr);
   if (ExtIs(ext, ".wav")) return WaveFile_Write(path, set, first, set->iChannelsInUse);
   if (ExtIs(ext, ".txt") || ExtIs(ext, ".json"))
     return TextCurve_Write(path, set, first, set->iChannelsInUse, saveType);
-  return kErrNotSupported;
+  return ERROR_NOT_SUPPORTED;
 }

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int REF_ERR_FILE = 2129;
-constexpr int REF_ERR_WRITE = 2109;  // a write failed without a system code
 constexpr int REF_LINE_CHARS = 299;
 constexpr int REF_MAX_EMPTY_LINES = 10;
 
@@ -126,9 +124,9 @@ int Ref_ReadData(BufferedFile* f, ChannelSet* set, int first, const SpectrumRefH
 
 int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHeader* hdr,
                      CurveLoadNotes* notes) {
-  if (!path || !set || !hdr || first < 0 || first >= MAX_CHANNELS) return REF_ERR_FILE;
+  if (!path || !set || !hdr || first < 0 || first >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   BufferedFile file;
-  if (!BufferedFile_OpenRead(&file, path)) return REF_ERR_FILE;
+  if (!BufferedFile_OpenRead(&file, path)) return ERROR_FILE_MISSING;
   hdr->dTime = 0.0;
   hdr->dBinWidthHz = 1.0;
   hdr->dOffsetHz = 0.0;
@@ -217,14 +215,14 @@ int Ref_WriteBody(BufferedFile* f, const char* path, const CurveChannel* ch,
 }  // namespace
 
 int SpectrumRef_Write(const char* path, ChannelSet* set, int c, const SpectrumRefHeader* hdr) {
-  if (!path || !set || !hdr || c < 0 || c >= MAX_CHANNELS) return REF_ERR_FILE;
+  if (!path || !set || !hdr || c < 0 || c >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   BufferedFile file;
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &file, path) != 0) return REF_ERR_FILE;
+  if (SafeWrite_Begin(&sw, &file, path) != 0) return ERROR_FILE_MISSING;
   if (!Ref_WriteBody(&file, path, &set->Channel[c], hdr)) {
     int err = static_cast<int>(file.dwLastError);
     SafeWrite_Abort(&sw, &file);
-    return err > 0 ? ErrorCode_FromErrno(err) : REF_ERR_WRITE;
+    return err > 0 ? ErrorCode_FromErrno(err) : ERROR_WRITE;
   }
   return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &file));
 }

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int kErrFileMissing = 2129;
-constexpr int kErrNotSupported = 2130;
 constexpr int kMaxEmptyHeaderLines = 10;
 constexpr int kMaxGroupSize = 0x10000;
 
@@ -233,12 +231,12 @@ bool TextCurve_LooksBinary(BufferedFile* f) {
 }  // namespace
 
 int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
-  if (!set || first < 0 || first >= MAX_CHANNELS) return kErrFileMissing;
+  if (!set || first < 0 || first >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   static BufferedFile f;  // 64 KiB: kept off the stack
-  if (!BufferedFile_OpenRead(&f, path)) return kErrFileMissing;
+  if (!BufferedFile_OpenRead(&f, path)) return ERROR_FILE_MISSING;
   if (TextCurve_LooksBinary(&f)) {
     BufferedFile_Close(&f);
-    return kErrNotSupported;
+    return ERROR_NOT_SUPPORTED;
   }
   char szLine[MAX_LINE_CHARS + 1];
   TextHeader h = {};
@@ -452,7 +450,7 @@ int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type) {
 }
 
 int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int type) {
-  if (!set || !path || first < 0 || first >= MAX_CHANNELS) return kErrFileMissing;
+  if (!set || !path || first < 0 || first >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   if (nch > MAX_CHANNELS - first) nch = MAX_CHANNELS - first;
   if (nch < 0) nch = 0;
   const CurveChannel* ch = &set->Channel[first];
@@ -461,7 +459,7 @@ int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int t
   int fHasArray = ch->pdSamples && ch->iAllocated > 0;
   static BufferedFile f;  // 64 KiB: kept off the stack
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &f, path) != 0) return kErrFileMissing;
+  if (SafeWrite_Begin(&sw, &f, path) != 0) return ERROR_FILE_MISSING;
   // Numbers are written with a point whatever locale the program runs in.
   locale_t old = uselocale(Text_CLocale());
   int ok;

@@ -12,14 +12,6 @@
 
 namespace {
 
-constexpr int WAVE_ERR_OPEN = 2101;
-constexpr int WAVE_ERR_NOT_RIFF = 2102;
-constexpr int WAVE_ERR_INVALID = 2103;
-constexpr int WAVE_ERR_FORMAT = 2105;
-constexpr int WAVE_ERR_SKIP = 2106;
-constexpr int WAVE_ERR_WRITE = 2109;
-constexpr int WAVE_ERR_CREATE = 2129;
-
 constexpr int WAVE_FMT_LEN = 40;
 constexpr int WAVE_HEADER_LEN = 68;
 constexpr int WAVE_DEFAULT_RATE = 11025;
@@ -77,9 +69,9 @@ void Wave_DecodeFormat(WaveFormat* fmt) {
 // file position can hold leaves nothing to read, like a chunk past the end.
 int Wave_SkipForward(BufferedFile* f, uint32_t size) {
   int cur = BufferedFile_Seek(f, 0, 1);
-  if (cur < 0) return WAVE_ERR_SKIP;
-  if (static_cast<uint64_t>(cur) + size > 0x7FFFFFFFull) return WAVE_ERR_INVALID;
-  return BufferedFile_Seek(f, static_cast<int>(size), 1) < 0 ? WAVE_ERR_SKIP : 0;
+  if (cur < 0) return ERROR_READ;
+  if (static_cast<uint64_t>(cur) + size > 0x7FFFFFFFull) return ERROR_INVALID_WAVE;
+  return BufferedFile_Seek(f, static_cast<int>(size), 1) < 0 ? ERROR_READ : 0;
 }
 
 // A chunk id is four printable ASCII characters.
@@ -96,7 +88,7 @@ int Wave_SkipPad(BufferedFile* f) {
   unsigned char p[5];
   int back = BufferedFile_Read(f, p, 5);
   if (back == 5 && !Wave_IsChunkId(p) && Wave_IsChunkId(p + 1)) back = 4;
-  if (back > 0 && BufferedFile_Seek(f, -back, 1) < 0) return WAVE_ERR_SKIP;
+  if (back > 0 && BufferedFile_Seek(f, -back, 1) < 0) return ERROR_READ;
   return 0;
 }
 
@@ -104,7 +96,7 @@ int Wave_SkipPad(BufferedFile* f) {
 int Wave_WalkChunks(BufferedFile* f, WaveFormat* fmt, uint32_t* pdwDataSize) {
   for (;;) {
     unsigned char hdr[8];
-    if (BufferedFile_Read(f, hdr, 8) != 8) return WAVE_ERR_INVALID;
+    if (BufferedFile_Read(f, hdr, 8) != 8) return ERROR_INVALID_WAVE;
     uint32_t size = Wave_Le32(hdr + 4);
     uint32_t consumed = 0;
     if (std::memcmp(hdr, "data", 4) == 0) {
@@ -114,7 +106,7 @@ int Wave_WalkChunks(BufferedFile* f, WaveFormat* fmt, uint32_t* pdwDataSize) {
     if (std::memcmp(hdr, "fmt ", 4) == 0 && size >= 16) {
       unsigned want = size < WAVE_FMT_LEN ? size : WAVE_FMT_LEN;
       unsigned char body[WAVE_FMT_LEN];
-      if (BufferedFile_Read(f, body, want) != static_cast<int>(want)) return WAVE_ERR_INVALID;
+      if (BufferedFile_Read(f, body, want) != static_cast<int>(want)) return ERROR_INVALID_WAVE;
       std::memcpy(fmt->bRaw, body, want);  // a later chunk overwrites what it covers
       consumed = want;
     }
@@ -234,15 +226,15 @@ int Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const Wa
 }  // namespace
 
 int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
-  if (!path || !set || first < 0 || first >= MAX_CHANNELS) return WAVE_ERR_OPEN;
+  if (!path || !set || first < 0 || first >= MAX_CHANNELS) return ERROR_WAVE_OPEN;
   BufferedFile file;
   BufferedFile* f = &file;
-  if (!BufferedFile_OpenRead(f, path)) return WAVE_ERR_OPEN;
+  if (!BufferedFile_OpenRead(f, path)) return ERROR_WAVE_OPEN;
   unsigned char riff[12];
   if (BufferedFile_Read(f, riff, 12) == 12 &&
       (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)) {
     BufferedFile_Close(f);
-    return WAVE_ERR_NOT_RIFF;
+    return ERROR_NOT_RIFF_WAVE;
   }
   WaveFormat fmt;
   std::memset(&fmt, 0, sizeof(fmt));
@@ -250,7 +242,7 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* 
   int rc = Wave_WalkChunks(f, &fmt, &dataSize);
   int kind = rc ? WAVE_KIND_NONE : Wave_CheckFormat(&fmt);
   int bytes = kind == WAVE_KIND_NONE ? 0 : Wave_SampleBytes(&fmt, kind);
-  if (rc == 0 && bytes == 0) rc = WAVE_ERR_FORMAT;
+  if (rc == 0 && bytes == 0) rc = ERROR_DATA_TYPE;
   if (rc) {
     BufferedFile_Close(f);
     return rc;
@@ -361,15 +353,15 @@ uint32_t WaveFile_RateForStep(double step, int* pfClamped) {
 int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch) {
   if (!set || !path || first < 0 || first >= MAX_CHANNELS || nch < 1 || nch > 4 ||
       first + nch > MAX_CHANNELS)
-    return WAVE_ERR_FORMAT;
+    return ERROR_DATA_TYPE;
   uint32_t rate = WaveFile_RateForStep(set->Channel[first].dXStep, nullptr);
   BufferedFile file;
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &file, path) != 0) return WAVE_ERR_CREATE;
+  if (SafeWrite_Begin(&sw, &file, path) != 0) return ERROR_FILE_MISSING;
   if (!Wave_WriteBody(&file, set, first, nch, rate)) {
     int err = static_cast<int>(file.dwLastError);
     SafeWrite_Abort(&sw, &file);
-    return err > 0 ? ErrorCode_FromErrno(err) : WAVE_ERR_WRITE;
+    return err > 0 ? ErrorCode_FromErrno(err) : ERROR_WRITE;
   }
   return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &file));
 }

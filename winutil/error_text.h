@@ -5,6 +5,16 @@
 // that it never meets a number of the table (EIO is 5, and 5 is a table code).
 constexpr int ERROR_SYSTEM_BASE = 0x10000;
 
+// The result codes of the table that loads and saves return.
+constexpr int ERROR_WAVE_OPEN = 2101;      // a wave file cannot be opened for reading
+constexpr int ERROR_NOT_RIFF_WAVE = 2102;  // the file is not RIFF WAVE
+constexpr int ERROR_INVALID_WAVE = 2103;   // a wave header is cut short or has no data chunk
+constexpr int ERROR_DATA_TYPE = 2105;      // a sample format or layout that cannot be stored
+constexpr int ERROR_READ = 2106;           // reading past a chunk failed
+constexpr int ERROR_WRITE = 2109;          // a write failed without a system cause
+constexpr int ERROR_FILE_MISSING = 2129;   // no file to open or create, or a path without extension
+constexpr int ERROR_NOT_SUPPORTED = 2130;  // no reader or writer for the extension, or not text
+
 // Returns the text for code (its sign is ignored): a constant of the table;
 // for ERROR_SYSTEM_BASE + errno the system's text of that errno; for any
 // other number the system's text of the number itself; "unknown error #N"
