@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/support/json_check.h"
+#include "tests/support/test_files.h"
 
 extern char** environ;
 
@@ -77,25 +78,17 @@ CliRun RunCli(const std::vector<std::string>& args, rlim_t fileLimit = 0) {
   return r;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& s) {
-  std::ofstream(path, std::ios::binary) << s;
-}
+void WriteFile(const std::string& path, const std::string& s) { ASSERT_TRUE(TestFiles_Write(path, s)); }
 
 class CliEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/ps_cli_XXXXXX";
-    dir = mkdtemp(tmpl);
+    dir = TestFiles_MakeTempDir();
     WriteFile(P("a.txt"), "samples_per_second=1000\n-1\n0\n1\n");
     WriteFile(P("two.txt"), "n_channels=2\narray=\n  1,2,  3,4,  5,6\nend_array\n");
   }
   void TearDown() override {
-    if (std::system(("rm -rf '" + dir + "'").c_str()) != 0) ADD_FAILURE();
+    TestFiles_RemoveTree(dir);
   }
   std::string P(const char* name) const { return dir + "/" + name; }
   std::string dir;
@@ -113,6 +106,14 @@ TEST_F(CliEndToEnd, UsageAndHelp) {
   EXPECT_EQ(2, RunCli({"dump", "--channel", "zero", P("a.txt")}).iExit);
   EXPECT_EQ(2, RunCli({"convert", "--type", "double", P("a.txt"), P("b.txt")}).iExit);
   EXPECT_EQ(2, RunCli({"convert", P("a.txt")}).iExit);
+  // Every usage error names the usage on stderr.
+  const std::vector<std::vector<std::string>> bad = {
+      {}, {"bogus"}, {"info"}, {"convert", P("a.txt")}, {"convert", "--type", "double", P("a.txt"), P("b.txt")}};
+  for (const std::vector<std::string>& args : bad) {
+    CliRun r = RunCli(args);
+    EXPECT_EQ(2, r.iExit) << args.size();
+    EXPECT_NE(std::string::npos, r.sErr.find("usage:")) << args.size();
+  }
 }
 
 TEST_F(CliEndToEnd, InfoFillsChannelsInOrderAndReportsEachLoad) {
@@ -125,6 +126,11 @@ TEST_F(CliEndToEnd, InfoFillsChannelsInOrderAndReportsEachLoad) {
       "channel 2: samples=3 x_origin=0 x_step=1 min=1 max=5 visible=1 rate_hz=1 duration_s=3\n"
       "channel 3: samples=3 x_origin=0 x_step=1 min=2 max=6 visible=1 rate_hz=1 duration_s=3\n",
       r.sOut);
+  // Ranges are the data's own, as after the editor's auto-scale.
+  WriteFile(P("wide.txt"), "samples_per_second=4\narray=\n-1\n0\n3\n");
+  r = RunCli({"info", P("wide.txt")});
+  EXPECT_EQ("channel 1: samples=3 x_origin=0 x_step=0.25 min=-1 max=3 visible=1 rate_hz=4 duration_s=0.75\n",
+            r.sOut);
 }
 
 TEST_F(CliEndToEnd, DumpPrintsOneChannel) {
@@ -134,15 +140,32 @@ TEST_F(CliEndToEnd, DumpPrintsOneChannel) {
   r = RunCli({"dump", "--channel", "3", P("a.txt"), P("two.txt")});
   EXPECT_EQ(0, r.iExit);
   EXPECT_EQ("2\n4\n6\n", r.sOut);
+  // Values come out with every digit that tells them apart.
+  WriteFile(P("tenth.txt"), "n_channels=2\narray=\n0.1,2\n3,4\n");
+  EXPECT_EQ("0.10000000000000001\n3\n", RunCli({"dump", P("tenth.txt")}).sOut);
+  EXPECT_EQ("2\n4\n", RunCli({"dump", "--channel", "2", P("tenth.txt")}).sOut);
+  EXPECT_EQ(2, RunCli({"dump", "--channel", "9", P("tenth.txt")}).iExit);
+  EXPECT_EQ(2, RunCli({"dump", "--channel"}).iExit);
 }
 
 TEST_F(CliEndToEnd, FailedLoadExitsOneWithTheCause) {
   CliRun r = RunCli({"info", P("missing.txt")});
   EXPECT_EQ(1, r.iExit);
   EXPECT_EQ("ERROR: failed to load \"" + P("missing.txt") + "\" (File doesnt exist)\n", r.sErr);
-  r = RunCli({"info", P("curve.fcf")});
+  for (const char* name : {"curve.fcf", "x.json"}) {
+    r = RunCli({"info", P(name)});
+    EXPECT_EQ(1, r.iExit) << name;
+    EXPECT_NE(std::string::npos, r.sErr.find("(Format not supported)")) << name;
+  }
+  // A save by a name no writer takes fails after the load.
+  r = RunCli({"convert", P("a.txt"), P("x.fcf")});
   EXPECT_EQ(1, r.iExit);
-  EXPECT_NE(std::string::npos, r.sErr.find("(Format not supported)"));
+  EXPECT_NE(std::string::npos, r.sErr.find("ERROR: failed to save"));
+  // A ninth input finds no free channel.
+  r = RunCli({"info", P("a.txt"), P("a.txt"), P("a.txt"), P("a.txt"), P("a.txt"), P("a.txt"), P("a.txt"),
+              P("a.txt"), P("a.txt")});
+  EXPECT_EQ(1, r.iExit);
+  EXPECT_NE(std::string::npos, r.sErr.find("All channels are in use."));
 }
 
 TEST_F(CliEndToEnd, ConvertWritesWhatTheEditorSaves) {
@@ -152,17 +175,30 @@ TEST_F(CliEndToEnd, ConvertWritesWhatTheEditorSaves) {
   EXPECT_EQ("; Saved by Orvane's Plotsmith\r\n; Original filename: \"" + P("out.txt") +
                 "\"\r\nsamples_per_second=1000.000000\r\nn_samples=3\r\nn_channels=1\r\n"
                 "data_type=int16\r\narray=\r\n  -32767,0,32767\r\nend_array\r\n",
-            ReadFile(P("out.txt")));
+            TestFiles_Read(P("out.txt")));
   // What was written loads back to the same stored integers.
   r = RunCli({"dump", P("out.txt")});
   EXPECT_EQ("-32767\n0\n32767\n", r.sOut);
   r = RunCli({"convert", "--type", "json", P("two.txt"), P("two.json")});
   EXPECT_EQ(0, r.iExit);
-  std::string json = ReadFile(P("two.json"));
+  std::string json = TestFiles_Read(P("two.json"));
   EXPECT_NE(std::string::npos, json.find("\"n_channels\": 2,\r\n"));
   EXPECT_NE(std::string::npos, json.find("\"data_type\": \"float\""));
   r = RunCli({"convert", "--type", "json-int16", P("a.txt"), P("a.json")});
-  EXPECT_NE(std::string::npos, ReadFile(P("a.json")).find("  -32767,0,32767\r\n ]\r\n}\r\n"));
+  EXPECT_NE(std::string::npos, TestFiles_Read(P("a.json")).find("  -32767,0,32767\r\n ]\r\n}\r\n"));
+  // Several inputs go into one file, each load and the save reported in turn.
+  WriteFile(P("five.txt"), "5\n");
+  r = RunCli({"convert", "--type", "json", P("a.txt"), P("five.txt"), P("both.json")});
+  EXPECT_EQ(0, r.iExit);
+  EXPECT_EQ("", r.sOut);
+  EXPECT_EQ("Loaded file \"" + P("a.txt") + "\", 3 points\nLoaded file \"" + P("five.txt") +
+                "\", 1 points\nSaved file \"" + P("both.json") + "\"\n",
+            r.sErr);
+  json = TestFiles_Read(P("both.json"));
+  EXPECT_TRUE(JsonCheck_Validate(json).bValid) << json;
+  EXPECT_NE(std::string::npos, json.find("\"n_channels\": 2,"));
+  EXPECT_EQ(0, RunCli({"convert", "--type", "uint8", P("a.txt"), P("u8.txt")}).iExit);
+  EXPECT_NE(std::string::npos, TestFiles_Read(P("u8.txt")).find("  0,127,255\r\n"));
 }
 
 TEST_F(CliEndToEnd, FailedSaveIsReportedAndThePreviousFileStays) {
@@ -175,23 +211,28 @@ TEST_F(CliEndToEnd, FailedSaveIsReportedAndThePreviousFileStays) {
   EXPECT_NE(std::string::npos, r.sErr.find("ERROR: failed to save \"" + P("keep.txt") + "\" (File too large)"))
       << r.sErr;
   EXPECT_EQ(std::string::npos, r.sErr.find("Saved file"));
-  EXPECT_EQ("previous\r\n", ReadFile(P("keep.txt")));
+  EXPECT_EQ("previous\r\n", TestFiles_Read(P("keep.txt")));
+  // Real values take more room and fail the same way.
+  r = RunCli({"convert", "--type", "float", P("big.txt"), P("keep.txt")}, 8192);
+  EXPECT_EQ(1, r.iExit);
+  EXPECT_NE(std::string::npos, r.sErr.find("(File too large)")) << r.sErr;
+  EXPECT_EQ("previous\r\n", TestFiles_Read(P("keep.txt")));
 }
 
 TEST_F(CliEndToEnd, ConvertScalesToTheDataAndPicksJsonByName) {
   // The reader starts the range at -1..1; the editor's auto-scale makes it 0..10.
   WriteFile(P("ten.txt"), "0\n5\n10\n");
   ASSERT_EQ(0, RunCli({"convert", P("ten.txt"), P("ten_out.txt")}).iExit);
-  EXPECT_NE(std::string::npos, ReadFile(P("ten_out.txt")).find("\r\n  -32767,0,32767\r\n"));
+  EXPECT_NE(std::string::npos, TestFiles_Read(P("ten_out.txt")).find("\r\n  -32767,0,32767\r\n"));
   CliRun r = RunCli({"convert", P("ten.txt"), P("ten.JSON")});
   ASSERT_EQ(0, r.iExit) << r.sErr;
-  std::string json = ReadFile(P("ten.JSON"));
+  std::string json = TestFiles_Read(P("ten.JSON"));
   EXPECT_TRUE(JsonCheck_Validate(json).bValid) << json;
   bool found = false;
   EXPECT_EQ(std::vector<double>({0.0, 0.5, 1.0}), JsonCheck_NumberArray(json, "array", &found));
   // An explicit --type still wins over the name, wherever it stands.
   ASSERT_EQ(0, RunCli({"convert", P("ten.txt"), P("ten.json"), "--type", "int16"}).iExit);
-  EXPECT_NE(std::string::npos, ReadFile(P("ten.json")).find("\r\nn_samples=3\r\n"));
+  EXPECT_NE(std::string::npos, TestFiles_Read(P("ten.json")).find("\r\nn_samples=3\r\n"));
 }
 
 TEST_F(CliEndToEnd, OptionsAnywhereVersionAndNamedErrors) {
@@ -212,7 +253,7 @@ TEST_F(CliEndToEnd, OptionsAnywhereVersionAndNamedErrors) {
   EXPECT_EQ("2\n4\n6\n", r.sOut);
   r = RunCli({"convert", P("a.txt"), "--type", "float", P("f.txt")});
   EXPECT_EQ(0, r.iExit);
-  EXPECT_NE(std::string::npos, ReadFile(P("f.txt")).find("data_type=float"));
+  EXPECT_NE(std::string::npos, TestFiles_Read(P("f.txt")).find("data_type=float"));
   // After "--" every argument is a file name.
   WriteFile(P("--odd.txt"), "7\n");
   r = RunCli({"dump", "--", P("--odd.txt")});

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_files.h"
+
 namespace {
 
 struct CliRun {
@@ -49,11 +51,9 @@ std::vector<double> Numbers(const std::string& text) {
 struct CliLowpass : ::testing::Test {
   std::string dir;
   void SetUp() override {
-    char tmpl[] = "/tmp/plotsmith-lowpass-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
+    dir = TestFiles_MakeTempDir();
   }
-  void TearDown() override { ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0); }
+  void TearDown() override { TestFiles_RemoveTree(dir); }
   // A one-value-per-line file: a slow sine plus a fast one on top.
   std::string WriteSignal(const std::string& name, int n, double fast) {
     std::string path = dir + "/" + name;

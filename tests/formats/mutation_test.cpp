@@ -23,6 +23,7 @@
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
 #include "shell/app_state.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -43,17 +44,6 @@ struct Lcg {
   }
   uint32_t Below(uint32_t n) { return n ? Next() % n : 0; }
 };
-
-std::string ReadAll(const std::string& path) {
-  std::string s;
-  FILE* fp = std::fopen(path.c_str(), "rb");
-  if (!fp) return s;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), fp)) > 0) s.append(buf, n);
-  std::fclose(fp);
-  return s;
-}
 
 bool WriteAll(const std::string& path, const std::string& bytes) {
   FILE* fp = std::fopen(path.c_str(), "wb");
@@ -113,15 +103,12 @@ std::string WaveBytes(int tag, int nch, int bits, int fmtLen, int subFormat, int
 class MutationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/ps_mut_XXXXXX";
-    const char* d = mkdtemp(tmpl);
-    dir = d ? d : "/tmp";
+    dir = TestFiles_MakeTempDir();
     app.reset(new AppState());
   }
   void TearDown() override {
     ChannelSet_FreeAll(&app->Channels);
-    std::string cmd = "rm -rf '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
+    TestFiles_RemoveTree(dir);
   }
 
   // A cleared record whose channels hold a recognisable curve.
@@ -161,7 +148,7 @@ class MutationTest : public ::testing::Test {
       else if (std::strcmp(s.ext, ".ref") == 0) rc = SpectrumRef_Write(p.c_str(), set, 0, &app->SpectrumHeader);
       else rc = TextCurve_Write(p.c_str(), set, 0, s.nch, s.type);
       EXPECT_EQ(rc, 0) << s.name;
-      out.push_back({s.name, s.ext, ReadAll(p)});
+      out.push_back({s.name, s.ext, TestFiles_Read(p)});
     }
     out.push_back({"wav 8-bit mono", ".wav", WaveBytes(1, 1, 8, 16, 1, 150)});
     out.push_back({"wav 8-bit stereo", ".wav", WaveBytes(1, 2, 8, 16, 1, 150)});

@@ -21,136 +21,30 @@
 #include "formats/text_curve.h"
 #include "shell/app_state.h"
 #include "winutil/error_text.h"
+#include "tests/support/json_check.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-std::string MakeTempDir() {
-  char tmpl[] = "/tmp/ps_robust_XXXXXX";
-  const char* d = mkdtemp(tmpl);
-  return d ? d : "/tmp";
-}
+void WriteBytes(const std::string& path, const std::string& bytes) { ASSERT_TRUE(TestFiles_Write(path, bytes)); }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A strict recursive-descent JSON checker (RFC 8259 grammar, no extensions).
-struct JsonCheck {
-  const std::string& s;
-  size_t p = 0;
-  void Ws() {
-    while (p < s.size() && (s[p] == ' ' || s[p] == '\t' || s[p] == '\n' || s[p] == '\r')) ++p;
-  }
-  bool Lit(const char* w) {
-    size_t n = std::strlen(w);
-    if (s.compare(p, n, w) != 0) return false;
-    p += n;
-    return true;
-  }
-  bool Digits() {
-    size_t q = p;
-    while (p < s.size() && s[p] >= '0' && s[p] <= '9') ++p;
-    return p > q;
-  }
-  bool Number() {
-    if (p < s.size() && s[p] == '-') ++p;
-    if (p < s.size() && s[p] == '0') ++p;
-    else if (!Digits()) return false;
-    if (p < s.size() && s[p] == '.') { ++p; if (!Digits()) return false; }
-    if (p < s.size() && (s[p] == 'e' || s[p] == 'E')) {
-      ++p;
-      if (p < s.size() && (s[p] == '+' || s[p] == '-')) ++p;
-      if (!Digits()) return false;
-    }
-    return true;
-  }
-  bool String() {
-    if (p >= s.size() || s[p] != '"') return false;
-    ++p;
-    while (p < s.size()) {
-      unsigned char c = static_cast<unsigned char>(s[p++]);
-      if (c == '"') return true;
-      if (c < 0x20 || c >= 0x80) return false;  // the writer promises plain ASCII
-      if (c == '\\') {
-        if (p >= s.size()) return false;
-        char e = s[p++];
-        if (e == 'u') {
-          for (int k = 0; k < 4; ++k, ++p)
-            if (p >= s.size() || !std::isxdigit(static_cast<unsigned char>(s[p]))) return false;
-        } else if (!std::strchr("\"\\/bfnrt", e)) {
-          return false;
-        }
-      }
-    }
-    return false;
-  }
-  bool Value() {
-    Ws();
-    if (p >= s.size()) return false;
-    char c = s[p];
-    bool ok;
-    if (c == '{') ok = Object();
-    else if (c == '[') ok = Array();
-    else if (c == '"') ok = String();
-    else if (c == 't') ok = Lit("true");
-    else if (c == 'f') ok = Lit("false");
-    else if (c == 'n') ok = Lit("null");
-    else ok = Number();
-    Ws();
-    return ok;
-  }
-  bool Array() {
-    ++p;
-    Ws();
-    if (p < s.size() && s[p] == ']') { ++p; return true; }
-    for (;;) {
-      if (!Value()) return false;
-      if (p < s.size() && s[p] == ',') { ++p; continue; }
-      if (p < s.size() && s[p] == ']') { ++p; return true; }
-      return false;
-    }
-  }
-  bool Object() {
-    ++p;
-    Ws();
-    if (p < s.size() && s[p] == '}') { ++p; return true; }
-    for (;;) {
-      Ws();
-      if (!String()) return false;
-      Ws();
-      if (p >= s.size() || s[p] != ':') return false;
-      ++p;
-      if (!Value()) return false;
-      if (p < s.size() && s[p] == ',') { ++p; continue; }
-      if (p < s.size() && s[p] == '}') { ++p; return true; }
-      return false;
-    }
-  }
-  bool Document() { return Value() && p == s.size(); }
-};
-
+// Valid JSON in plain ASCII: the writer escapes every byte from 0x80 on.
 bool IsValidJson(const std::string& text) {
-  JsonCheck c{text};
-  return c.Document();
+  for (unsigned char c : text)
+    if (c >= 0x80) return false;
+  return JsonCheck_Validate(text).bValid;
 }
 
 class ReaderRobustness : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = MakeTempDir();
+    dir = TestFiles_MakeTempDir();
     ChannelSet_Init(&set, 16384);
     for (int i = 0; i < 5; ++i) ChannelSet_SetSample(&set, 0, i, 0.25 * i);
   }
   void TearDown() override {
     ChannelSet_FreeAll(&set);
-    std::string cmd = "rm -rf '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
+    TestFiles_RemoveTree(dir);
   }
   std::string Path(const char* name) const { return dir + "/" + name; }
   std::string dir;
@@ -272,7 +166,7 @@ TEST_F(ReaderRobustness, FailedSaveIsReportedAndKeepsThePreviousFile) {
     int st = SaveUnderSizeLimit(p, &set, type, 4096);
     ASSERT_TRUE(st & 0x80) << "the save under a 4 KiB limit reported success, type " << type;
     EXPECT_STREQ("File too large", ErrorCodeToText(ErrorCode_FromErrno(st & 0x7F)));
-    EXPECT_EQ("previous contents\r\n", ReadBytes(p));
+    EXPECT_EQ("previous contents\r\n", TestFiles_Read(p));
     // No temporary is left behind beside the target.
     std::string listing;
     FILE* ls = popen(("ls -A '" + dir + "'").c_str(), "r");
@@ -290,22 +184,22 @@ TEST_F(ReaderRobustness, EveryJsonTheWriterMakesParses) {
   for (int type : types) {
     for (int nch = 1; nch <= 3; ++nch) {
       ASSERT_EQ(0, TextCurve_Write(p.c_str(), &set, 0, nch, type));
-      EXPECT_TRUE(IsValidJson(ReadBytes(p))) << ReadBytes(p);
+      EXPECT_TRUE(IsValidJson(TestFiles_Read(p))) << TestFiles_Read(p);
     }
   }
   // Empty first channel, then a first channel without storage at all.
   set.Channel[0].iNrOfSamples = 0;
   ASSERT_EQ(0, TextCurve_Write(p.c_str(), &set, 0, 1, 19));
-  EXPECT_TRUE(IsValidJson(ReadBytes(p))) << ReadBytes(p);
+  EXPECT_TRUE(IsValidJson(TestFiles_Read(p))) << TestFiles_Read(p);
   Channel_Free(&set.Channel[0]);
   ASSERT_EQ(0, TextCurve_Write(p.c_str(), &set, 0, 1, 19));
-  std::string text = ReadBytes(p);
+  std::string text = TestFiles_Read(p);
   EXPECT_TRUE(IsValidJson(text)) << text;
   EXPECT_EQ(std::string::npos, text.find("\"array\""));
   // A path with a backslash, a quote and a control character.
   std::string odd = Path("a\\b\"c\td.json");
   ASSERT_EQ(0, TextCurve_Write(odd.c_str(), &set, 1, 1, 19));
-  EXPECT_TRUE(IsValidJson(ReadBytes(odd))) << ReadBytes(odd);
+  EXPECT_TRUE(IsValidJson(TestFiles_Read(odd))) << TestFiles_Read(odd);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // output, round trip and write failures.
 
 #include "formats/spectrum_ref.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,31 +18,17 @@
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::string s;
-  FILE* fp = std::fopen(path.c_str(), "rb");
-  if (!fp) return s;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), fp)) > 0) s.append(buf, n);
-  std::fclose(fp);
-  return s;
-}
-
 class SpectrumRefTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::memset(&set, 0, sizeof(set));
     std::memset(&hdr, 0, sizeof(hdr));
     ChannelSet_Init(&set, 64);
-    char tmpl[] = "/tmp/ps_ref_XXXXXX";
-    const char* d = mkdtemp(tmpl);
-    dir = d ? d : "/tmp";
+    dir = TestFiles_MakeTempDir();
   }
   void TearDown() override {
     ChannelSet_FreeAll(&set);
-    std::string cmd = "rm -rf '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
+    TestFiles_RemoveTree(dir);
   }
   std::string Path(const char* name) const { return dir + "/" + name; }
   int Load(const std::string& text, int first = 0) {
@@ -179,7 +166,7 @@ TEST_F(SpectrumRefTest, WriterProducesExactTextFromHeaderAndChannel) {
   set.Channel[0].dXOrigin = 100.0;
   std::string p = Path("out.ref");
   ASSERT_EQ(SpectrumRef_Write(p.c_str(), &set, 0, &hdr), 0);
-  EXPECT_EQ(ReadAll(p),
+  EXPECT_EQ(TestFiles_Read(p),
             "; Saved by Plotsmith\r\n; Original filename: \"" + p +
                 "\"\r\ntime=12.500000\r\ntype=complex_array\r\nbin_width_hz=5.000000\r\n"
                 "offset_hz=100.000000\r\nnr_of_bins=3\r\ncomps_per_bin=2\r\nscale_unit=1\r\n"
@@ -187,7 +174,7 @@ TEST_F(SpectrumRefTest, WriterProducesExactTextFromHeaderAndChannel) {
                 "1.500000\r\n0.000000\r\n-20.250000\r\nend\r\n");
   hdr.iType = 9;
   ASSERT_EQ(SpectrumRef_Write(p.c_str(), &set, 0, &hdr), 0);
-  EXPECT_NE(ReadAll(p).find("\r\ntype=unknown\r\n"), std::string::npos);
+  EXPECT_NE(TestFiles_Read(p).find("\r\ntype=unknown\r\n"), std::string::npos);
 }
 
 TEST_F(SpectrumRefTest, CurveNotFromAReferenceFileIsWrittenWithItsValues) {
@@ -233,7 +220,7 @@ TEST_F(SpectrumRefTest, WriteFailuresAreReportedAndKeepThePreviousFile) {
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as success";
-  EXPECT_EQ(ReadAll(p), "old\n");
+  EXPECT_EQ(TestFiles_Read(p), "old\n");
 }
 
 }  // namespace

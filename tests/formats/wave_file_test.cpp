@@ -4,6 +4,7 @@
 #include "formats/wave_file.h"
 
 #include "winutil/error_text.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -22,29 +23,7 @@
 
 namespace {
 
-std::string TempDir() {
-  char tmpl[] = "/tmp/ps_wave_XXXXXX";
-  const char* d = mkdtemp(tmpl);
-  return d ? std::string(d) : std::string("/tmp");
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(fp, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), fp);
-  std::fclose(fp);
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::string s;
-  FILE* fp = std::fopen(path.c_str(), "rb");
-  if (!fp) return s;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), fp)) > 0) s.append(buf, n);
-  std::fclose(fp);
-  return s;
-}
+void WriteBytes(const std::string& path, const std::string& bytes) { ASSERT_TRUE(TestFiles_Write(path, bytes)); }
 
 void Put16(std::string* s, uint32_t v) {
   s->push_back(static_cast<char>(v & 0xFF));
@@ -102,12 +81,11 @@ class WaveFileTest : public ::testing::Test {
   void SetUp() override {
     std::memset(&set, 0, sizeof(set));
     ChannelSet_Init(&set, 1024);
-    dir = TempDir();
+    dir = TestFiles_MakeTempDir();
   }
   void TearDown() override {
     ChannelSet_FreeAll(&set);
-    std::string cmd = "rm -rf '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cleanup failed";
+    TestFiles_RemoveTree(dir);
   }
   std::string Path(const char* name) const { return dir + "/" + name; }
   int Load(const std::string& bytes, int first = 0) {
@@ -128,7 +106,7 @@ TEST_F(WaveFileTest, WriterProducesTheExactHeaderAndSize) {
   set.Channel[0].dXStep = 1.0 / 8000.0;
   std::string p = Path("out.wav");
   ASSERT_EQ(WaveFile_Write(p.c_str(), &set, 0, 1), 0);
-  std::string got = ReadBytes(p);
+  std::string got = TestFiles_Read(p);
   ASSERT_EQ(got.size(), 2068u);
   const unsigned char expected[68] = {
       'R', 'I', 'F', 'F', 0x0C, 0x08, 0, 0,  // 2060
@@ -156,7 +134,7 @@ TEST_F(WaveFileTest, StereoFramesInterleaveAndShortChannelIsZeroPadded) {
   set.Channel[0].dXStep = 0.001;
   std::string p = Path("st.wav");
   ASSERT_EQ(WaveFile_Write(p.c_str(), &set, 0, 2), 0);
-  std::string got = ReadBytes(p);
+  std::string got = TestFiles_Read(p);
   ASSERT_EQ(got.size(), 68u + 12u);
   std::string hdr;
   hdr += "RIFF";
@@ -183,7 +161,7 @@ TEST_F(WaveFileTest, SampleConversionRoundsAndClamps) {
   for (int i = 0; i < 10; ++i) ChannelSet_SetSample(&set, 0, i, in[i]);
   std::string p = Path("c.wav");
   ASSERT_EQ(WaveFile_Write(p.c_str(), &set, 0, 1), 0);
-  EXPECT_EQ(ReadBytes(p).substr(68),
+  EXPECT_EQ(TestFiles_Read(p).substr(68),
             Pcm16({16384, -16384, 32767, -32768, 0, 32767, -32768, 32767, 1, 0}));
 }
 
@@ -223,7 +201,7 @@ TEST_F(WaveFileTest, WriterRefusesBadArgumentsAndUsesDefaultRate) {
   EXPECT_NE(stat(p.c_str(), &st), 0);
   set.Channel[0].dXStep = 0.0;
   ASSERT_EQ(WaveFile_Write(p.c_str(), &set, 0, 1), 0);
-  std::string got = ReadBytes(p);
+  std::string got = TestFiles_Read(p);
   ASSERT_GE(got.size(), 68u);
   EXPECT_EQ(static_cast<unsigned char>(got[24]) | (static_cast<unsigned char>(got[25]) << 8), 11025);
   EXPECT_EQ(WaveFile_Write((dir + "/no/such/dir/x.wav").c_str(), &set, 0, 1), 2129);
@@ -246,7 +224,7 @@ TEST_F(WaveFileTest, WriteFailureReportsAndKeepsThePreviousFile) {
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "writer did not report the system's cause";
-  EXPECT_EQ(ReadBytes(p), "previous contents");
+  EXPECT_EQ(TestFiles_Read(p), "previous contents");
   std::string left;
   std::string cmd = "ls -A '" + dir + "' | grep -v '^keep.wav$' | wc -l";
   FILE* ls = popen(cmd.c_str(), "r");
