@@ -1,5 +1,6 @@
 // plotsmith-cli convert: load inputs, save all channels in use to OUT.
 
+#include "cli/cli_commands.h"
 #include "cli/cli_common.h"
 
 // Runs "convert [--type T] IN... OUT"; options may stand anywhere.

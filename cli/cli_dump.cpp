@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/cli_commands.h"
 #include "cli/cli_common.h"
 
 namespace {

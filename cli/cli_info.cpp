@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/cli_commands.h"
 #include "cli/cli_common.h"
 
 // Runs "info FILE...": loads the files and prints each channel's figures,

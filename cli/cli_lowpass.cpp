@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/cli_commands.h"
 #include "cli/cli_common.h"
 #include "curve/lowpass.h"
 #include "formats/text_curve.h"
@@ -47,9 +48,10 @@ int ParseOptions(const CliArgs& args, LowpassArgs* a) {
   return ok && Cli_ParseSaveType(v[LP_TYPE], &a->iSaveType);
 }
 
-// Filters one channel in place; a refused channel is reported and left as it is.
-void FilterChannel(AppState* app, int c, const LowpassArgs& a) {
-  CurveChannel* ch = &app->Channels.Channel[c];
+// Filters channel c of the set in place; a refused channel is reported and
+// left as it is.
+void FilterChannel(ChannelSet* set, int c, const LowpassArgs& a) {
+  CurveChannel* ch = &set->Channel[c];
   if (Channel_LowPass(ch, ch, 0, 0, a.dCutoff, a.dWidth)) return;
   char text[96];
   std::snprintf(text, sizeof text, "channel %d not filtered (%d samples)", c + 1, ch->iNrOfSamples);
@@ -75,9 +77,9 @@ int Cli_RunLowpass(int argc, char** argv) {
       Cli_Error("--channel names a channel that is not in use");
       rc = CLI_EXIT_USAGE;
     } else if (a.iChannel > 0) {
-      FilterChannel(&app, a.iChannel - 1, a);
+      FilterChannel(&app.Channels, a.iChannel - 1, a);
     } else {
-      for (int c = 0; c < inUse; ++c) FilterChannel(&app, c, a);
+      for (int c = 0; c < inUse; ++c) FilterChannel(&app.Channels, c, a);
     }
   }
   if (rc == CLI_EXIT_OK) rc = Cli_Save(&app, args.ppFiles[args.iFiles - 1], a.iSaveType);

@@ -5,15 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/cli_commands.h"
 #include "cli/cli_common.h"
-
-int Cli_RunInfo(int argc, char** argv);
-int Cli_RunDump(int argc, char** argv);
-int Cli_RunConvert(int argc, char** argv);
-int Cli_RunLowpass(int argc, char** argv);
-#ifdef PLOTSMITH_CLI_RENDER
-int Cli_RunRender(int argc, char** argv);
-#endif
 
 namespace {
 

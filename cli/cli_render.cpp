@@ -7,6 +7,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "cli/cli_commands.h"
 #include "cli/cli_common.h"
 #include "graph/graph.h"
 #include "winutil/winapi.h"
