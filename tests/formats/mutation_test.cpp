@@ -24,6 +24,7 @@
 #include "formats/wave_file.h"
 #include "shell/app_state.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wave_bytes.h"
 
 namespace {
 
@@ -45,41 +46,24 @@ struct Lcg {
   uint32_t Below(uint32_t n) { return n ? Next() % n : 0; }
 };
 
-bool WriteAll(const std::string& path, const std::string& bytes) {
-  FILE* fp = std::fopen(path.c_str(), "wb");
-  if (!fp) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
-  return std::fclose(fp) == 0 && ok;
-}
-
-void Put16(std::string* s, uint32_t v) {
-  s->push_back(static_cast<char>(v & 0xFF));
-  s->push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void Put32(std::string* s, uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
-
 // A wave file with a 16- or 40-byte format chunk, a LIST chunk and n frames
 // of the given layout; samples are a ramp of bytes.
 std::string WaveBytes(int tag, int nch, int bits, int fmtLen, int subFormat, int frames) {
   int align = nch * bits / 8;
   std::string fmt;
-  Put16(&fmt, tag);
-  Put16(&fmt, nch);
-  Put32(&fmt, 22050);
-  Put32(&fmt, 22050 * align);
-  Put16(&fmt, align);
-  Put16(&fmt, bits);
+  WaveBytes_Put16(&fmt, tag);
+  WaveBytes_Put16(&fmt, nch);
+  WaveBytes_Put32(&fmt, 22050);
+  WaveBytes_Put32(&fmt, 22050 * align);
+  WaveBytes_Put16(&fmt, align);
+  WaveBytes_Put16(&fmt, bits);
   if (fmtLen >= 40) {
-    Put16(&fmt, 22);
-    Put16(&fmt, bits);
-    Put32(&fmt, nch == 2 ? 3 : 4);
+    WaveBytes_Put16(&fmt, 22);
+    WaveBytes_Put16(&fmt, bits);
+    WaveBytes_Put32(&fmt, nch == 2 ? 3 : 4);
     static const unsigned char kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                             0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    Put16(&fmt, subFormat);
+    WaveBytes_Put16(&fmt, subFormat);
     fmt.append(reinterpret_cast<const char*>(kTail), 14);
   }
   std::string data;
@@ -88,15 +72,15 @@ std::string WaveBytes(int tag, int nch, int bits, int fmtLen, int subFormat, int
     else data.push_back(static_cast<char>(i * 37));
   }
   std::string body = "WAVEfmt ";
-  Put32(&body, static_cast<uint32_t>(fmt.size()));
+  WaveBytes_Put32(&body, static_cast<uint32_t>(fmt.size()));
   body += fmt + "LIST";
-  Put32(&body, 5);
+  WaveBytes_Put32(&body, 5);
   body += "INFOx";
   body += "data";
-  Put32(&body, static_cast<uint32_t>(data.size()));
+  WaveBytes_Put32(&body, static_cast<uint32_t>(data.size()));
   body += data;
   std::string s = "RIFF";
-  Put32(&s, static_cast<uint32_t>(body.size()));
+  WaveBytes_Put32(&s, static_cast<uint32_t>(body.size()));
   return s + body;
 }
 
@@ -178,7 +162,7 @@ class MutationTest : public ::testing::Test {
           static const uint32_t kFields[] = {4, 16, 20, 24, 28, 32, 34, 64};
           uint32_t at = rng->Below(2) ? kFields[rng->Below(8)] : rng->Below(len + 1);
           std::string v;
-          Put32(&v, kHuge[rng->Below(5)]);
+          WaveBytes_Put32(&v, kHuge[rng->Below(5)]);
           if (at + 4 <= len) s.replace(at, 4, v);
           else s.insert(at > len ? len : at, v);
           break;
@@ -216,7 +200,7 @@ class MutationTest : public ::testing::Test {
   int LoadAndCheck(const std::string& bytes, const std::string& ext, const std::string& what) {
     FreshApp();
     std::string p = dir + "/m" + ext;
-    if (!WriteAll(p, bytes)) {
+    if (!TestFiles_Write(p, bytes)) {
       ADD_FAILURE() << "cannot write " << p;
       return -1;
     }
@@ -256,7 +240,7 @@ TEST_F(MutationTest, ValidFilesOfEveryFormatLoad) {
   for (const Sample& s : BuildSamples()) {
     FreshApp();
     std::string p = dir + "/valid" + s.ext;
-    ASSERT_TRUE(WriteAll(p, s.bytes));
+    ASSERT_TRUE(TestFiles_Write(p, s.bytes));
     EXPECT_EQ(LoadCurveFile(&app->Channels, &app->SpectrumHeader, p.c_str(), 0), 0) << s.name;
     EXPECT_GT(app->Channels.Channel[0].iNrOfSamples, 50) << s.name;
   }

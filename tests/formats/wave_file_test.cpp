@@ -5,6 +5,7 @@
 
 #include "winutil/error_text.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wave_bytes.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -25,54 +26,36 @@ namespace {
 
 void WriteBytes(const std::string& path, const std::string& bytes) { ASSERT_TRUE(TestFiles_Write(path, bytes)); }
 
-void Put16(std::string* s, uint32_t v) {
-  s->push_back(static_cast<char>(v & 0xFF));
-  s->push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void Put32(std::string* s, uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
-
-std::string Chunk(const char* id, const std::string& body) {
-  std::string s(id, 4);
-  Put32(&s, static_cast<uint32_t>(body.size()));
-  return s + body;
-}
+// The chunk and file builders of tests/support/wave_bytes.h by short names.
+std::string Chunk(const char* id, const std::string& body) { return WaveBytes_Chunk(id, body); }
+std::string Riff(const std::string& chunks) { return WaveBytes_Riff(chunks); }
 
 // A format chunk body of len bytes (16, 18, 40 or more).
 std::string FmtBody(int tag, int nch, uint32_t rate, int align, int bits, int len = 16,
                     int subFormat = 1) {
   std::string b;
-  Put16(&b, tag);
-  Put16(&b, nch);
-  Put32(&b, rate);
-  Put32(&b, rate * align);
-  Put16(&b, align);
-  Put16(&b, bits);
+  WaveBytes_Put16(&b, tag);
+  WaveBytes_Put16(&b, nch);
+  WaveBytes_Put32(&b, rate);
+  WaveBytes_Put32(&b, rate * align);
+  WaveBytes_Put16(&b, align);
+  WaveBytes_Put16(&b, bits);
   if (len >= 40) {
-    Put16(&b, 22);
-    Put16(&b, bits);
-    Put32(&b, 0);
+    WaveBytes_Put16(&b, 22);
+    WaveBytes_Put16(&b, bits);
+    WaveBytes_Put32(&b, 0);
     static const unsigned char kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                             0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    Put16(&b, subFormat);
+    WaveBytes_Put16(&b, subFormat);
     b.append(reinterpret_cast<const char*>(kTail), 14);
   }
   b.resize(len, '\0');
   return b;
 }
 
-std::string Riff(const std::string& chunks) {
-  std::string s = "RIFF";
-  Put32(&s, static_cast<uint32_t>(4 + chunks.size()));
-  return s + "WAVE" + chunks;
-}
-
 std::string Pcm16(std::initializer_list<int> values) {
   std::string s;
-  for (int v : values) Put16(&s, static_cast<uint16_t>(static_cast<int16_t>(v)));
+  for (int v : values) WaveBytes_Put16(&s, static_cast<uint16_t>(static_cast<int16_t>(v)));
   return s;
 }
 
@@ -138,18 +121,18 @@ TEST_F(WaveFileTest, StereoFramesInterleaveAndShortChannelIsZeroPadded) {
   ASSERT_EQ(got.size(), 68u + 12u);
   std::string hdr;
   hdr += "RIFF";
-  Put32(&hdr, 72);
+  WaveBytes_Put32(&hdr, 72);
   hdr += "WAVEfmt ";
-  Put32(&hdr, 40);
-  Put16(&hdr, 1);
-  Put16(&hdr, 2);
-  Put32(&hdr, 1000);
-  Put32(&hdr, 4000);
-  Put16(&hdr, 4);
-  Put16(&hdr, 16);
+  WaveBytes_Put32(&hdr, 40);
+  WaveBytes_Put16(&hdr, 1);
+  WaveBytes_Put16(&hdr, 2);
+  WaveBytes_Put32(&hdr, 1000);
+  WaveBytes_Put32(&hdr, 4000);
+  WaveBytes_Put16(&hdr, 4);
+  WaveBytes_Put16(&hdr, 16);
   hdr.append(24, '\0');
   hdr += "data";
-  Put32(&hdr, 12);
+  WaveBytes_Put32(&hdr, 12);
   EXPECT_EQ(got.substr(0, 68), hdr);
   EXPECT_EQ(got.substr(68), Pcm16({32767, -16384, -32767, 0, 16384, 0}));
 }
@@ -268,7 +251,7 @@ TEST_F(WaveFileTest, Reads8BitMonoAndFloatVariants) {
   for (float v : fv) {
     uint32_t w;
     std::memcpy(&w, &v, 4);
-    Put32(&floats, w);
+    WaveBytes_Put32(&floats, w);
   }
   for (int tag : {3, 0xFFFE}) {
     ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(tag, 1, 48000, 4, 32, tag == 3 ? 16 : 40, 3)) +
@@ -322,7 +305,7 @@ TEST_F(WaveFileTest, OddLayoutsLoadAsDescribed) {
   EXPECT_DOUBLE_EQ(set.Channel[7].pdSamples[1], 7 / 32767.0);
   // A data chunk claiming more than the file holds loads the whole frames there are.
   std::string d = "data";
-  Put32(&d, 0xFFFFFFF0u);
+  WaveBytes_Put32(&d, 0xFFFFFFF0u);
   ASSERT_EQ(Load(Riff(Chunk("fmt ", FmtBody(1, 1, 100, 2, 16)) + d + Pcm16({1, 2, 3}) + "x")), 0);
   EXPECT_EQ(set.Channel[0].iNrOfSamples, 3);
   // Stereo 8-bit whose frame is a single byte: the right channel gets nothing.
@@ -342,9 +325,9 @@ TEST_F(WaveFileTest, RefusalsReturnTheirCodesAndLeaveChannelsUntouched) {
     int code;
   };
   std::string hugeSkip = "JUNK";
-  Put32(&hugeSkip, 0xFFFFFFFFu);
+  WaveBytes_Put32(&hugeSkip, 0xFFFFFFFFu);
   std::string hugeFmt = "fmt ";
-  Put32(&hugeFmt, 0xFFFFFFFFu);
+  WaveBytes_Put32(&hugeFmt, 0xFFFFFFFFu);
   const Case cases[] = {
       {"text", "just some text, longer than twelve bytes", 2102},
       {"wrong form", "RIFF\x10\0\0\0WAVX" + good, 2102},
