@@ -28,7 +28,11 @@ constexpr int kCount = 1048576;
 
 // The input files, written once per run and removed at exit.
 struct PeerFiles {
-  std::string szDir, szText, szWave, szMono, szRaw;
+  std::string szDir;   // their temporary folder
+  std::string szText;  // one value per line
+  std::string szWave;  // 16-bit stereo WAV
+  std::string szMono;  // 16-bit mono WAV
+  std::string szRaw;   // raw doubles, for the peers that read them
   PeerFiles() {
     char tmpl[] = "/tmp/ps_bench_peers_XXXXXX";
     szDir = mkdtemp(tmpl) ? tmpl : "/tmp";

@@ -15,9 +15,10 @@ namespace {
 
 constexpr int kSamples = 1048576;
 
+// A stereo channel set and the WAV file written from it, made once.
 struct WaveBenchFiles {
-  ChannelSet set;
-  std::string path;
+  ChannelSet set;    // two channels of kSamples values
+  std::string path;  // the file written from them
   WaveBenchFiles() {
     std::memset(&set, 0, sizeof(set));
     ChannelSet_Init(&set, kSamples);

@@ -116,8 +116,8 @@ int Cli_Save(AppState* app, const char* path, int saveType) {
 
 int Cli_ParseSaveType(const char* word, int* saveType) {
   struct TypeWord {
-    const char* szWord;
-    int iType;
+    const char* szWord;  // as typed after --type
+    int iType;           // the save type it stands for
   };
   static constexpr TypeWord kTypes[] = {
       {"int16", SAVE_TYPE_INT16},

@@ -21,7 +21,7 @@ struct CliOption {
 struct CliArgs {
   const char* pszValue[CLI_MAX_OPTIONS];  // value of option k ("" for a flag); NULL when not given
   char** ppFiles;                         // the file names in their order
-  int iFiles;
+  int iFiles;                             // how many names ppFiles holds
 };
 
 // Splits argv into the options of opts (at most CLI_MAX_OPTIONS) and file

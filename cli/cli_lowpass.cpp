@@ -11,11 +11,12 @@
 
 namespace {
 
+// The options of the lowpass subcommand.
 struct LowpassArgs {
-  double dCutoff;
-  double dWidth;
+  double dCutoff;  // cut-off relative to half the sampling rate (--cutoff)
+  double dWidth;   // transition width, same unit (--width, 0.1 by default)
   int iChannel;  // 1-based; 0 filters every channel in use
-  int iSaveType;
+  int iSaveType;  // --type, or CLI_SAVE_TYPE_BY_NAME
 };
 
 // Parses a finite number; 0 when the text is not one.

@@ -11,8 +11,8 @@
 namespace {
 
 struct CliCommand {
-  const char* szName;
-  const char* szUsage;
+  const char* szName;   // as typed after plotsmith-cli
+  const char* szUsage;  // its line of the usage text
   int (*pfnRun)(int argc, char** argv);  // arguments after the subcommand
 };
 

@@ -7,14 +7,15 @@
 
 #include <cstdint>
 
-constexpr int FILE_BUFFER_SIZE = 65536;
-constexpr int FILE_NAME_LEN = 512;
-constexpr int ENCODING_UTF8 = 8;
+constexpr int FILE_BUFFER_SIZE = 65536;  // bytes moved per system call
+constexpr int FILE_NAME_LEN = 512;       // longest path kept, NUL included
+constexpr int ENCODING_UTF8 = 8;         // iEncoding of a file that starts with a UTF-8 BOM
 
+// One open file; lives for the duration of one read or write.
 struct BufferedFile {
-  int32_t iHandle;  // descriptor; negative when no file is open
-  char szFileName[FILE_NAME_LEN];
-  uint8_t bBuffer[FILE_BUFFER_SIZE];
+  int32_t iHandle;                 // descriptor; negative when no file is open
+  char szFileName[FILE_NAME_LEN];  // the path it was opened by (cut to fit)
+  uint8_t bBuffer[FILE_BUFFER_SIZE];  // bytes read ahead or not yet written
   uint8_t cPrevChar;       // byte the line reader took last (joins split CR LF)
   int32_t fDirty;          // buffer holds bytes not yet written
   uint32_t dwBufStartPos;  // file offset of bBuffer[0]
@@ -22,7 +23,7 @@ struct BufferedFile {
   uint32_t dwBufIndex;     // next buffer position to read or write
   uint32_t dwBufCount;     // valid bytes (read) / highest position written (write)
   uint32_t dwLastError;    // errno of the last failed open, write or close
-  int32_t fOpened;
+  int32_t fOpened;         // 1 while iHandle is an open descriptor of this record
   int32_t iEncoding;       // 0 bytes as they stand, ENCODING_UTF8 after a BOM
   int32_t iUtf8State;      // UTF-8 decoder state 0..6
   uint8_t bUtf8Bytes[3];   // lead, second and third byte of the sequence

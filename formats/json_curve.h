@@ -5,12 +5,13 @@
 
 #include "formats/buffered_file.h"
 
+// The header members of a JSON curve file.
 struct JsonCurveHeader {
   const char* szPath;   // path the file is written to
   double dRate;         // samples per second
   long iNrOfSamples;    // sample groups
-  int iNrOfChannels;
-  const char* szDataType;
+  int iNrOfChannels;    // values per group
+  const char* szDataType;  // "int16", "uint8" or "float"
   int fHasArray;        // the first channel has storage: an "array" follows
 };
 

@@ -6,9 +6,10 @@
 
 #include "formats/buffered_file.h"
 
+// One replacement under way, from SafeWrite_Begin to Commit or Abort.
 struct SafeWrite {
-  char szTarget[FILE_NAME_LEN];
-  char szTemp[FILE_NAME_LEN + 32];
+  char szTarget[FILE_NAME_LEN];     // the file replaced (a symbolic link's own target)
+  char szTemp[FILE_NAME_LEN + 32];  // the temporary beside it
   int fActive;  // a temporary file exists and has not been renamed or removed
 };
 

@@ -20,13 +20,14 @@ namespace {
 constexpr int kMaxEmptyHeaderLines = 10;
 constexpr int kMaxGroupSize = 0x10000;
 
+// What the header lines of a text curve file said.
 struct TextHeader {
-  double dRate;
+  double dRate;          // samples per second; 0 when not given
   long iNrOfSamples;     // sample groups announced; <= 0 reads to the end
   long iNrOfChannels;    // values per group; below 1 counts as 1
   int fChannelsGiven;    // an "n_channels=" line was read
   int fNames;            // szNames holds a candidate line of column names
-  char szNames[MAX_LINE_CHARS + 1];
+  char szNames[MAX_LINE_CHARS + 1];  // that line, without a leading "#"
 };
 
 bool IsDataStart(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; }
@@ -120,15 +121,16 @@ int TextCurve_SplitFields(const char* line, Fn fn) {
   return count;
 }
 
+// The data phase of a load: where values go and how many may come.
 struct DataState {
-  ChannelSet* pSet;
-  int iFirst;
+  ChannelSet* pSet;   // the set loaded into
+  int iFirst;         // channel of the first value of a group
   int iGroupSize;     // values per group (n_channels, at least 1)
   long long iValues;  // values stored so far
   long long iLimit;   // values to read at most
   int fMore;          // values were left unread when the limit was reached
-  double dLo[MAX_CHANNELS];
-  double dHi[MAX_CHANNELS];
+  double dLo[MAX_CHANNELS];  // smallest value stored per channel (1e100 before any)
+  double dHi[MAX_CHANNELS];  // largest value stored per channel (-1e100 before any)
 };
 
 void Data_StoreAt(DataState* d, int c, int i, double v) {

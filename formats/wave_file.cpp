@@ -31,12 +31,12 @@ enum WaveSampleKind { WAVE_KIND_NONE = 0, WAVE_KIND_INT = 1, WAVE_KIND_FLOAT = 2
 
 // The leading 40 bytes of the format chunk body, decoded.
 struct WaveFormat {
-  unsigned char bRaw[WAVE_FMT_LEN];
-  int iFormatTag;
-  int iChannels;
-  uint32_t dwSampleRate;
-  int iBlockAlign;
-  int iBitsPerSample;
+  unsigned char bRaw[WAVE_FMT_LEN];  // the bytes as read (zero beyond a shorter chunk)
+  int iFormatTag;                    // 1 PCM, 3 float, 0xFFFE extensible
+  int iChannels;                     // interleaved channels per frame
+  uint32_t dwSampleRate;             // frames per second
+  int iBlockAlign;                   // bytes per frame
+  int iBitsPerSample;                // bits of one sample
 };
 
 uint16_t Wave_Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }

@@ -9,9 +9,10 @@
 
 namespace {
 
+// One entry of the table.
 struct ErrorText {
-  int iCode;
-  const char* szText;
+  int iCode;           // the result code, without sign
+  const char* szText;  // its text
 };
 
 constexpr ErrorText kErrorTexts[] = {

@@ -1,3 +1,6 @@
+// plotsmith-cli lowpass run as a program: the filtered files it writes, one
+// channel or all, refused channels kept, and its usage errors.
+
 #ifdef PLOTSMITH_CLI_PATH
 #include <gtest/gtest.h>
 #include <sys/wait.h>

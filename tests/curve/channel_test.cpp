@@ -1,3 +1,7 @@
+// The channel and the channel set: storage and its growth at the limits,
+// stores and the tracked ranges (NaN and infinities left out), reserve,
+// copies and the set-wide operations.
+
 #include "curve/channel.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,7 @@
+// The transforms: edge cases against plain sums, the identities between the
+// real and complex forms, and bit-for-bit agreement with the straightforward
+// reference versions.
+
 #include "curve/fft.h"
 
 #include <gtest/gtest.h>

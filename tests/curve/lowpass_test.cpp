@@ -1,3 +1,6 @@
+// The low-pass filter: refused arguments, the block size and padding, the
+// gain it applies per bin, and bit-for-bit agreement with the reference.
+
 #include "curve/lowpass.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// Tick steps and label formats of the axes, the ticks of the start-up view,
+// and ranges that would run a naive loop away.
+
 #include <gtest/gtest.h>
 
 #include <cmath>

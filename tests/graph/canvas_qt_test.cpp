@@ -1,3 +1,6 @@
+// The canvas of the window layer: pixel-exact lines, fills and pens, text
+// alignment, the focus rectangle, copies, PNG output and a window's canvas.
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,9 +18,9 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 
 // A memory canvas over a fresh w x h bitmap, filled white.
 struct Canvas : ::testing::Test {
-  HDC dc = nullptr;
-  HBITMAP bmp = nullptr;
-  HGDIOBJ oldBitmap = nullptr;
+  HDC dc = nullptr;             // the canvas
+  HBITMAP bmp = nullptr;        // its 40 x 30 bitmap
+  HGDIOBJ oldBitmap = nullptr;  // what the canvas held before
   void SetUp() override {
     Win_Init(nullptr, nullptr);
     dc = Win_CreateCompatibleDC(nullptr);

@@ -1,3 +1,6 @@
+// The curve walk: at most two points per pixel column, equal to a
+// sample-by-sample merge, for partial, deep-zoomed and hostile views.
+
 #include <gtest/gtest.h>
 
 #include <cmath>

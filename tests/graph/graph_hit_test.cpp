@@ -1,3 +1,6 @@
+// Hit tests and readouts of the drawing area, points and selections under a
+// pixel, scroll positions and zoom steps, and the point drag's stores.
+
 #include <gtest/gtest.h>
 
 #include <climits>

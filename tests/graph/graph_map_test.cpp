@@ -1,3 +1,6 @@
+// The coordinate mappings between x values, sample values, indices and
+// pixels: clamping, truncation and values that are not numbers.
+
 #include <gtest/gtest.h>
 
 #include <climits>

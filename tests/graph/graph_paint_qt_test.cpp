@@ -1,3 +1,6 @@
+// The diagram drawn into memory canvases: layout of axes and plot, the panel
+// strip, the legend, auto-scaling and the double-buffered paint of a window.
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,7 +21,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 // The record as start-up leaves it (x view 0 .. 100, a sine in channel 0 with
 // the view -1 .. 1), drawn into memory canvases.
 struct GraphPaint : ::testing::Test {
-  AppState app;
+  AppState app;                          // the record drawn
   std::unique_ptr<BitmapCanvas> canvas;  // the last drawing
   HDC dc = nullptr;                      // its canvas
   int hQ = 0;                            // height of a line of text on it

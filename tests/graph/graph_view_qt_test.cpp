@@ -1,3 +1,6 @@
+// Setting the view: both scroll bars of a real window follow it, changes are
+// flagged, and the window-to-record table finds only live records.
+
 #include <gtest/gtest.h>
 
 #include "graph/graph.h"
@@ -9,7 +12,7 @@ namespace {
 
 // A record with a real main window that has both scroll bars.
 struct GraphView : ::testing::Test {
-  AppState app;
+  AppState app;  // registered in slot 0 for the test
   void SetUp() override {
     AppState_InitDefaults(&app);
     ChannelSet_Init(&app.Channels, 16384);

@@ -1,3 +1,5 @@
+// plotsmith-cli render against the editor's own drawing of the same file.
+
 #include <gtest/gtest.h>
 
 #include <cmath>

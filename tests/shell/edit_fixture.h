@@ -14,29 +14,29 @@
 struct EditAsked {
   std::string szKind;   // "box", "open", "save" or "number"
   std::string szText;   // box text, dialog title or the number dialog's second line
-  std::string szCaption;
+  std::string szCaption;  // box caption or the number dialog's caption ("" for file dialogs)
   UINT uType;           // box type bits, or the number dialog's flags
 };
 
 // One answer of a file dialog: 0 cancels; otherwise the path and the 1-based filter entry.
 struct EditFileAnswer {
-  int iOk;
-  std::string szPath;
-  int iFilterIndex;
+  int iOk;              // 1 chosen, 0 cancelled
+  std::string szPath;   // the name chosen
+  int iFilterIndex;     // 1-based filter entry chosen
 };
 
 // One answer of the number dialog: its result and, for 1, the number typed.
 struct EditNumberAnswer {
-  int iResult;
-  int iValue;
+  int iResult;  // the dialog's result (1 OK)
+  int iValue;   // the number typed, for result 1
 };
 
 struct EditFlowTest : MainWindowTest {
-  static inline std::deque<int> s_boxAnswers;
-  static inline std::deque<EditFileAnswer> s_fileAnswers;
-  static inline std::deque<EditNumberAnswer> s_numberAnswers;
-  static inline std::vector<EditAsked> s_asked;
-  TempDir files;
+  static inline std::deque<int> s_boxAnswers;  // buttons of the next message boxes (IDCANCEL when empty)
+  static inline std::deque<EditFileAnswer> s_fileAnswers;      // answers of the next file dialogs
+  static inline std::deque<EditNumberAnswer> s_numberAnswers;  // answers of the next number dialogs
+  static inline std::vector<EditAsked> s_asked;                // every question asked, in order
+  TempDir files;  // a folder for the files a test opens and saves
 
   static int Box(HWND, const char* text, const char* caption, UINT type) {
     s_asked.push_back({"box", text, caption, type});

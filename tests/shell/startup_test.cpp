@@ -1,3 +1,6 @@
+// Start-up and shutdown of the editor: the demonstration curve, the window
+// placement kept in the settings file, the command line and the message loop.
+
 #include <gtest/gtest.h>
 
 #include <cmath>

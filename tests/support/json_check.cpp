@@ -1,3 +1,5 @@
+// A recursive-descent JSON validator and the extraction of a number array.
+
 #include "tests/support/json_check.h"
 
 #include <cctype>
@@ -6,11 +8,12 @@
 
 namespace {
 
+// A cursor over the text with the first error found.
 struct Parser {
-  const std::string& s;
-  size_t i;
-  std::string err;
-  int depth;
+  const std::string& s;  // the text
+  size_t i;              // next byte to read
+  std::string err;       // the first error, empty while none
+  int depth;             // arrays and objects open around i
 
   bool Fail(const char* why) {
     if (err.empty()) err = why;

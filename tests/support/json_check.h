@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+// The verdict of JsonCheck_Validate.
 struct JsonCheckResult {
-  bool bValid;
+  bool bValid;       // the text is one JSON value
   size_t iErrorPos;  // byte offset of the first error
-  std::string szError;
+  std::string szError;  // what was wrong there
 };
 
 // Validates the whole text as one JSON value with optional whitespace around.

@@ -1,3 +1,5 @@
+// Temporary folders and whole-file reads and writes over POSIX calls.
+
 #include "tests/support/test_files.h"
 
 #include <dirent.h>

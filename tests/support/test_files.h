@@ -17,7 +17,7 @@ int TestFiles_CountEntries(const std::string& dir);
 
 // A temporary folder that is removed with the object.
 struct TempDir {
-  std::string szPath;
+  std::string szPath;  // the folder
   TempDir() : szPath(TestFiles_MakeTempDir()) {}
   ~TempDir() { TestFiles_RemoveTree(szPath); }
   std::string File(const std::string& name) const { return szPath + "/" + name; }

@@ -1,3 +1,5 @@
+// RIFF WAVE byte builders, little-endian.
+
 #include "tests/support/wave_bytes.h"
 
 void WaveBytes_Put16(std::string* s, uint32_t v) {

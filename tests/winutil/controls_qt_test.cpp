@@ -1,3 +1,6 @@
+// The predefined controls of the layer: scroll bar, button, edit and status
+// bar, as a user works them.
+
 #include <cstdint>
 #include <cstring>
 #include <string>

@@ -1,3 +1,5 @@
+// Message boxes and the file dialogs, through the seam and for real.
+
 #include <cstring>
 #include <string>
 

@@ -35,9 +35,9 @@ TEST(InputDlgText, FormatAndParse) {
 
 // An owner window and a user who acts once the dialog's loop runs.
 struct InputDlgWindow : ::testing::Test {
-  static inline std::function<void(HWND dialog, HWND edit)> s_user;
-  static inline HWND s_owner;
-  HWND owner = nullptr;
+  static inline std::function<void(HWND dialog, HWND edit)> s_user;  // what the user does once it shows
+  static inline HWND s_owner;  // the owner window, for the user's actions
+  HWND owner = nullptr;        // the window the dialog is modal to
 
   static void Act(HWND hwnd, UINT, std::uintptr_t id, DWORD) {
     Win_KillTimer(hwnd, id);

@@ -1,3 +1,6 @@
+// Input through the toolkit: mouse, wheel, dropped files, repaint requests,
+// dialog keys, disabled windows, the cursor and the screen.
+
 #include <cstdint>
 #include <cstring>
 #include <string>

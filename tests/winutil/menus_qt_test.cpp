@@ -1,3 +1,6 @@
+// Menus of the layer: tree queries and item states, choosing items, tracked
+// popups and a command that destroys its window.
+
 #include <string>
 
 #include "tests/winutil/layer_fixture.h"
@@ -7,7 +10,8 @@ namespace {
 // A bar shaped like the program's: popups with items, a separator, a
 // submenu, and two command items directly in the bar.
 struct Menus : LayerFixture {
-  HMENU bar = nullptr, file = nullptr, edit = nullptr, filters = nullptr, funcs = nullptr;
+  HMENU bar = nullptr;  // the bar Build makes
+  HMENU file = nullptr, edit = nullptr, filters = nullptr, funcs = nullptr;  // its popups (filters: a submenu)
   void Build() {
     bar = Win_CreateMenu();
     file = Win_CreatePopupMenu();

@@ -1,3 +1,6 @@
+// Windows of the layer: creation and destruction order, sizes, scroll
+// information, timers, the message loop, accelerators and the settings file.
+
 #include <gtest/gtest.h>
 
 #include <chrono>
