@@ -8,7 +8,7 @@
 // The header values of a spectrum reference file.  A load fills them; a save
 // writes them back with the channel's own bin count, width and offset.
 struct SpectrumRefHeader {
-  double dTime;          // time stamp of the spectrum, seconds
+  double dTime;          // time stamp of the spectrum, kept as read (no unit assumed)
   double dBinWidthHz;    // x distance between bins, Hz
   double dOffsetHz;      // x value of bin 0, Hz
   int iNrOfBins;         // number of bins the header announces
