@@ -25,9 +25,9 @@ extern char** environ;
 namespace {
 
 struct CliRun {
-  int iExit;
-  std::string sOut;
-  std::string sErr;
+  int iExit;  // exit code (1000 + signal when killed)
+  std::string sOut;  // what it wrote to stdout
+  std::string sErr;  // what it wrote to stderr
 };
 
 std::string Slurp(int fd) {
@@ -91,7 +91,7 @@ class CliEndToEnd : public ::testing::Test {
     TestFiles_RemoveTree(dir);
   }
   std::string P(const char* name) const { return dir + "/" + name; }
-  std::string dir;
+  std::string dir;  // the test's folder, with a.txt and two.txt
 };
 
 TEST_F(CliEndToEnd, UsageAndHelp) {

@@ -18,8 +18,8 @@
 namespace {
 
 struct CliRun {
-  int iExit;
-  std::string sOut;
+  int iExit;  // exit code
+  std::string sOut;  // what it wrote to stdout
 };
 
 // Runs plotsmith-cli with the arguments (stderr into a file of its own).
@@ -52,7 +52,7 @@ std::vector<double> Numbers(const std::string& text) {
 }
 
 struct CliLowpass : ::testing::Test {
-  std::string dir;
+  std::string dir;  // the test's folder
   void SetUp() override {
     dir = TestFiles_MakeTempDir();
   }

@@ -14,7 +14,7 @@
 namespace {
 
 struct ChannelFixture : ::testing::Test {
-  CurveChannel ch;
+  CurveChannel ch;  // cleared before, freed after each test
   void SetUp() override { std::memset(&ch, 0, sizeof(ch)); }
   void TearDown() override { Channel_Free(&ch); }
 };
@@ -253,7 +253,7 @@ TEST_F(ChannelFixture, CopySamplesWholeChannelForms) {
 }
 
 struct SetFixture : ::testing::Test {
-  ChannelSet set;
+  ChannelSet set;  // cleared before, freed after each test
   void SetUp() override { std::memset(&set, 0, sizeof(set)); }
   void TearDown() override { ChannelSet_FreeAll(&set); }
 };

@@ -19,7 +19,7 @@ namespace {
 
 // A source and a destination channel, released after each test.
 struct LowPassFixture : ::testing::Test {
-  CurveChannel src, dst;
+  CurveChannel src, dst;  // source and target of the filter
   void SetUp() override {
     std::memset(&src, 0, sizeof(src));
     std::memset(&dst, 0, sizeof(dst));

@@ -13,8 +13,8 @@
 namespace {
 
 struct CurveFile : ::testing::Test {
-  static AppState app;
-  TempDir dir;
+  static AppState app;  // the record loaded into (static: large)
+  TempDir dir;  // the test's folder
   void SetUp() override {
     AppState_InitDefaults(&app);
     ChannelSet_Init(&app.Channels, 16384);

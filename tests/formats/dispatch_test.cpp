@@ -25,8 +25,8 @@ class Dispatch : public ::testing::Test {
     Channel_UpdateRange(&app.Channels.Channel[0]);
   }
   void TearDown() override { ChannelSet_FreeAll(&app.Channels); }
-  AppState app;
-  TempDir dir;
+  AppState app;  // the record loaded into and saved from
+  TempDir dir;  // the test's folder
 };
 
 TEST_F(Dispatch, RefusedNamesChangeNothing) {

@@ -15,8 +15,8 @@
 namespace {
 
 struct JsonCurve : ::testing::Test {
-  ChannelSet set;
-  TempDir dir;
+  ChannelSet set;  // the channels saved
+  TempDir dir;  // the test's folder
   void SetUp() override { ChannelSet_Init(&set, 16384); }
   void TearDown() override { ChannelSet_FreeAll(&set); }
   std::string Save(const std::string& path, int nch, int type) {

@@ -31,9 +31,9 @@ namespace {
 constexpr int kKnownCodes[] = {0, 2101, 2102, 2103, 2105, 2106, 2129, 2130};
 
 struct Sample {
-  std::string name;
-  std::string ext;
-  std::string bytes;
+  std::string name;  // what the sample shows
+  std::string ext;  // its file name extension
+  std::string bytes;  // the file as saved
 };
 
 // Small deterministic generator, so every run tests the same variants.
@@ -232,8 +232,8 @@ class MutationTest : public ::testing::Test {
     return rc;
   }
 
-  std::string dir;
-  std::unique_ptr<AppState> app;
+  std::string dir;  // the test's folder
+  std::unique_ptr<AppState> app;  // the record loaded into (on the heap: large)
 };
 
 TEST_F(MutationTest, ValidFilesOfEveryFormatLoad) {

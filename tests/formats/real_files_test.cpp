@@ -38,9 +38,9 @@ class RealFiles : public ::testing::Test {
     return text;
   }
   const CurveChannel& Ch(int c) const { return app.Channels.Channel[c]; }
-  static AppState app;
-  CurveLoadNotes notes = {};
-  TempDir dir;
+  static AppState app;  // the record loaded into (static: large)
+  CurveLoadNotes notes = {};  // the notes of the last load
+  TempDir dir;  // the test's folder
 };
 AppState RealFiles::app;
 

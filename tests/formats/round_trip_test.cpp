@@ -32,8 +32,8 @@ class RoundTrip : public ::testing::Test {
     for (int i = 0; i < n; ++i) ChannelSet_SetSample(&app.Channels, c, i, scale * std::sin(i * 0.3 + c));
     app.Channels.Channel[c].dXStep = step;
   }
-  static AppState app, back;
-  TempDir dir;
+  static AppState app, back;  // saved from and loaded back into (static: large)
+  TempDir dir;  // the test's folder
 };
 AppState RoundTrip::app;
 AppState RoundTrip::back;

@@ -40,9 +40,9 @@ class SpectrumRefTest : public ::testing::Test {
     return SpectrumRef_Read(p.c_str(), &set, first, &hdr);
   }
   const double* Samples(int c = 0) const { return set.Channel[c].pdSamples; }
-  ChannelSet set;
-  SpectrumRefHeader hdr;
-  std::string dir;
+  ChannelSet set;  // the channels loaded into and saved from
+  SpectrumRefHeader hdr;  // the header read and written
+  std::string dir;  // the test's folder
 };
 
 TEST_F(SpectrumRefTest, HeaderKeysSetTheChannelAndTheBinCountLimitsTheValues) {

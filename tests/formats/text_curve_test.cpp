@@ -23,8 +23,8 @@
 namespace {
 
 struct SetFixture : ::testing::Test {
-  ChannelSet set;
-  TempDir dir;
+  ChannelSet set;  // the channels loaded into and saved from
+  TempDir dir;  // the test's folder
   void SetUp() override { ChannelSet_Init(&set, 16384); }
   void TearDown() override { ChannelSet_FreeAll(&set); }
   void Fill(int c, std::initializer_list<double> values, double step = 0.001) {
@@ -356,7 +356,7 @@ TEST_F(TextCurveWrite, FailedWriteIsReportedAndOldFileStays) {
 }
 
 TEST(SafeWrite, AbortKeepsTargetAndRemovesTemporary) {
-  TempDir dir;
+  TempDir dir;  // the test's folder
   std::string path = dir.File("t.bin");
   ASSERT_TRUE(TestFiles_Write(path, "old"));
   static BufferedFile f;

@@ -79,8 +79,8 @@ class WaveFileTest : public ::testing::Test {
   void Fill(int c, int n, double start, double step) {
     for (int i = 0; i < n; ++i) ChannelSet_SetSample(&set, c, i, start + i * step);
   }
-  ChannelSet set;
-  std::string dir;
+  ChannelSet set;  // the channels loaded into and saved from
+  std::string dir;  // the test's folder
 };
 
 TEST_F(WaveFileTest, WriterProducesTheExactHeaderAndSize) {

@@ -14,8 +14,8 @@
 struct SeenMessage {
   HWND hwnd;  // the handle the procedure was given
   UINT msg;   // message number
-  WPARAM wp;  // its parameters
-  LPARAM lp;
+  WPARAM wp;  // its first parameter
+  LPARAM lp;  // its second parameter
 };
 
 // Every message the recording procedure saw since the last clear.

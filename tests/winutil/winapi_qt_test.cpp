@@ -293,7 +293,7 @@ TEST_F(Layer, AcceleratorsTurnKeysIntoCommands) {
 // Settings live in a folder of the test's own.
 struct Settings : ::testing::Test {
   TempDir config;  // the settings folder
-  std::string dir = config.szPath;
+  std::string dir = config.szPath;  // its path
   void SetUp() override {
     setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
     Win_Init(nullptr, nullptr);
