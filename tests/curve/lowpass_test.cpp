@@ -280,8 +280,8 @@ TEST_F(LowPassFixture, ExtremeParametersStayDefined) {
 
 TEST_F(LowPassFixture, MatchesReferenceBitForBit) {
   struct Case {
-    int iCount, iFirst, iLast;
-    double dCutoff, dWidth;
+    int iCount, iFirst, iLast;  // samples in the channel, range filtered (0, 0: all)
+    double dCutoff, dWidth;     // the filter's cut-off and transition
   };
   const Case cases[] = {{4, 0, 0, 0.5, 0.1},    {5, 0, 0, 0.3, 0.1},      {100, 0, 0, 0.05, 0.0},
                         {1000, 0, 0, 0.7, 0.3}, {4097, 0, 0, 0.1, 0.1},   {4097, 100, 3000, 0.4, 0.25},

@@ -46,9 +46,9 @@ AppState RealFiles::app;
 
 TEST_F(RealFiles, IntegerWavesOf24And32BitsLoadScaledLikeSixteen) {
   struct Case {
-    int bits;
-    bool extensible;
-    int nch;
+    int bits;         // bits per sample
+    bool extensible;  // the extensible format layout
+    int nch;          // channels
   };
   const Case cases[] = {{24, false, 1}, {24, true, 2}, {32, false, 2}, {32, true, 1}};
   for (const Case& c : cases) {
@@ -136,9 +136,9 @@ TEST_F(RealFiles, InfinitiesAreClippedInsteadOfFlatteningTheChannel) {
 
 TEST_F(RealFiles, WaveRateIsRoundedAndKeptWithinWhatTheReaderTakes) {
   struct Case {
-    double step;
-    uint32_t rate;
-    int clamped;
+    double step;    // the channel's x step
+    uint32_t rate;  // the rate expected
+    int clamped;    // 1 when it had to be moved into range
   };
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const Case cases[] = {
@@ -179,9 +179,9 @@ TEST_F(RealFiles, BinaryFilesUnderATextNameAreRefused) {
 
 TEST_F(RealFiles, CsvColumnsGoToTheirOwnChannelsNamedByTheHeaderRow) {
   struct Case {
-    const char* name;
-    const char* text;
-    const char* names[3];
+    const char* name;      // the file name
+    const char* text;      // its contents
+    const char* names[3];  // the channel names expected
   };
   const Case cases[] = {
       {"pandas.csv", "time,left,right\r\n0,0.5,-0.5\r\n1,0.25,-0.25\r\n2,0.0,0.0\r\n", {"time", "left", "right"}},

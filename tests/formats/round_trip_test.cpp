@@ -40,10 +40,10 @@ AppState RoundTrip::back;
 
 TEST_F(RoundTrip, EverythingWrittenLoadsBackWithItsChannelsAndSamples) {
   struct Case {
-    const char* name;
-    const char* file;
-    int type;
-    std::function<void()> setup;
+    const char* name;             // what the case shows
+    const char* file;             // the file name saved to
+    int type;                     // the save type
+    std::function<void()> setup;  // fills the channels
     int channels;       // channels the reload must hold
     double tolerance;   // largest difference of a reloaded value; < 0: not compared
   };

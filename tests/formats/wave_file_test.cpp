@@ -320,9 +320,9 @@ TEST_F(WaveFileTest, RefusalsReturnTheirCodesAndLeaveChannelsUntouched) {
   set.Channel[0].dXStep = 0.25;
   const std::string good = Chunk("fmt ", FmtBody(1, 1, 100, 2, 16));
   struct Case {
-    const char* name;
-    std::string bytes;
-    int code;
+    const char* name;   // what is wrong with the file
+    std::string bytes;  // the file
+    int code;           // the result expected
   };
   std::string hugeSkip = "JUNK";
   WaveBytes_Put32(&hugeSkip, 0xFFFFFFFFu);

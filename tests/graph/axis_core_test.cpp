@@ -16,10 +16,10 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 TEST(AxisCore, TickStepsAndLabelFormats) {
   struct Case {
-    double span;
-    int len, minSpacing;
-    double step, coarse;
-    int decimals;
+    double span;  // value span of the axis
+    int len, minSpacing;  // pixels of the axis, least pixels between ticks
+    double step, coarse;  // the tick step and the labelled step expected
+    int decimals;  // decimals of the labels expected
     const char* format;  // the left axis' label format for these decimals
   };
   const Case cases[] = {

@@ -123,7 +123,7 @@ TEST_F(Canvas, TextAlignsOnAnOpaqueBackground) {
   Win_SetBkColor(dc, kRed);
   EXPECT_EQ(Win_SetBkMode(dc, OPAQUE), OPAQUE);  // the default mode
   struct Case {
-    UINT align;
+    UINT align;     // TA_* bits
     int x, y;       // reference point
     int left, top;  // expected box corner
   };

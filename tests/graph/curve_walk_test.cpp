@@ -100,8 +100,8 @@ TEST_F(CurveWalk, FastWalkEqualsTheSampleBySampleMerge) {
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> value(-1.5, 1.5);
   struct Case {
-    int n, width;
-    double origin, step;
+    int n, width;          // samples, plot width in pixels
+    double origin, step;   // x of sample 0, x distance between samples
   };
   const Case cases[] = {{3, 10, 0, 1},          {100, 1000, 0, 1},  {1000, 10, 0, 1},  {65536, 1190, -3, 0.01},
                         {100003, 997, 5, 1e-3}, {999, 1000, 0, 0.1}, {5000, 1, 0, 1},   {2, 500, 0, 1e300}};

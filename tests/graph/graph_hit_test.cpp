@@ -37,8 +37,8 @@ TEST_F(GraphHit, PartsOfTheDrawingAreaAndTheirNames) {
   app.Graph.rcLegend[2] = RECT{200, 2, 260, 18};
   app.Graph.rcLegend[3] = RECT{270, 2, 330, 18};
   struct Case {
-    int x, y, part, channel;
-    const char* text;
+    int x, y, part, channel;  // the pixel, the part and channel expected there
+    const char* text;         // the name expected
   } cases[] = {
       {49, 100, GRAPH_PART_LEFT_AXIS, -1, "Left Axis"},
       {50, 20, GRAPH_PART_PLOT, -1, "Graph"},

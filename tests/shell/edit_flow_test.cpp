@@ -62,7 +62,7 @@ TEST_F(EditFlow, OpenWaveCropUndoPresetUndoTwice) {
 
 TEST_F(EditFlow, CropKeepsWhatTheSelectionCoversOfEachChannel) {
   struct Case {
-    double x1, x2;
+    double x1, x2;       // the selection's x range
     int first0, count0;  // channel 0: 100 samples at x 0, 1, 2, ...
     int first1, count1;  // channel 1: 40 samples at x 30, 30.5, 31, ... (-1: unchanged)
   };
@@ -152,9 +152,9 @@ TEST_F(EditFlow, LiveFilterWritesIntoTheChannelItsBackupCameFrom) {
   EXPECT_EQ(app.bPanelMode, PANEL_MODE_LOWPASS);
   app.Graph.iActiveChannel = 1;  // a channel made active later is never written
   struct Move {
-    int pos;
-    const char* readout;
-    double cutoff;
+    int pos;               // scroller position moved to
+    const char* readout;   // the status text expected
+    double cutoff;         // the cut-off it stands for
   };
   for (Move m : {Move{500, "f_cutoff:0.500000", 0.5}, Move{0, "f_cutoff:1.000000", 1.0},
                  Move{1000, "f_cutoff:0.000000", 0.0}}) {
@@ -177,8 +177,8 @@ TEST_F(EditFlow, LiveFilterWritesIntoTheChannelItsBackupCameFrom) {
 
 TEST_F(EditFlow, ScrollByATenthStopsAtTheChannelEnds) {
   struct Case {
-    int id;
-    double from, to, left, right;
+    int id;                         // IDM_SCROLL_LEFT or IDM_SCROLL_RIGHT
+    double from, to, left, right;  // x view before and expected after
   };
   const Case cases[] = {{IDM_SCROLL_RIGHT, 85, 95, 86, 96},
                         {IDM_SCROLL_RIGHT, 89.5, 99.5, 90, 100},

@@ -50,7 +50,7 @@ TEST_F(FileFlow, SaveAsTextNewAndReopen) {
 
 TEST_F(FileFlow, NewClampsItsAnswersAndACancelChangesNothing) {
   struct Case {
-    std::deque<EditNumberAnswer> answers;
+    std::deque<EditNumberAnswer> answers;  // the number dialogs' answers
     int channels, samples;  // 0: the data stays
   };
   const Case cases[] = {{{{1, 0}, {1, 0}}, 1, 1},
@@ -79,9 +79,9 @@ TEST_F(FileFlow, SaveChangesPromptGuardsEveryCommandThatDropsData) {
   };
   const Guarded commands[] = {{IDM_NEW, "number"}, {IDM_OPEN, "open"}, {IDM_LOAD_NEXT, "open"}, {0, ""}};
   struct Answer {
-    std::deque<int> boxes;
-    std::deque<EditFileAnswer> saves;
-    int goesOn;
+    std::deque<int> boxes;              // buttons of the prompts
+    std::deque<EditFileAnswer> saves;  // answers of the save dialogs
+    int goesOn;                        // 1 when the command carries on after them
   };
   const Answer answers[] = {{{IDCANCEL}, {}, 0},
                             {{IDNO}, {}, 1},
@@ -147,9 +147,9 @@ TEST_F(FileFlow, LoadNextChannelAddsACurveThatUndoRemoves) {
 
 TEST_F(FileFlow, SaveEntryPicksTheLayout) {
   struct Case {
-    int entry;
-    const char* name;
-    const char* starts;
+    int entry;           // the save dialog's filter entry chosen
+    const char* name;    // the file name chosen
+    const char* starts;  // how the saved file must begin
   };
   const Case cases[] = {{4, "b.json", "{"}, {5, "c.txt", ""}, {1, "d.txt", ""}};
   for (const Case& k : cases) {

@@ -141,7 +141,7 @@ TEST_F(MainRoutes, OwnScrollBarsMoveTheViewPanelScrollersTheParameters) {
 
   // The position each scroll code asks for, on a bar of range 0..1000 with a page of 100.
   struct Step {
-    int from, code, thumb, to;
+    int from, code, thumb, to;  // position before, scroll code, thumb position, position expected
   } steps[] = {
       {500, SB_LINEUP, 0, 499},    {0, SB_LINEUP, 0, 0},        {500, SB_LINEDOWN, 0, 501},
       {901, SB_LINEDOWN, 0, 901},  {500, SB_PAGEUP, 0, 400},    {50, SB_PAGEUP, 0, 0},

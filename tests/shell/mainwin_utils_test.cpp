@@ -17,9 +17,9 @@ const char kSaveFilter[] =
 
 TEST(FilterIndex, PreselectionByExtension) {
   struct Case {
-    const char* filter;
-    const char* name;
-    int index;
+    const char* filter;  // the dialog's filter list
+    const char* name;    // the proposed name
+    int index;           // the 1-based entry expected, 0 none
   } cases[] = {
       {kOpenFilter, "C:\\data\\A.TXT", 2},  // the multi-pattern first pair never matches
       {kOpenFilter, "song.wav", 3},

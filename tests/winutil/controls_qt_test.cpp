@@ -37,7 +37,7 @@ TEST_F(Controls, ScrollBarControlKeepsItsOwnInfoAndNotifiesItsParent) {
   EXPECT_EQ(Win_GetScrollInfo(hwnd, SB_CTL, &si), 0);
 
   struct Case {
-    int action, pos;
+    int action, pos;  // the user's scroll action and thumb position
     std::vector<std::pair<int, int>> codes;  // (code, thumb position) sent to the parent
   };
   const Case cases[] = {

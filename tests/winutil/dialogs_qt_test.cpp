@@ -52,9 +52,9 @@ TEST_F(Dialogs, SeamAnswersInPlaceOfTheDialogsUntilRemoved) {
 TEST_F(Dialogs, MessageBoxButtonsDefaultsAndEscape) {
   CreateTop();
   struct Case {
-    UINT type;
+    UINT type;   // MB_* bits
     int answer;  // button id, 0 Escape, -1 Enter
-    int want;
+    int want;    // the result expected
   };
   const Case cases[] = {
       {MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3, -1, IDCANCEL},  // the third button is the default

@@ -20,8 +20,8 @@ TEST(InputDlgText, FormatAndParse) {
   InputDlg_FormatValue(255, INPUTDLG_HEX, text, sizeof text);
   EXPECT_STREQ(text, "$00FF");
   struct Case {
-    const char* text;
-    int read, value;
+    const char* text;  // what was typed
+    int read, value;   // the result and the value expected (7: left as it was)
   };
   const Case cases[] = {{"$1f", 1, 31},         {"12abc", 1, 12},        {"", 0, 7},
                         {"abc", 0, 7},          {"$", 0, 7},             {"-40", 1, -40},

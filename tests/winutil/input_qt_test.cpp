@@ -26,10 +26,10 @@ void RunLoopFor(HWND dialog) {
 TEST_F(Input, MouseAndWheelBecomeClientMessagesWithKeysAndPosition) {
   CreateTop();
   struct Case {
-    UINT msg;
-    int keys;
-    int x, y;
-    WPARAM wantKeys;
+    UINT msg;         // the mouse message made by the user
+    int keys;         // the keys and buttons held
+    int x, y;         // client pixel
+    WPARAM wantKeys;  // the key bits the message must carry
   };
   const Case cases[] = {
       {WM_MOUSEMOVE, 0, 5, 6, 0},  // no button held: still reported
