@@ -19,8 +19,10 @@ struct JsonCurveHeader {
 // line that opens the array.  Returns 1 or 0 (a write failed).
 int JsonCurve_WriteHeader(BufferedFile* f, const JsonCurveHeader* h);
 // Writes the end of the array (when there was one) and the closing brace.
+// Returns 1 or 0 (a write failed).
 int JsonCurve_WriteClosing(BufferedFile* f, int fHasArray);
 // Writes s as a JSON string, quotes included: quote, backslash and control
 // characters are escaped, bytes from 0x80 on are taken as Windows-1252 and
 // written as \u escapes, so the result is valid whatever the bytes are.
+// Returns 1 or 0 (a write failed).
 int JsonCurve_WriteString(BufferedFile* f, const char* s);

@@ -24,7 +24,8 @@ int MatchKeyword(const char** cursor, const char* keyword);
 // or to s when there was none.
 double Text_ToDouble(const char* s, const char** end);
 long Text_ToLong(const char* s, const char** end);
-// Formats v like printf's "%.*g" in the "C" locale into dst (size chars).
+// Formats v like printf's "%.*g" in the "C" locale into dst (size chars);
+// returns what snprintf returns (the full length, or negative on an error).
 int Text_FormatDouble(char* dst, int size, int precision, double v);
 // Formats key followed by v as "%lf" (six decimals) in the "C" locale into
 // dst (size chars), or with "%.17g" when that line would be longer than the

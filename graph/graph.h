@@ -128,7 +128,8 @@ AppState* Graph_FromWindow(HWND hwnd);
 // Smallest 1-2-5 step that keeps ticks minSpacing pixels apart over len pixels
 // for a value span; coarse and decimals are optional outputs.
 void Axis_TickStep(double span, int len, int minSpacing, double* step, double* coarse, int* decimals);
-// Clears the axis and fills strip, kind, pixel span, spacing, range and "%lg".
+// Clears the axis and fills strip, kind, pixel span, spacing, range and "%lg";
+// 1, or 0 for a null axis.
 int Axis_Init(GraphAxis* axis, int kind, int left, int top, int right, int bottom, double min, double max);
 // Picks the left axis' label format and returns the wider end label's width + 10.
 int Axis_LabelWidth(HDC dc, GraphAxis* axis);
@@ -169,6 +170,12 @@ void Graph_EraseFocusRect(AppState* app);
 void Graph_DrawFocusRect(AppState* app, int x1, int y1, int x2, int y2);
 // Opens the selection popup at the mouse; the menu call's result, or 0.
 int Graph_ShowPopupMenu(AppState* app);
+// The mouse handlers (keys: MK_* bits, x and y: client pixels): a move writes
+// the readout and follows the rubber band or the point drag; a press in the
+// plot starts a band or a drag; a release ends them (a band becomes the
+// current selection and opens the popup), picks a channel by its legend entry
+// or, with the right button held, opens the popup over a selection.  Each
+// returns 0 (handled) and does nothing for a null record.
 int Graph_OnMouseMove(AppState* app, int keys, int x, int y);
 int Graph_OnButtonDown(AppState* app, int keys, int x, int y);
 int Graph_OnButtonUp(AppState* app, int keys, int x, int y);

@@ -70,30 +70,37 @@ void PlotWin_Create(AppState* app, HINSTANCE instance);
 LRESULT PlotWin_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Runs the message loop until the quit message; returns its exit code.
 int PlotWin_RunMessageLoop(AppState* app);
-// Destruction of the main window: stores its position, quits, frees the samples.
+// Destruction of the main window: stores its position (not when maximised or
+// minimised), quits, frees the samples; returns 0 (handled).
 int PlotWin_OnDestroy(AppState* app, HWND hwnd);
 // The 100 ms timer: keeps the "Modified" indicator current.
 void PlotWin_OnTimer(AppState* app, int id);
 // Main window, menus and layout.
-// Lays the panel controls and the status bar out for a client area of width x height.
+// Lays the panel controls and the status bar out for a client area of width x
+// height; a null record or a too small area changes nothing.  Returns 0 (handled).
 int PlotWin_OnSize(AppState* app, int type, int width, int height);
 // Shows (SW_SHOWNOACTIVATE) or hides the parameter panel's controls.
 void PlotWin_ShowPanel(AppState* app, int show);
 // Gives the three panel scrollers the range 0 to 1000 again.
 void PlotWin_ResetScrollerRanges(AppState* app);
-// Brings the File, Mode and Channels menu texts, checks and grays up to date.
+// Brings the File, Mode and Channels menu texts, checks and grays up to date;
+// returns 0 (handled), also for a null record.
 int PlotWin_UpdateMenus(AppState* app);
 
 // Window procedure and dispatch.
-// Runs the operation of a menu, accelerator or button command, then repaints when needed.
+// Runs the operation of a menu, accelerator or button command, then repaints
+// when needed; unknown ids do nothing.  Returns 0 (handled).
 int PlotWin_OnCommand(AppState* app, int code, int id, HWND control);
-// Escape gives the focus to the parent or owner; every key is then done.
+// Escape gives the focus to the parent or owner; every key is then done
+// (returns 0).
 int PlotWin_OnKeyDown(AppState* app, HWND hwnd, int key, LPARAM lp);
 
 // File commands.
 // The save-changes prompt: 1 to go on, 0 to stop.
 int PlotWin_ConfirmDiscard(AppState* app);
-// Shows the Save dialog over szDataFile; maps the chosen type into *type when given.
+// Shows the Save dialog over szDataFile; maps the chosen type into *type when
+// given.  Returns non-zero when a name was chosen, 0 when cancelled (or for a
+// null record; *type and szDataFile then stay).
 int PlotWin_ChooseSaveFile(AppState* app, int* type);
 // Saves all channels into szDataFile; returns 0 or the error code (reported in the status bar).
 int PlotWin_SaveFile(AppState* app, int type);

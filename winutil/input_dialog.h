@@ -17,7 +17,8 @@ extern HINSTANCE InputDlg_hInstance;
 // open), 0 when closed otherwise or not created.  value changes only on 1.
 int InputDlg_AskNumber(HWND owner, const char* caption, const char* line1, const char* line2, int* value,
                        int flags);
-// Creates the w x h dialog centred on the screen and runs its modal loop; the result as above.
+// Creates the w x h dialog centred on the screen and runs its modal loop; the
+// result as above (2 when refused, 0 when the dialog could not be created).
 int InputDlg_Run(HWND owner, int width, int height);
 // Window procedure of the class "OrvDlgWindow".
 LRESULT InputDlg_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
