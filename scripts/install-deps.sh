@@ -4,11 +4,18 @@
 # Idempotent: prints nothing and touches nothing when every package is present.
 set -euo pipefail
 
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+
 PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
 # "install-deps.sh fuzz" adds clang with libFuzzer for tests/fuzz/run.sh; the
-# fuzzer's runtime is a package of its own where the distribution splits it.
+# fuzzer's runtime is a package of its own where the distribution splits it
+# (only recommended by clang, so it is named here).  A new machine may have no
+# package lists yet: they are read before asking whether that package exists.
 if [ "${1:-}" = "fuzz" ]; then
   PACKAGES+=(clang)
+  apt-cache show clang >/dev/null 2>&1 || $SUDO apt-get update -qq
   apt-cache show libclang-rt-dev >/dev/null 2>&1 && PACKAGES+=(libclang-rt-dev)
 fi
 
@@ -21,8 +28,5 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing missing packages: ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
