@@ -1,5 +1,6 @@
 // plotsmith-cli: the editor's file layer on the command line.  Subcommands
-// are dispatched through one table; each lives in its own unit.
+// are found by name in the usage table and dispatched here; each lives in its
+// own unit.
 
 #include <csignal>
 #include <cstdio>
@@ -10,32 +11,20 @@
 
 namespace {
 
-struct CliCommand {
-  const char* szName;   // as typed after plotsmith-cli
-  const char* szUsage;  // its line of the usage text
-  int (*pfnRun)(int argc, char** argv);  // arguments after the subcommand
-};
-
-constexpr CliCommand kCommands[] = {
-    {"info", "info FILE...", Cli_RunInfo},
-    {"dump", "dump [--channel N | --all] [--x] FILE...", Cli_RunDump},
-    {"convert", "convert [--type int16|uint8|float|json|json-int16] IN... OUT", Cli_RunConvert},
-    {"lowpass", "lowpass --cutoff F [--width W] [--channel N] [--type T] IN... OUT", Cli_RunLowpass},
-#ifdef PLOTSMITH_CLI_RENDER
-    {"render", "render [--size WxH] IN... OUT.png", Cli_RunRender},
-#endif
-};
+// Runs the subcommand command (a CliCommandId) with the arguments after its name.
+int RunCommand(int command, int argc, char** argv) {
+  switch (command) {
+    case CLI_INFO: return Cli_RunInfo(argc, argv);
+    case CLI_DUMP: return Cli_RunDump(argc, argv);
+    case CLI_CONVERT: return Cli_RunConvert(argc, argv);
+    case CLI_LOWPASS: return Cli_RunLowpass(argc, argv);
+    case CLI_RENDER: return Cli_ExecRender(argc, argv);
+    case CLI_COMMANDS: break;
+  }
+  return CLI_EXIT_USAGE;
+}
 
 }  // namespace
-
-void Cli_PrintUsage(void* stream) {
-  FILE* out = static_cast<FILE*>(stream);
-  std::fprintf(out, "usage:\n");
-  for (const CliCommand& c : kCommands) std::fprintf(out, "  plotsmith-cli %s\n", c.szUsage);
-  std::fprintf(out, "  plotsmith-cli --help | --version\n");
-  std::fprintf(out, "Files load into channels 1, 2, ... (.txt, .csv, .wav, .ref); options may stand anywhere,\n"
-                    "\"--\" makes every later argument a file name; status texts and warnings go to stderr.\n");
-}
 
 int main(int argc, char** argv) {
   // Under a file size limit a write must fail with EFBIG and be reported as
@@ -50,9 +39,8 @@ int main(int argc, char** argv) {
     return CLI_EXIT_OK;
   }
   if (argc >= 2) {
-    for (const CliCommand& c : kCommands) {
-      if (std::strcmp(argv[1], c.szName) != 0) continue;
-      int rc = c.pfnRun(argc - 2, argv + 2);
+    if (int command = Cli_FindCommand(argv[1]); command >= 0) {
+      int rc = RunCommand(command, argc - 2, argv + 2);
       if (rc == CLI_EXIT_USAGE) Cli_PrintUsage(stderr);
       return rc;
     }

@@ -1,13 +1,15 @@
-// plotsmith-cli render: loads the inputs as the editor does, scales the view
-// to them and paints the diagram with the editor's own drawing code into an
-// off-screen image of the drawing area, saved as PNG.  No window is shown;
-// without a display platform the toolkit runs off-screen.
+// plotsmith-render, the program behind `plotsmith-cli render` (which hands
+// its arguments over unchanged): loads the inputs as the editor does, scales
+// the view to them and paints the diagram with the editor's own drawing code
+// into an off-screen image of the drawing area, saved as PNG.  No window is
+// shown; without a display platform the toolkit runs off-screen.  A program
+// of its own so that plotsmith-cli starts without the toolkit.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
-#include "cli/cli_commands.h"
 #include "cli/cli_common.h"
 #include "graph/graph.h"
 #include "winutil/winapi.h"
@@ -66,9 +68,8 @@ int RenderToPng(AppState* app, int w, int h, const char* path) {
   return rc;
 }
 
-}  // namespace
-
-int Cli_RunRender(int argc, char** argv) {
+// The arguments of render (after its name); returns an exit code.
+int RunRender(int argc, char** argv) {
   CliArgs args{};
   if (!Cli_ParseArgs(argc, argv, kRenderOptions, RENDER_OPTIONS, &args)) return CLI_EXIT_USAGE;
   int w = RENDER_DEFAULT_WIDTH, h = RENDER_DEFAULT_HEIGHT;
@@ -85,5 +86,15 @@ int Cli_RunRender(int argc, char** argv) {
   int rc = Cli_LoadInputs(&app, args.ppFiles, args.iFiles - 1);
   if (rc == CLI_EXIT_OK) rc = RenderToPng(&app, w, h, args.ppFiles[args.iFiles - 1]);
   Cli_FreeApp(&app);
+  return rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // As in plotsmith-cli: a file size limit makes the save fail, not the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+  int rc = RunRender(argc - 1, argv + 1);
+  if (rc == CLI_EXIT_USAGE) Cli_PrintUsage(stderr);
   return rc;
 }

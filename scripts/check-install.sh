@@ -17,8 +17,16 @@ need() {
 need bin/plotsmith-cli
 if [ -e "$BUILD/plotsmith" ]; then
   need bin/plotsmith
+  need bin/plotsmith-render
   need share/icons/hicolor/32x32/apps/plotsmith.png
   need share/icons/hicolor/16x16/apps/plotsmith.png
+fi
+# The installed plotsmith-cli finds plotsmith-render beside it: render's own
+# refusal of missing arguments answers, not the note about a missing program.
+if [ -e "$PREFIX/bin/plotsmith-render" ] &&
+   ! "$PREFIX/bin/plotsmith-cli" render 2>&1 | grep -q 'render wants input files'; then
+  echo "installed plotsmith-cli render does not reach plotsmith-render"
+  fail=1
 fi
 need share/applications/plotsmith.desktop
 need share/mime/packages/plotsmith.xml

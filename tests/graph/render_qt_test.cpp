@@ -1,4 +1,5 @@
-// plotsmith-cli render against the editor's own drawing of the same file.
+// plotsmith-cli render (run by plotsmith-cli through the plotsmith-render
+// beside it) against the editor's own drawing of the same file.
 
 #include <gtest/gtest.h>
 
