@@ -31,26 +31,8 @@ std::string Chunk(const char* id, const std::string& body) { return WaveBytes_Ch
 std::string Riff(const std::string& chunks) { return WaveBytes_Riff(chunks); }
 
 // A format chunk body of len bytes (16, 18, 40 or more).
-std::string FmtBody(int tag, int nch, uint32_t rate, int align, int bits, int len = 16,
-                    int subFormat = 1) {
-  std::string b;
-  WaveBytes_Put16(&b, tag);
-  WaveBytes_Put16(&b, nch);
-  WaveBytes_Put32(&b, rate);
-  WaveBytes_Put32(&b, rate * align);
-  WaveBytes_Put16(&b, align);
-  WaveBytes_Put16(&b, bits);
-  if (len >= 40) {
-    WaveBytes_Put16(&b, 22);
-    WaveBytes_Put16(&b, bits);
-    WaveBytes_Put32(&b, 0);
-    static const unsigned char kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                            0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    WaveBytes_Put16(&b, subFormat);
-    b.append(reinterpret_cast<const char*>(kTail), 14);
-  }
-  b.resize(len, '\0');
-  return b;
+std::string FmtBody(int tag, int nch, uint32_t rate, int align, int bits, int len = 16, int subFormat = 1) {
+  return WaveBytes_FmtBody(tag, nch, rate, align, bits, len, subFormat);
 }
 
 std::string Pcm16(std::initializer_list<int> values) {

@@ -20,24 +20,30 @@ std::string WaveBytes_Chunk(const char* id, const std::string& body, bool pad) {
   return s;
 }
 
-std::string WaveBytes_Fmt(int tag, int nch, uint32_t rate, int bits, bool extensible, int subFormat) {
-  int align = nch * ((bits + 7) / 8);
+std::string WaveBytes_FmtBody(int tag, int nch, uint32_t rate, int align, int bits, int len, int subFormat) {
   std::string b;
-  WaveBytes_Put16(&b, extensible ? 0xFFFE : tag);
+  WaveBytes_Put16(&b, tag);
   WaveBytes_Put16(&b, nch);
   WaveBytes_Put32(&b, rate);
   WaveBytes_Put32(&b, rate * align);
   WaveBytes_Put16(&b, align);
   WaveBytes_Put16(&b, bits);
-  if (!extensible) return b;
-  WaveBytes_Put16(&b, 22);
-  WaveBytes_Put16(&b, bits);
-  WaveBytes_Put32(&b, 0);
-  static const unsigned char kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                          0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-  WaveBytes_Put16(&b, subFormat);
-  b.append(reinterpret_cast<const char*>(kTail), 14);
+  if (len >= 40) {
+    WaveBytes_Put16(&b, 22);
+    WaveBytes_Put16(&b, bits);
+    WaveBytes_Put32(&b, 0);
+    static const unsigned char kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                            0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    WaveBytes_Put16(&b, subFormat);
+    b.append(reinterpret_cast<const char*>(kTail), 14);
+  }
+  b.resize(static_cast<size_t>(len), '\0');
   return b;
+}
+
+std::string WaveBytes_Fmt(int tag, int nch, uint32_t rate, int bits, bool extensible, int subFormat) {
+  int align = nch * ((bits + 7) / 8);
+  return WaveBytes_FmtBody(extensible ? 0xFFFE : tag, nch, rate, align, bits, extensible ? 40 : 16, subFormat);
 }
 
 std::string WaveBytes_Riff(const std::string& chunks) {
