@@ -7,17 +7,17 @@
 
 AppState* PlotWin_Instances[PLOTWIN_MAX_INSTANCES];
 
-static void CopyText(char* dst, const char* src) {
-  std::strncpy(dst, src, APP_TEXT_LEN - 1);
+void AppState_CopyText(char* dst, const char* src) {
+  std::strncpy(dst, src ? src : "", APP_TEXT_LEN - 1);
   dst[APP_TEXT_LEN - 1] = '\0';
 }
 
 void AppState_InitDefaults(AppState* app) {
   if (!app) return;
   std::memset(app, 0, sizeof(*app));
-  CopyText(app->szDataFile, "unnamed.txt");
-  CopyText(app->szCaption, "Plotsmith V0.1");
-  CopyText(app->szTitle, "Plot Smith");
+  AppState_CopyText(app->szDataFile, APP_DEFAULT_DATA_FILE);
+  AppState_CopyText(app->szCaption, "Plotsmith V0.1");
+  AppState_CopyText(app->szTitle, "Plot Smith");
   app->Graph.iLastEditIndex = -1;
   app->bPanelMode = PANEL_MODE_NONE;
   app->iUndoChannel = -1;

@@ -9,6 +9,7 @@
 constexpr int PLOTWIN_MAX_INSTANCES = 4;                // slots of PlotWin_Instances
 constexpr const char* SETTINGS_FILE = "Plotsmth.ini";  // window position between runs
 constexpr int APP_TEXT_LEN = 256;                      // captions and paths, NUL included
+constexpr const char* APP_DEFAULT_DATA_FILE = "unnamed.txt";  // szDataFile at start and after New
 constexpr int PARAM_COUNT = 3;                         // scrollers of the parameter panel
 constexpr unsigned char PANEL_MODE_NONE = 0;           // the panel serves no operation
 constexpr unsigned char PANEL_MODE_LOWPASS = 1;        // the panel drives the interactive low-pass
@@ -62,3 +63,6 @@ extern AppState* PlotWin_Instances[PLOTWIN_MAX_INSTANCES];
 
 // Clears the record and sets the captions, file name and graph start values.
 void AppState_InitDefaults(AppState* app);
+// Copies src (null counts as "") into a text buffer of APP_TEXT_LEN chars,
+// cut to fit and always NUL-terminated.
+void AppState_CopyText(char* dst, const char* src);

@@ -135,7 +135,7 @@ void PlotWin_CmdNew(AppState* app) {
   ClampInt(&n, 1, MAX_CHANNELS);
   ClampInt(&m, 1, kNewMaxSamples);
   MakeNewData(app, n, m);
-  std::snprintf(app->szDataFile, sizeof app->szDataFile, "%s", "unnamed.txt");
+  AppState_CopyText(app->szDataFile, APP_DEFAULT_DATA_FILE);
   WinUtil_SetWindowText(app->hwndMain, app->szTitle);
   app->iModified = 0;
 }
@@ -160,7 +160,7 @@ void PlotWin_CmdLoadNextChannel(AppState* app) {
   char title[64];
   std::snprintf(title, sizeof title, "Load Data for Channel #%d", c + 1);
   char path[APP_TEXT_LEN];
-  std::snprintf(path, sizeof path, "%s", app->szDataFile);
+  AppState_CopyText(path, app->szDataFile);
   if (!WinUtil_ChooseFileToOpen(app->hwndMain, app->hInstance, title, path, kPathMax, CURVE_FILE_OPEN_FILTER, kDefExt))
     return;
   Undo_Backup(app, c);
@@ -177,6 +177,6 @@ void PlotWin_OpenDroppedFile(AppState* app, const char* path) {
   // A path longer than the name buffer is ignored, as the open dialog refuses it.
   if (!app || !path || std::strlen(path) > static_cast<size_t>(kPathMax)) return;
   if (!PlotWin_ConfirmDiscard(app)) return;
-  std::snprintf(app->szDataFile, sizeof app->szDataFile, "%s", path);
+  AppState_CopyText(app->szDataFile, path);
   PlotWin_LoadFile(app, app->szDataFile, 0);
 }

@@ -22,11 +22,6 @@ constexpr ACCEL kAccelerators[] = {
     {FCONTROL | FVIRTKEY, static_cast<unsigned short>('Z'), IDM_UNDO},
 };
 
-void CopyBounded(char* dst, const char* src) {
-  std::strncpy(dst, src ? src : "", APP_TEXT_LEN - 1);
-  dst[APP_TEXT_LEN - 1] = '\0';
-}
-
 }  // namespace
 
 void PlotWin_CommandLineToFile(AppState* app, const char* cmdLine) {
@@ -36,14 +31,14 @@ void PlotWin_CommandLineToFile(AppState* app, const char* cmdLine) {
     ++cmdLine;
     quoted = 1;
   }
-  CopyBounded(app->szDataFile, cmdLine);
+  AppState_CopyText(app->szDataFile, cmdLine);
   size_t n = std::strlen(app->szDataFile);
   if (quoted && n > 0 && app->szDataFile[n - 1] == '"') app->szDataFile[n - 1] = '\0';
 }
 
 void PlotWin_Start(AppState* app, HINSTANCE instance, const char* cmdLine) {
   InputDlg_hInstance = instance;
-  CopyBounded(PlotWin_CommandLine, cmdLine);
+  AppState_CopyText(PlotWin_CommandLine, cmdLine);
   AppState_InitDefaults(app);
   PlotWin_Create(app, instance);
   if (!s_hAccel) s_hAccel = Win_CreateAcceleratorTable(kAccelerators, static_cast<int>(std::size(kAccelerators)));
