@@ -107,28 +107,21 @@ void PlotWin_ClearSelections(AppState* app) {
 void PlotWin_DeleteHiddenChannels(AppState* app) {
   if (!app) return;
   CurveChannel* ch = app->Channels.Channel;
-  int origin[MAX_CHANNELS];  // the slot each record held before, -1 for a fresh one
-  for (int c = 0; c < MAX_CHANNELS; ++c) origin[c] = c;
+  // The visible channels move down over the hidden ones in their order; the
+  // slots left over at the top become fresh, empty channels.
   int newSlot[MAX_CHANNELS];  // where each old channel went, -1 when removed
-  for (int c = 0; c < MAX_CHANNELS; ++c) newSlot[c] = -1;
-  int i = 0;
-  for (int step = 0; step < MAX_CHANNELS && i < MAX_CHANNELS; ++step) {
-    if (ch[i].iVisible) {
-      ++i;
+  int kept = 0;
+  for (int c = 0; c < MAX_CHANNELS; ++c) {
+    if (ch[c].iVisible) {
+      if (kept != c) ch[kept] = ch[c];
+      newSlot[c] = kept++;
       continue;
     }
-    if (ch[i].iNrOfSamples > 0) app->iModified = 1;
-    Channel_Free(&ch[i]);
-    for (int k = i; k + 1 < MAX_CHANNELS; ++k) {
-      ch[k] = ch[k + 1];
-      origin[k] = origin[k + 1];
-    }
-    Channel_Init(&ch[MAX_CHANNELS - 1], 0);
-    origin[MAX_CHANNELS - 1] = -1;
+    if (ch[c].iNrOfSamples > 0) app->iModified = 1;
+    Channel_Free(&ch[c]);
+    newSlot[c] = -1;
   }
-  for (int c = 0; c < MAX_CHANNELS; ++c) {
-    if (origin[c] >= 0) newSlot[origin[c]] = c;
-  }
+  for (int c = kept; c < MAX_CHANNELS; ++c) Channel_Init(&ch[c], 0);
   // The undo state and the active channel follow their curves.
   int u = app->iUndoChannel;
   app->iUndoChannel = IsChannel(u) ? newSlot[u] : -1;
