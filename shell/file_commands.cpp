@@ -56,8 +56,7 @@ void MakeNewData(AppState* app, int n, int m) {
     for (int i = 0; i < m; ++i) Channel_SetSample(&ch, i, 0.0);
   }
   ChannelSet_CountInUse(&set);
-  app->iUndoChannel = -1;
-  app->iCropBackups = 0;
+  Undo_FreeAll(app);
   if (app->Graph.iActiveChannel >= n) app->Graph.iActiveChannel = 0;
   Graph_Invalidate(app, 1);
 }
