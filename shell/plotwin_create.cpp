@@ -239,8 +239,10 @@ int PlotWin_UpdateMenus(AppState* app) {
   WinUtil_SetMenuItemText(app->hMainMenu, IDM_LOAD_NEXT, 0, "&Load data for next channel (#%d)",
                           set.iChannelsInUse + 1);
   int mode = app->Graph.iEditMode;
-  Win_CheckMenuItem(app->hMainMenu, IDM_MODE_NOTHING, MF_BYCOMMAND | (mode == 0 ? MF_CHECKED : MF_UNCHECKED));
-  Win_CheckMenuItem(app->hMainMenu, IDM_MODE_POINTS, MF_BYCOMMAND | (mode == 1 ? MF_CHECKED : MF_UNCHECKED));
+  Win_CheckMenuItem(app->hMainMenu, IDM_MODE_NOTHING,
+                    MF_BYCOMMAND | (mode == EDIT_MODE_SELECT ? MF_CHECKED : MF_UNCHECKED));
+  Win_CheckMenuItem(app->hMainMenu, IDM_MODE_POINTS,
+                    MF_BYCOMMAND | (mode == EDIT_MODE_POINTS ? MF_CHECKED : MF_UNCHECKED));
   for (int c = 0; c < MAX_CHANNELS; ++c) {
     const CurveChannel& ch = set.Channel[c];
     UINT item = static_cast<UINT>(IDM_CHANNEL_FIRST + c);
