@@ -1,5 +1,5 @@
 // Automatic scaling of the view to the data, and repaint requests.
-#include "graph/graph.h"
+#include "graph/graph_hit.h"
 #include "shell/app_state.h"
 #include "winutil/winapi.h"
 
@@ -22,7 +22,6 @@ static int Graph_ConstantValue(const CurveChannel& ch, double* value) {
 void Graph_AutoScale(AppState* app) {
   if (!app) return;
   ChannelSet& set = app->Channels;
-  double xlo = 1e100, xhi = -1e100;
   int constant[MAX_CHANNELS] = {};
   for (int c = 0; c < MAX_CHANNELS; ++c) {
     CurveChannel& ch = set.Channel[c];
@@ -40,14 +39,9 @@ void Graph_AutoScale(AppState* app) {
       ch.dViewMax = v + 1.0;
       constant[c] = 1;
     }
-    if (ch.dXOrigin < xlo) xlo = ch.dXOrigin;
-    double end = ch.dXOrigin + ch.iNrOfSamples * ch.dXStep;
-    if (end > xhi) xhi = end;
   }
-  if (xlo > xhi) {
-    xlo = 0.0;
-    xhi = 100.0;
-  }
+  double xlo = 0.0, xhi = 0.0;
+  Graph_XExtent(app, &xlo, &xhi);
   ClampInt(&app->Graph.iActiveChannel, 0, MAX_CHANNELS - 1);
   const int a = app->Graph.iActiveChannel;
   const CurveChannel& act = set.Channel[a];
