@@ -29,6 +29,10 @@ int Graph_ZoomXRange(const AppState* app, double anchor, double factor, double* 
 // The x view a horizontal scroll position leads to within the active
 // channel; 0 when the bar range, the view or the channel index is unusable.
 int Graph_HScrollRange(const AppState* app, const GraphScrollState* state, double* x0, double* x1);
+// The x view that moving the current one by fraction f of its width
+// (negative: left) gives, within the active channel's samples (an active
+// channel out of range counts as channel 0); 0 for a null record.
+int Graph_ScrollXRange(const AppState* app, double f, double* x0, double* x1);
 // The value view a vertical scroll position leads to within the data range;
 // 0 when the bar range, the view or the data range is empty.
 int Graph_VScrollRange(const AppState* app, const GraphScrollState* state, double* y0, double* y1);

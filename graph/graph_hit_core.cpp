@@ -30,6 +30,22 @@ double ScrollSteps(const GraphScrollState* state) {
   return static_cast<double>(state->iMax) - (page > 0 ? page : 0) - state->iMin;
 }
 
+// Places a range of width w that starts at left inside lo .. hi: it starts
+// no earlier than lo (also when left is not a number) and, where it would end
+// past hi, ends at hi with its start again no earlier than lo; so a range
+// wider than lo .. hi becomes lo .. hi.
+void FitRange(double left, double w, double lo, double hi, double* x0, double* x1) {
+  if (!(left >= lo)) left = lo;
+  double right = left + w;
+  if (right > hi) {
+    right = hi;
+    left = right - w;
+    if (!(left >= lo)) left = lo;
+  }
+  if (x0) *x0 = left;
+  if (x1) *x1 = right;
+}
+
 }  // namespace
 
 int Graph_HitTest(AppState* app, int x, int y, char* text, int* channel) {
@@ -174,15 +190,16 @@ int Graph_HScrollRange(const AppState* app, const GraphScrollState* state, doubl
   double steps = ScrollSteps(state);
   double a0 = start;
   if (steps > 0) a0 = start + (end - start - vis) * (static_cast<double>(state->iPos) - state->iMin) / steps;
-  if (a0 < start) a0 = start;
-  double a1 = a0 + vis;
-  if (a1 > end) {
-    a1 = end;
-    a0 = a1 - vis;
-    if (a0 < start) a0 = start;
-  }
-  if (x0) *x0 = a0;
-  if (x1) *x1 = a1;
+  FitRange(a0, vis, start, end, x0, x1);
+  return 1;
+}
+
+int Graph_ScrollXRange(const AppState* app, double f, double* x0, double* x1) {
+  if (!app) return 0;
+  const ChannelSet& set = app->Channels;
+  const CurveChannel& ch = set.Channel[ActiveChannel(app)];
+  double w = std::fabs(set.dXViewMax - set.dXViewMin);
+  FitRange(set.dXViewMin + f * w, w, ch.dXOrigin, ch.dXOrigin + ch.iNrOfSamples * ch.dXStep, x0, x1);
   return 1;
 }
 

@@ -246,24 +246,8 @@ void Graph_ZoomOutHalf(AppState* app) {
 }
 
 void Graph_ScrollView(AppState* app, double f) {
-  if (!app) return;
-  int c = ActiveChannel(app);
-  const ChannelSet& set = app->Channels;
-  const CurveChannel& ch = set.Channel[c];
-  double w = std::fabs(set.dXViewMax - set.dXViewMin);
-  double x0 = ch.dXOrigin;
-  double xe = x0 + ch.iNrOfSamples * ch.dXStep;
-  double left = set.dXViewMin + f * w;
-  if (!(left >= x0)) left = x0;
-  double right = left + w;
-  if (right > xe) {
-    right = xe;
-    left = right - w;
-    if (!(left >= x0)) left = x0;
-  }
-  double lo = 0.0, hi = 0.0;
-  Graph_GetViewY(app, c, &lo, &hi);
-  Graph_SetView(app, c, left, right, lo, hi);
+  double x0 = 0.0, x1 = 0.0;
+  if (Graph_ScrollXRange(app, f, &x0, &x1)) SetXView(app, x0, x1);
 }
 
 int Graph_OnMouseWheel(AppState* app, int keys, int delta, int x, int y) {

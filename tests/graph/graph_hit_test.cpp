@@ -157,6 +157,13 @@ TEST_F(GraphHit, ScrollPositionsMoveTheViewInsideItsExtent) {
   GraphScrollState huge{INT_MIN, INT_MAX, 1, INT_MAX};  // the widest range, last position
   ASSERT_EQ(Graph_HScrollRange(&app, &huge, &x0, &x1), 1);
   EXPECT_DOUBLE_EQ(x1, 110.0);
+  // A channel whose end overflows: the first position still shows its start.
+  app.Channels.Channel[0].dXStep = 1e307;
+  GraphScrollState first{0, 1000, 251, 0};
+  ASSERT_EQ(Graph_HScrollRange(&app, &first, &x0, &x1), 1);
+  EXPECT_DOUBLE_EQ(x0, 10.0);
+  EXPECT_DOUBLE_EQ(x1, 35.0);
+  app.Channels.Channel[0].dXStep = 1.0;
 
   // A view wider than the channel shrinks to the channel's extent.
   app.Channels.dXViewMax = 230.0;
