@@ -163,17 +163,9 @@ int Graph_ZoomXRange(const AppState* app, double anchor, double factor, double* 
   double extent = ehi - elo, width = (hi - lo) * factor;
   if (!(hi > lo) || !(extent > 0.0) || !std::isfinite(anchor)) return 0;
   if (factor < 1.0 && !(width >= extent * GRAPH_MIN_ZOOM_WIDTH)) return 0;
-  double a = anchor - (anchor - lo) * factor, b = a + width;  // the anchor keeps its place
-  if (!(width < extent)) {
-    a = elo;
-    b = ehi;
-  } else if (a < elo) {
-    a = elo;
-    b = elo + width;
-  } else if (b > ehi) {
-    b = ehi;
-    a = ehi - width;
-  }
+  double a = elo, b = ehi;  // a view at least as wide as the extent shows all of it
+  // Otherwise the anchor keeps its place, as far as the extent allows.
+  if (width < extent) FitRange(anchor - (anchor - lo) * factor, width, elo, ehi, &a, &b);
   if (x0) *x0 = a;
   if (x1) *x1 = b;
   return 1;
