@@ -1,8 +1,9 @@
 #pragma once
 // Arithmetic behind the mouse and view handlers that needs no window: the
-// status texts, the views the scroll bars and the zoom steps lead to, and the
-// sample stores of a point drag.  The handlers in graph_mouse.cpp put these
-// results on the screen; tests check them without a window.
+// status texts, where a selection lies, the views the scroll bars and the
+// zoom steps lead to, and the sample stores of a point drag.  The handlers in
+// graph_mouse.cpp and the paint put these results on the screen; tests check
+// them without a window.
 
 #include "graph/graph.h"
 
@@ -11,6 +12,10 @@ constexpr int GRAPH_READOUT_LEN = 128;     // the status readout of one pixel
 constexpr double GRAPH_WHEEL_ZOOM = 1.25;  // x view width factor per wheel notch
 constexpr double GRAPH_MIN_ZOOM_WIDTH = 1e-9;  // narrowest x view, as a fraction of the x extent
 
+// The client rectangle a selection covers on the plot of the last layout
+// (its value bounds mapped through the plot's mappings); empty for a null
+// record or selection.
+RECT Graph_SelectionRect(const AppState* app, const GraphSelection* s);
 // Writes the readout of client pixel (x, y) into text (size bytes): the part's
 // name, or over the plot the x value and the samples of the first two channels
 // ("Invalid Scaling" when none can be read).  Returns the part code.

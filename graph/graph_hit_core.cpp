@@ -80,11 +80,16 @@ int Graph_SelectionAt(AppState* app, int x, int y) {
   for (int s = 0; s < GRAPH_MAX_SELECTIONS; ++s) {
     const GraphSelection& sel = app->Graph.Selection[s];
     if (!sel.iVisible) continue;
-    RECT r{Graph_XToPixel(app, sel.iChannel, sel.dX1), Graph_YToPixel(app, sel.iChannel, sel.dY2),
-           Graph_XToPixel(app, sel.iChannel, sel.dX2), Graph_YToPixel(app, sel.iChannel, sel.dY1)};
+    RECT r = Graph_SelectionRect(app, &sel);
     if (PointInRect(x, y, &r)) return s;
   }
   return -1;
+}
+
+RECT Graph_SelectionRect(const AppState* app, const GraphSelection* s) {
+  if (!app || !s) return RECT{};
+  return RECT{Graph_XToPixel(app, s->iChannel, s->dX1), Graph_YToPixel(app, s->iChannel, s->dY2),
+              Graph_XToPixel(app, s->iChannel, s->dX2), Graph_YToPixel(app, s->iChannel, s->dY1)};
 }
 
 void Graph_SetSelection(AppState* app, int s, double x1, double x2, double y1, double y2) {

@@ -7,6 +7,7 @@
 
 #include "graph/axis_core.h"
 #include "graph/curve_walk.h"
+#include "graph/graph_hit.h"
 #include "shell/app_state.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -39,8 +40,7 @@ void DrawPanel(AppState* app, HDC dc, int w, int h) {
 void DrawSelections(AppState* app, HDC dc) {
   for (const GraphSelection& s : app->Graph.Selection) {
     if (!s.iVisible) continue;
-    RECT rc{Graph_XToPixel(app, s.iChannel, s.dX1), Graph_YToPixel(app, s.iChannel, s.dY2),
-            Graph_XToPixel(app, s.iChannel, s.dX2), Graph_YToPixel(app, s.iChannel, s.dY1)};
+    RECT rc = Graph_SelectionRect(app, &s);
     HBRUSH brush = Win_CreateSolidBrush(s.crFill);
     Win_FillRect(dc, &rc, brush);
     Win_DeleteObject(brush);
