@@ -290,8 +290,7 @@ int Win_IsDialogMessage(HWND hwnd, MSG* msg) {
       size_t n = stops.size(), i = 0;
       if (at == stops.end()) i = back ? n - 1 : 0;
       else i = back ? (static_cast<size_t>(at - stops.begin()) + n - 1) % n : (static_cast<size_t>(at - stops.begin()) + 1) % n;
-      Win_SetFocus(stops[i]);
-      if (stops[i]->iCtlKind == QTCTL_EDIT) static_cast<QLineEdit*>(stops[i]->pTop)->selectAll();
+      Win_SetFocus(stops[i]);  // selects an edit field's text
       return 1;
     }
     default: return 0;
