@@ -18,7 +18,6 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -117,14 +116,6 @@ class QtStatusBar : public QWidget {
 
 QtStatusBar* StatusOf(HWND h) { return static_cast<QtStatusBar*>(h->pTop); }
 
-int CopyText(const std::string& t, char* buffer, size_t size) {
-  if (!buffer || size == 0) return 0;
-  size_t n = std::min(t.size(), size - 1);
-  std::memcpy(buffer, t.data(), n);
-  buffer[n] = '\0';
-  return static_cast<int>(n);
-}
-
 // The control's text as the local 8-bit encoding.
 std::string TextOf(HWND h) {
   QString t;
@@ -179,7 +170,7 @@ LRESULT StatusProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case SB_GETTEXTA: {
       size_t part = wp & 0xFF;
       if (part >= bar->m_Texts.size()) return 0;
-      return CopyText(bar->m_Texts[part], reinterpret_cast<char*>(lp), 256);
+      return QtWin_CopyText(bar->m_Texts[part], reinterpret_cast<char*>(lp), 256);
     }
     default: return -1;  // not a status bar message
   }
@@ -193,7 +184,7 @@ LRESULT ControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   switch (msg) {
     case WM_SETTEXT: SetText(h, reinterpret_cast<const char*>(lp)); return 1;
-    case WM_GETTEXT: return CopyText(TextOf(h), reinterpret_cast<char*>(lp), wp);
+    case WM_GETTEXT: return QtWin_CopyText(TextOf(h), reinterpret_cast<char*>(lp), wp);
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(TextOf(h).size());
     default: return Win_DefWindowProc(h, msg, wp, lp);
   }

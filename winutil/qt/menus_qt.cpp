@@ -15,8 +15,6 @@
 #include <QGridLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <algorithm>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -226,11 +224,7 @@ int Win_GetMenuItemInfo(HMENU menu, UINT item, int byPosition, MENUITEMINFOA* in
   if (!it || !info) return 0;
   if (info->fMask & MIIM_TYPE) {
     info->fType = (it->uFlags & MF_SEPARATOR) ? MFT_SEPARATOR : MFT_STRING;
-    if (info->dwTypeData && info->cch > 0) {
-      size_t n = std::min<size_t>(it->sText.size(), info->cch - 1);
-      std::memcpy(info->dwTypeData, it->sText.data(), n);
-      info->dwTypeData[n] = '\0';
-    }
+    QtWin_CopyText(it->sText, info->dwTypeData, info->cch);
     info->cch = static_cast<UINT>(it->sText.size());
   }
   if (info->fMask & MIIM_STATE) info->fState = it->uFlags & (MFS_CHECKED | MFS_GRAYED);

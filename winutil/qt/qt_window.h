@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
+#include <cstddef>
+#include <string_view>
 #include <vector>
 
 #include "winutil/wintypes.h"
@@ -62,6 +64,9 @@ std::vector<HWND> QtWin_Children(HWND parent);
 HWND QtWin_FromWidget(const QWidget* w);
 // The widget that takes the window's input: its client area, or the control itself.
 QWidget* QtWin_InputWidget(HWND h);
+// Copies text into a caller's buffer of size bytes, cut to fit and ended by a
+// NUL; the length copied (0 and nothing written for a null or empty buffer).
+int QtWin_CopyText(std::string_view text, char* buffer, std::size_t size);
 
 // Input translation (input unit).
 void QtWin_SendMouse(HWND h, QMouseEvent* e);

@@ -379,13 +379,12 @@ int Win_DestroyWindow(HWND h) {
 
 int Win_IsWindow(HWND h) { return QtWin_IsLive(h) ? 1 : 0; }
 
-// Copies text into a caller's buffer of size bytes; the length copied.
-static int QtWin_CopyText(const QByteArray& t, char* buffer, int size) {
-  if (!buffer || size <= 0) return 0;
-  int n = t.size() < size - 1 ? static_cast<int>(t.size()) : size - 1;
-  std::memcpy(buffer, t.constData(), static_cast<size_t>(n));
+int QtWin_CopyText(std::string_view text, char* buffer, std::size_t size) {
+  if (!buffer || size == 0) return 0;
+  std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
+  std::memcpy(buffer, text.data(), n);
   buffer[n] = '\0';
-  return n;
+  return static_cast<int>(n);
 }
 
 LRESULT Win_DefWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -403,8 +402,11 @@ LRESULT Win_DefWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETTEXT:
       h->pTop->setWindowTitle(QString::fromLocal8Bit(lp ? reinterpret_cast<const char*>(lp) : ""));
       return 1;
-    case WM_GETTEXT:
-      return QtWin_CopyText(h->pTop->windowTitle().toLocal8Bit(), reinterpret_cast<char*>(lp), static_cast<int>(wp));
+    case WM_GETTEXT: {
+      QByteArray title = h->pTop->windowTitle().toLocal8Bit();
+      return QtWin_CopyText(std::string_view(title.constData(), static_cast<std::size_t>(title.size())),
+                            reinterpret_cast<char*>(lp), wp);
+    }
     case WM_GETTEXTLENGTH: return h->pTop->windowTitle().toLocal8Bit().size();
     default: return 0;
   }
