@@ -169,6 +169,20 @@ TEST_F(Input, WindowWithoutDialogButtonsGetsItsOwnKeys) {
   EXPECT_TRUE(Of(WM_COMMAND).empty());
 }
 
+TEST_F(Input, EveryKeyTheLayerPassesOnArrivesAsItsVirtualKey) {
+  CreateTop();
+  Win_SetFocus(hwnd);
+  // Both ends of the letter, digit and function key runs, and every single key.
+  const std::vector<WPARAM> vks = {'A', 'Z', '0', '9', VK_F1, VK_F1 + 23, VK_ESCAPE, VK_RETURN, VK_TAB,
+                                   VK_BACK, VK_SPACE, VK_PRIOR, VK_NEXT, VK_END, VK_HOME, VK_LEFT, VK_UP,
+                                   VK_RIGHT, VK_DOWN, VK_DELETE, VK_SHIFT, VK_CONTROL, VK_MENU};
+  for (WPARAM vk : vks) WinTest_PressKey(hwnd, static_cast<int>(vk), 0);
+  WinTest_RunFor(5);
+  std::vector<WPARAM> keys;
+  for (const SeenMessage& m : Of(WM_KEYDOWN)) keys.push_back(m.wp);
+  EXPECT_EQ(keys, vks);
+}
+
 TEST_F(Input, DisabledWindowTakesNoInputAndCannotBeClosed) {
   CreateTop();
   EXPECT_EQ(Win_EnableWindow(hwnd, 0), 0);

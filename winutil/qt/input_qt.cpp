@@ -31,32 +31,45 @@ std::set<HDROP>& Drops() {
   return drops;
 }
 
+// A run of Qt keys that map one to one onto a run of virtual keys.
+struct KeyRun {
+  int iQtFirst;  // the first Qt key of the run
+  int iVkFirst;  // its virtual key
+  int iCount;    // keys in the run
+};
+
+// The keys the layer passes on.  Where two Qt keys give one virtual key, the
+// first listed is the one a virtual key turns back into.
+constexpr KeyRun kKeyRuns[] = {
+    {Qt::Key_A, 'A', 26},
+    {Qt::Key_0, '0', 10},
+    {Qt::Key_F1, VK_F1, 24},
+    {Qt::Key_Escape, VK_ESCAPE, 1},
+    {Qt::Key_Return, VK_RETURN, 1},
+    {Qt::Key_Enter, VK_RETURN, 1},
+    {Qt::Key_Tab, VK_TAB, 1},
+    {Qt::Key_Backtab, VK_TAB, 1},
+    {Qt::Key_Backspace, VK_BACK, 1},
+    {Qt::Key_Space, VK_SPACE, 1},
+    {Qt::Key_PageUp, VK_PRIOR, 1},
+    {Qt::Key_PageDown, VK_NEXT, 1},
+    {Qt::Key_End, VK_END, 1},
+    {Qt::Key_Home, VK_HOME, 1},
+    {Qt::Key_Left, VK_LEFT, 1},
+    {Qt::Key_Up, VK_UP, 1},
+    {Qt::Key_Right, VK_RIGHT, 1},
+    {Qt::Key_Down, VK_DOWN, 1},
+    {Qt::Key_Delete, VK_DELETE, 1},
+    {Qt::Key_Shift, VK_SHIFT, 1},
+    {Qt::Key_Control, VK_CONTROL, 1},
+    {Qt::Key_Alt, VK_MENU, 1},
+};
+
+// The virtual key of a Qt key, 0 for a key the layer does not pass on.
 int VirtualKeyOf(int key) {
-  if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
-  if (key >= Qt::Key_0 && key <= Qt::Key_9) return '0' + (key - Qt::Key_0);
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
-  switch (key) {
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    default: return 0;
-  }
+  for (const KeyRun& r : kKeyRuns)
+    if (key >= r.iQtFirst && key < r.iQtFirst + r.iCount) return r.iVkFirst + (key - r.iQtFirst);
+  return 0;
 }
 
 WPARAM KeysOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
@@ -73,6 +86,12 @@ LPARAM PointOf(QPoint p) {
 }
 
 }  // namespace
+
+int QtWin_QtKeyOf(int vk) {
+  for (const KeyRun& r : kKeyRuns)
+    if (vk >= r.iVkFirst && vk < r.iVkFirst + r.iCount) return r.iQtFirst + (vk - r.iVkFirst);
+  return 0;
+}
 
 void QtWin_QueueKey(HWND h, int qtKey, Qt::KeyboardModifiers mods) {
   if (!QtWin_IsLive(h)) return;

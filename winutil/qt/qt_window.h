@@ -49,6 +49,8 @@ struct WinWindow {
 bool QtWin_IsLive(HWND h);
 // Queues a key press as WM_KEYDOWN for the window.
 void QtWin_QueueKey(HWND h, int qtKey, Qt::KeyboardModifiers mods);
+// The Qt key that the layer turns into the virtual key vk, 0 for none.
+int QtWin_QtKeyOf(int vk);
 // Converts a scroll code into the user action that Qt would trigger.
 void QtWin_TriggerScroll(HWND h, int bar, int code, int pos);
 // Creates bar index (SB_HORZ or SB_VERT) of the window as a child of parent;

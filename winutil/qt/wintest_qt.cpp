@@ -15,25 +15,6 @@
 #include "winutil/winapi.h"
 #include "winutil/wintest.h"
 
-static int QtKeyOf(int vk) {
-  if (vk >= 'A' && vk <= 'Z') return Qt::Key_A + (vk - 'A');
-  if (vk >= '0' && vk <= '9') return Qt::Key_0 + (vk - '0');
-  if (vk >= VK_F1 && vk <= VK_F1 + 23) return Qt::Key_F1 + (vk - VK_F1);
-  switch (vk) {
-    case VK_ESCAPE: return Qt::Key_Escape;
-    case VK_RETURN: return Qt::Key_Return;
-    case VK_TAB: return Qt::Key_Tab;
-    case VK_BACK: return Qt::Key_Backspace;
-    case VK_SPACE: return Qt::Key_Space;
-    case VK_LEFT: return Qt::Key_Left;
-    case VK_RIGHT: return Qt::Key_Right;
-    case VK_UP: return Qt::Key_Up;
-    case VK_DOWN: return Qt::Key_Down;
-    case VK_DELETE: return Qt::Key_Delete;
-    default: return 0;
-  }
-}
-
 static Qt::KeyboardModifiers ModifiersOfKeys(int keys) {
   Qt::KeyboardModifiers mods;
   if (keys & MK_SHIFT) mods |= Qt::ShiftModifier;
@@ -54,7 +35,7 @@ void WinTest_PressKey(HWND hwnd, int vk, int modifiers) {
   if (modifiers & FSHIFT) mods |= Qt::ShiftModifier;
   if (modifiers & FCONTROL) mods |= Qt::ControlModifier;
   if (modifiers & FALT) mods |= Qt::AltModifier;
-  QKeyEvent press(QEvent::KeyPress, QtKeyOf(vk), mods);
+  QKeyEvent press(QEvent::KeyPress, QtWin_QtKeyOf(vk), mods);
   QWidget* target = QtWin_InputWidget(hwnd);
   // A disabled window takes no keys, as a real one would not get them.
   if (target->isEnabled()) QCoreApplication::sendEvent(target, &press);
