@@ -257,17 +257,23 @@ static void QtWin_PlaceTop(HWND hw, int x, int y, int w, int h) {
   if (t->layout()) t->layout()->activate();
 }
 
+// Makes the outer rectangle of a shown top-level window the one asked for,
+// unless the window is maximised or minimised.
+static void QtWin_PlaceAsWanted(HWND hw) {
+  QWidget* t = hw->pTop;
+  if (t->isMaximized() || t->isMinimized()) return;
+  const RECT& want = hw->rcWanted;
+  QRect wanted(want.left, want.top, want.right - want.left, want.bottom - want.top);
+  if (t->frameGeometry() != wanted) QtWin_PlaceTop(hw, wanted.x(), wanted.y(), wanted.width(), wanted.height());
+}
+
 // Called as the frame moves or changes size: once a frame of its own appears
-// around a window placed without it, the outer rectangle is made the one
-// asked for (unless the window is maximised or minimised by then).
+// around a window placed without it, the window is placed as asked for.
 static void QtWin_FrameKnown(HWND hw) {
   QWidget* t = hw->pTop;
   if (!hw->iPlacePending || !t->isVisible() || t->frameGeometry() == t->geometry()) return;
   hw->iPlacePending = 0;
-  if (t->isMaximized() || t->isMinimized()) return;
-  const RECT& want = hw->rcWanted;
-  if (t->frameGeometry() != QRect(want.left, want.top, want.right - want.left, want.bottom - want.top))
-    QtWin_PlaceTop(hw, want.left, want.top, want.right - want.left, want.bottom - want.top);
+  QtWin_PlaceAsWanted(hw);
 }
 
 // The icon built into the program under a resource name, or a null icon.
@@ -484,10 +490,7 @@ int Win_ShowWindow(HWND h, int cmd) {
   }
   // The frame's size is known only once the window is shown: place it again
   // so that the outer rectangle is the one asked for.
-  const RECT& want = h->rcWanted;
-  if (t->isWindow() && t->isVisible() && !t->isMaximized() && !t->isMinimized() &&
-      t->frameGeometry() != QRect(want.left, want.top, want.right - want.left, want.bottom - want.top))
-    QtWin_PlaceTop(h, want.left, want.top, want.right - want.left, want.bottom - want.top);
+  if (t->isWindow() && t->isVisible()) QtWin_PlaceAsWanted(h);
   if (QtWin_IsLive(h)) SendSizeIfChanged(h);
   return wasVisible;
 }
