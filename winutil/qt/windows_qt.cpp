@@ -51,9 +51,6 @@ std::vector<HWND>& Dead() {
 
 constexpr const char* kHwndProperty = "winHwnd";
 
-int ClientWidth(const WinWindow* w) { return w->pClient ? w->pClient->width() : w->pTop->width(); }
-int ClientHeight(const WinWindow* w) { return w->pClient ? w->pClient->height() : w->pTop->height(); }
-
 WPARAM SizeType(const WinWindow* w) {
   if (w->pTop->isMinimized()) return SIZE_MINIMIZED;
   if (w->pTop->isMaximized()) return SIZE_MAXIMIZED;
@@ -63,7 +60,8 @@ WPARAM SizeType(const WinWindow* w) {
 // Sends WM_SIZE when the client size differs from the one last reported.
 void SendSizeIfChanged(HWND h) {
   if (!QtWin_IsLive(h)) return;
-  int cw = ClientWidth(h), ch = ClientHeight(h);
+  QSize client = QtWin_InputWidget(h)->size();
+  int cw = client.width(), ch = client.height();
   if (cw == h->iLastWidth && ch == h->iLastHeight) return;
   h->iLastWidth = cw;
   h->iLastHeight = ch;
@@ -438,7 +436,7 @@ int Win_InvalidateRect(HWND h, const RECT*, int erase) {
   if (!QtWin_IsLive(h)) return 0;
   h->iPaintPending = 1;
   if (erase) h->iErasePending = 1;
-  h->pTop->isWindow() ? h->pClient->update() : h->pTop->update();
+  QtWin_InputWidget(h)->update();
   return 1;
 }
 
@@ -461,7 +459,8 @@ int Win_GetWindowRect(HWND h, RECT* rc) {
 
 int Win_GetClientRect(HWND h, RECT* rc) {
   if (!QtWin_IsLive(h) || !rc) return 0;
-  *rc = RECT{0, 0, ClientWidth(h), ClientHeight(h)};
+  QSize client = QtWin_InputWidget(h)->size();
+  *rc = RECT{0, 0, client.width(), client.height()};
   return 1;
 }
 
