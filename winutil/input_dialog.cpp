@@ -24,8 +24,6 @@ constexpr int kDlgHeight = 200;
 constexpr int kButtonWidth = 64;
 constexpr int kButtonHeight = 24;
 constexpr int kEditHeight = 24;
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
 constexpr int kIdEdit = 21;
 constexpr int kFieldMax = 80;  // characters taken from the field after "Ok"
 constexpr int kMinPaintSize = 50;
@@ -125,9 +123,9 @@ int InputDlg_Run(HWND owner, int width, int height) {
   }
   Win_EnableWindow(owner, 0);
   int a = (width - 3 * kButtonWidth) / 2;
-  CreateChild(s_hwndDlg, "BUTTON", "Ok", BS_DEFPUSHBUTTON, kIdOk, a, height - 80, kButtonWidth,
+  CreateChild(s_hwndDlg, "BUTTON", "Ok", BS_DEFPUSHBUTTON, IDOK, a, height - 80, kButtonWidth,
               kButtonHeight);
-  CreateChild(s_hwndDlg, "BUTTON", "Cancel", BS_PUSHBUTTON, kIdCancel, width - kButtonWidth - a, height - 80,
+  CreateChild(s_hwndDlg, "BUTTON", "Cancel", BS_PUSHBUTTON, IDCANCEL, width - kButtonWidth - a, height - 80,
               kButtonWidth, kButtonHeight);
   s_hwndEdit = CreateChild(s_hwndDlg, "EDIT", s_szText,
                            WS_BORDER | ((s_iMode & INPUTDLG_DIGITS_ONLY) ? ES_NUMBER : 0), kIdEdit, 16,
@@ -153,7 +151,7 @@ int InputDlg_Run(HWND owner, int width, int height) {
 LRESULT InputDlg_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
-      if (LOWORD(wp) == kIdOk) {
+      if (LOWORD(wp) == IDOK) {
         if (s_hwndEdit) {
           std::memset(s_szText, 0, sizeof s_szText);
           Win_GetWindowText(s_hwndEdit, s_szText, kFieldMax + 1);
@@ -162,7 +160,7 @@ LRESULT InputDlg_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         Win_SendMessage(hwnd, WM_CLOSE, 0, 0);
         return 0;
       }
-      if (LOWORD(wp) == kIdCancel) {
+      if (LOWORD(wp) == IDCANCEL) {
         s_iResult = kResultCancel;
         Win_SendMessage(hwnd, WM_CLOSE, 0, 0);
         return 0;
