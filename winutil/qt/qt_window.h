@@ -58,8 +58,6 @@ void QtWin_TriggerScroll(HWND h, int bar, int code, int pos);
 QScrollBar* QtWin_MakeBar(HWND h, int index, QWidget* parent);
 // Stops and forgets every timer of the window.
 void QtWin_DropTimers(HWND h);
-// Every live window in creation order.
-const std::vector<HWND>& QtWin_Windows();
 // The live child windows of parent in creation order.
 std::vector<HWND> QtWin_Children(HWND parent);
 // The window whose widget is w or holds w, or null.

@@ -176,8 +176,6 @@ bool QtWin_IsLive(HWND h) {
   return false;
 }
 
-const std::vector<HWND>& QtWin_Windows() { return Live(); }
-
 std::vector<HWND> QtWin_Children(HWND parent) {
   std::vector<HWND> out;
   for (HWND w : Live())
