@@ -209,9 +209,6 @@ const QFont* CanvasFont() {
   return &font;
 }
 
-// The widget that shows the window's screen image.
-QWidget* ScreenWidget(HWND hwnd) { return hwnd->pClient ? hwnd->pClient : hwnd->pTop; }
-
 // A canvas over the window's screen image, sized to the client area first.
 HDC WindowCanvas(HWND hwnd) {
   if (!QtWin_IsLive(hwnd)) return nullptr;
@@ -231,8 +228,9 @@ HDC WindowCanvas(HWND hwnd) {
 int EndWindowCanvas(HWND hwnd, HDC dc) {
   if (!LiveCanvas(dc)) return 0;
   FreeCanvas(dc);
-  if (QtWin_IsLive(hwnd) && !ScreenWidget(hwnd)->testAttribute(Qt::WA_WState_InPaintEvent))
-    ScreenWidget(hwnd)->update();
+  if (!QtWin_IsLive(hwnd)) return 1;
+  QWidget* screen = QtWin_InputWidget(hwnd);  // the client widget, which shows the screen image
+  if (!screen->testAttribute(Qt::WA_WState_InPaintEvent)) screen->update();
   return 1;
 }
 
