@@ -116,6 +116,14 @@ class QtStatusBar : public QWidget {
 
 QtStatusBar* StatusOf(HWND h) { return static_cast<QtStatusBar*>(h->pTop); }
 
+// Sends WM_COMMAND (id, BN_CLICKED) with the control in lParam to its parent,
+// as a click on a button does.
+void SendClick(HWND control) {
+  Win_SendMessage(control->hwndParent, WM_COMMAND,
+                  static_cast<WPARAM>(MAKELONG(static_cast<unsigned>(control->iCtlId), BN_CLICKED)),
+                  reinterpret_cast<LPARAM>(control));
+}
+
 // The control's text as the local 8-bit encoding.
 std::string TextOf(HWND h) {
   QString t;
@@ -200,9 +208,7 @@ bool QtCtl_Build(HWND h, const char* className, const char* title, QWidget* pare
     b->setDefault((h->dwStyle & BS_DEFPUSHBUTTON) != 0);
     b->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(b, &QPushButton::clicked, [h]() {
-      if (QtWin_IsLive(h))
-        Win_SendMessage(h->hwndParent, WM_COMMAND, static_cast<WPARAM>(MAKELONG(static_cast<unsigned>(h->iCtlId), BN_CLICKED)),
-                        reinterpret_cast<LPARAM>(h));
+      if (QtWin_IsLive(h)) SendClick(h);
     });
     h->pTop = b;
     h->iCtlKind = QTCTL_BUTTON;
@@ -237,13 +243,6 @@ static bool IsSelfOrDescendant(HWND h, HWND top) {
   return false;
 }
 
-// Sends the command of a button (or of an id without a button) as a click would.
-static void SendButtonCommand(HWND dlg, int id) {
-  HWND button = Win_GetDlgItem(dlg, id);
-  Win_SendMessage(dlg, WM_COMMAND, static_cast<WPARAM>(MAKELONG(static_cast<unsigned>(id), BN_CLICKED)),
-                  reinterpret_cast<LPARAM>(button));
-}
-
 static bool Usable(HWND c) { return c->pTop->isVisibleTo(c->pTop->parentWidget()) && Win_IsWindowEnabled(c); }
 
 int Win_IsDialogMessage(HWND hwnd, MSG* msg) {
@@ -254,22 +253,25 @@ int Win_IsDialogMessage(HWND hwnd, MSG* msg) {
     case VK_RETURN: {
       HWND focus = Win_GetFocus();
       if (focus && focus->iCtlKind == QTCTL_BUTTON && focus->hwndParent == hwnd) {
-        SendButtonCommand(hwnd, focus->iCtlId);
+        SendClick(focus);
         return 1;
       }
       for (HWND c : children)
         if (c->iCtlKind == QTCTL_BUTTON && (c->dwStyle & BS_DEFPUSHBUTTON) && Usable(c)) {
-          SendButtonCommand(hwnd, c->iCtlId);
+          SendClick(c);
           return 1;
         }
-      if (!Win_GetDlgItem(hwnd, IDOK)) return 0;
-      SendButtonCommand(hwnd, IDOK);
+      HWND ok = Win_GetDlgItem(hwnd, IDOK);
+      if (!ok) return 0;
+      SendClick(ok);
       return 1;
     }
-    case VK_ESCAPE:
-      if (!Win_GetDlgItem(hwnd, IDCANCEL)) return 0;
-      SendButtonCommand(hwnd, IDCANCEL);
+    case VK_ESCAPE: {
+      HWND cancel = Win_GetDlgItem(hwnd, IDCANCEL);
+      if (!cancel) return 0;
+      SendClick(cancel);
       return 1;
+    }
     case VK_TAB: {
       std::vector<HWND> stops;
       for (HWND c : children)
