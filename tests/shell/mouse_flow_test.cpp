@@ -13,7 +13,8 @@ int s_iPrompts;  // save-changes prompts answered by the test seam
 struct MouseFlow : MainWindowTest {
   void SetUp() override {
     MainWindowTest::SetUp();
-    WinTest_RunFor(20);  // the first paint lays out the plot area
+    // The first paint lays out the plot area; a busy machine may delay it.
+    RunUntil([this] { return app.Graph.rcPlot.right - app.Graph.rcPlot.left > 200; });
     ASSERT_GT(app.Graph.rcPlot.right - app.Graph.rcPlot.left, 200);
   }
   // The client pixel of x value x and sample value v (channel 0's scale).
