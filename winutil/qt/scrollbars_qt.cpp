@@ -24,14 +24,19 @@ int BarIndex(HWND h, int bar) {
   return h->pBar[index] ? index : -1;
 }
 
+// The highest position the thumb can take: the range's top less the page.
+long long ScrollTop(const QtScrollState& s) {
+  return static_cast<long long>(s.iMax) - (s.iPage > 1 ? s.iPage - 1 : 0);
+}
+
 // Applies the layer's scroll state to the Qt bar without emitting signals.
 void ShowScroll(HWND h, int index) {
   QScrollBar* sb = h->pBar[index];
   if (!sb) return;
   const QtScrollState& s = h->Scroll[index];
-  int top = s.iMax - (s.iPage > 1 ? s.iPage - 1 : 0);
+  long long top = ScrollTop(s);  // at most iMax, so an int from iMin up
   QSignalBlocker block(sb);
-  sb->setRange(s.iMin, top < s.iMin ? s.iMin : top);
+  sb->setRange(s.iMin, top < s.iMin ? s.iMin : static_cast<int>(top));
   sb->setPageStep(s.iPage > 0 ? s.iPage : 1);
   sb->setSliderPosition(s.iPos);
   sb->setValue(s.iPos);
@@ -90,7 +95,7 @@ void ClampScroll(QtScrollState* s) {
   if (span < 0) span = 0;
   if (s->iPage < 0) s->iPage = 0;
   if (s->iPage > span) s->iPage = static_cast<int>(span);
-  long long top = static_cast<long long>(s->iMax) - (s->iPage > 1 ? s->iPage - 1 : 0);
+  long long top = ScrollTop(*s);
   if (s->iPos > top) s->iPos = static_cast<int>(top);
   if (s->iPos < s->iMin) s->iPos = s->iMin;
 }
