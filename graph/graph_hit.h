@@ -12,6 +12,8 @@ constexpr int GRAPH_READOUT_LEN = 128;     // the status readout of one pixel
 constexpr double GRAPH_WHEEL_ZOOM = 1.25;  // x view width factor per wheel notch
 constexpr double GRAPH_MIN_ZOOM_WIDTH = 1e-9;  // narrowest x view, as a fraction of the x extent
 
+// The active channel; channel 0 for a null record or an index out of range.
+int Graph_ActiveChannel(const AppState* app);
 // The client rectangle a selection covers on the plot of the last layout
 // (its value bounds mapped through the plot's mappings); empty for a null
 // record or selection.

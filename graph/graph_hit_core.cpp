@@ -18,11 +18,6 @@ void CopyText(char* text, int size, const char* src) {
   if (text && size > 0) std::snprintf(text, static_cast<size_t>(size), "%s", src);
 }
 
-int ActiveChannel(const AppState* app) {
-  int a = app->Graph.iActiveChannel;
-  return (a < 0 || a >= MAX_CHANNELS) ? 0 : a;
-}
-
 // Positions a scroll bar can take beyond its first, in double so that no
 // range of ints overflows.
 double ScrollSteps(const GraphScrollState* state) {
@@ -47,6 +42,11 @@ void FitRange(double left, double w, double lo, double hi, double* x0, double* x
 }
 
 }  // namespace
+
+int Graph_ActiveChannel(const AppState* app) {
+  int a = app ? app->Graph.iActiveChannel : 0;
+  return (a < 0 || a >= MAX_CHANNELS) ? 0 : a;
+}
 
 int Graph_HitTest(AppState* app, int x, int y, char* text, int* channel) {
   if (channel) *channel = -1;
@@ -194,7 +194,7 @@ int Graph_HScrollRange(const AppState* app, const GraphScrollState* state, doubl
 int Graph_ScrollXRange(const AppState* app, double f, double* x0, double* x1) {
   if (!app) return 0;
   const ChannelSet& set = app->Channels;
-  const CurveChannel& ch = set.Channel[ActiveChannel(app)];
+  const CurveChannel& ch = set.Channel[Graph_ActiveChannel(app)];
   double w = std::fabs(set.dXViewMax - set.dXViewMin);
   FitRange(set.dXViewMin + f * w, w, ch.dXOrigin, ch.dXOrigin + ch.iNrOfSamples * ch.dXStep, x0, x1);
   return 1;
@@ -202,7 +202,7 @@ int Graph_ScrollXRange(const AppState* app, double f, double* x0, double* x1) {
 
 int Graph_VScrollRange(const AppState* app, const GraphScrollState* state, double* y0, double* y1) {
   if (!app || !state) return 0;
-  int a = ActiveChannel(app);
+  int a = Graph_ActiveChannel(app);
   double dlo = 0.0, dhi = 0.0, vlo = 0.0, vhi = 0.0;
   Graph_GetDataY(app, a, &dlo, &dhi);
   Graph_GetViewY(app, a, &vlo, &vhi);

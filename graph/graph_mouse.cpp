@@ -21,14 +21,9 @@ void InvertFocus(AppState* app, const RECT& r) {
   Win_ReleaseDC(app->hwndMain, dc);
 }
 
-int ActiveChannel(const AppState* app) {
-  int a = app->Graph.iActiveChannel;
-  return (a < 0 || a >= MAX_CHANNELS) ? 0 : a;
-}
-
 // Sets the x view, keeping the value view, for the active channel.
 void SetXView(AppState* app, double x0, double x1) {
-  int a = ActiveChannel(app);
+  int a = Graph_ActiveChannel(app);
   double lo = 0.0, hi = 0.0;
   Graph_GetViewY(app, a, &lo, &hi);
   Graph_SetView(app, a, x0, x1, lo, hi);
@@ -188,7 +183,7 @@ int Graph_OnHScroll(AppState* app, const GraphScrollState* state) {
 int Graph_OnVScroll(AppState* app, const GraphScrollState* state) {
   double y0 = 0.0, y1 = 0.0;
   if (!Graph_VScrollRange(app, state, &y0, &y1)) return 0;
-  Graph_SetView(app, ActiveChannel(app), app->Channels.dXViewMin, app->Channels.dXViewMax, y0, y1);
+  Graph_SetView(app, Graph_ActiveChannel(app), app->Channels.dXViewMin, app->Channels.dXViewMax, y0, y1);
   RepaintIfChanged(app);
   return 1;
 }

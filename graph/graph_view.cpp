@@ -1,5 +1,5 @@
 // Setting the visible ranges and keeping the main window's scroll bars in line.
-#include "graph/graph.h"
+#include "graph/graph_hit.h"
 #include "shell/app_state.h"
 #include "winutil/winapi.h"
 
@@ -37,9 +37,7 @@ void Graph_SetView(AppState* app, int c, double x0, double x1, double y0, double
   set.dXViewMin = x0;
   set.dXViewMax = x1;
 
-  int a = app->Graph.iActiveChannel;
-  if (a < 0 || a >= MAX_CHANNELS) a = 0;
-  const CurveChannel& act = set.Channel[a];
+  const CurveChannel& act = set.Channel[Graph_ActiveChannel(app)];
 
   int scrolls = 0;
   double full = act.iNrOfSamples * act.dXStep, vis = set.dXViewMax - set.dXViewMin;
