@@ -63,10 +63,8 @@ void Graph_Draw(AppState* app, HDC dc, int w, int h) {
   ChannelSet& set = app->Channels;
   if (set.iChannelsInUse > MAX_CHANNELS) set.iChannelsInUse = MAX_CHANNELS;
 
-  int active = g.iActiveChannel;
-  ClampInt(&active, 0, MAX_CHANNELS - 1);
   double lo = 0.0, hi = 0.0;
-  Graph_GetViewY(app, active, &lo, &hi);
+  Graph_GetViewY(app, Graph_ActiveChannel(app), &lo, &hi);
 
   // Value axis strip: from the panel edge to the wider end label plus 10.
   const int plotBottom = h - hQ - 8;
