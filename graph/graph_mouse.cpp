@@ -141,7 +141,6 @@ int Graph_OnButtonUp(AppState* app, int keys, int x, int y) {
                        Graph_PixelToX(app, sel.iChannel, g.ptCurrent.x),
                        Graph_PixelToY(app, sel.iChannel, g.ptCurrent.y),
                        Graph_PixelToY(app, sel.iChannel, g.ptAnchor.y));
-    g.iViewChanged = 1;
     g.iBandDragging = 0;
     popup = Selection_IsValid(&sel);
   } else {
