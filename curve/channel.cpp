@@ -36,24 +36,6 @@ void Channel_Free(CurveChannel* ch) {
   ch->pdSamples = nullptr;
 }
 
-// Grows the storage so that index i fits: the new capacity is 2 * i (at least
-// 1) and never above CHANNEL_MAX_ALLOC.  A failed or refused growth leaves the
-// array as it was.
-static void Channel_GrowFor(CurveChannel* ch, int i) {
-  if (i > CHANNEL_MAX_ALLOC / 2) return;  // 2 * i would exceed the limit
-  int m = 2 * i;
-  if (m < 1) m = 1;
-  double* p = static_cast<double*>(std::malloc(static_cast<size_t>(m) * sizeof(double)));
-  if (!p) return;
-  int keep = ch->iAllocated < m ? ch->iAllocated : m;
-  if (keep > 0 && ch->pdSamples) std::memcpy(p, ch->pdSamples, static_cast<size_t>(keep) * sizeof(double));
-  else keep = 0;
-  for (int k = keep; k < m; ++k) p[k] = 0.0;
-  std::free(ch->pdSamples);
-  ch->pdSamples = p;
-  ch->iAllocated = m;
-}
-
 // n zeroed doubles.  Storage of several megabytes is aligned to 2 MiB and
 // asks the system for huge pages, so that filling it costs a few hundred
 // page faults instead of thousands.
@@ -73,17 +55,31 @@ static double* Channel_AllocZeroed(int n) {
   return static_cast<double*>(std::calloc(static_cast<size_t>(n), sizeof(double)));
 }
 
-int Channel_Reserve(CurveChannel* ch, int n) {
-  if (!ch || n > CHANNEL_MAX_ALLOC) return 0;
-  if (n <= ch->iAllocated) return 1;
+// Moves the channel to zeroed storage of n samples that starts with its
+// first keep values.  0 when the allocation failed (the channel is unchanged).
+static int Channel_Reallocate(CurveChannel* ch, int n, int keep) {
   double* p = Channel_AllocZeroed(n);
   if (!p) return 0;
-  int keep = ch->iNrOfSamples < ch->iAllocated ? ch->iNrOfSamples : ch->iAllocated;
   if (keep > 0 && ch->pdSamples) std::memcpy(p, ch->pdSamples, static_cast<size_t>(keep) * sizeof(double));
   std::free(ch->pdSamples);
   ch->pdSamples = p;
   ch->iAllocated = n;
   return 1;
+}
+
+// Grows the storage so that index i fits: the new capacity is 2 * i (at least
+// 1) and never above CHANNEL_MAX_ALLOC; the whole old array is kept.  A failed
+// or refused growth leaves the array as it was.
+static void Channel_GrowFor(CurveChannel* ch, int i) {
+  if (i > CHANNEL_MAX_ALLOC / 2) return;  // 2 * i would exceed the limit
+  Channel_Reallocate(ch, i > 0 ? 2 * i : 1, ch->iAllocated);
+}
+
+int Channel_Reserve(CurveChannel* ch, int n) {
+  if (!ch || n > CHANNEL_MAX_ALLOC) return 0;
+  if (n <= ch->iAllocated) return 1;
+  int keep = ch->iNrOfSamples < ch->iAllocated ? ch->iNrOfSamples : ch->iAllocated;
+  return Channel_Reallocate(ch, n, keep);
 }
 
 // Widens the tracked range by v.  Values that are not finite are ignored: a
