@@ -380,12 +380,13 @@ uint64_t RoundShift(unsigned __int128 n, int shift) {
 
 // Writes x, 0 <= x <= 1, exactly as printf's "%lg" does (six significant
 // digits, trailing zeros dropped), and returns the length.  Values from 1e-4
-// on, the usual case, take an exact integer path: x = m * 2^e is scaled by
-// 10^(5 - X) with X its decimal exponent and rounded once, halves to even,
-// as printf rounds the exact binary value.  Smaller values, which print with
-// an exponent, go through std::to_chars, which gives the same bytes.
+// to below 1, the usual case, take an exact integer path: x = m * 2^e is
+// scaled by 10^(5 - X) with X its decimal exponent and rounded once, halves
+// to even, as printf rounds the exact binary value.  The others (0, 1 and
+// the smaller values, which print with an exponent) go through
+// std::to_chars, which gives the same bytes.
 int FormatUnitReal(char* dst, double x) {
-  if (x == 0.0 || x == 1.0 || !(x >= 1e-4 && x < 1.0)) {
+  if (!(x >= 1e-4 && x < 1.0)) {
     std::to_chars_result r = std::to_chars(dst, dst + 31, x, std::chars_format::general, 6);
     *r.ptr = 0;
     return static_cast<int>(r.ptr - dst);
@@ -395,23 +396,14 @@ int FormatUnitReal(char* dst, double x) {
   std::memcpy(&bits, &x, sizeof bits);  // x is normal and positive here
   uint64_t m = (bits & ((1ull << 52) - 1)) | (1ull << 52);
   int shift = 1075 - static_cast<int>(bits >> 52);  // x = m * 2^-shift, shift 53 .. 66
-  int X = x >= 0.1 ? -1 : (x >= 0.01 ? -2 : (x >= 0.001 ? -3 : -4));  // may be one off near a power
-  uint64_t d = 0;
-  for (;;) {
-    d = RoundShift(static_cast<unsigned __int128>(m) * kPow10[5 - X], shift);
-    if (d >= 1000000 && X < 0) ++X;       // rounded up to the next power of ten
-    else if (d < 100000 && X > -5) --X;   // the guess was one too high
-    else break;
-  }
+  // Each bound is the double just above its power of ten, so X is exact.
+  int X = x >= 0.1 ? -1 : (x >= 0.01 ? -2 : (x >= 0.001 ? -3 : -4));
+  uint64_t d = RoundShift(static_cast<unsigned __int128>(m) * kPow10[5 - X], shift);
+  if (d >= 1000000) ++X;  // rounded up to the next power of ten (d is 10^6)
   if (X >= 0) {  // 0.9999995 and up round to 1
     dst[0] = '1';
     dst[1] = 0;
     return 1;
-  }
-  if (X < -4) {
-    std::to_chars_result r = std::to_chars(dst, dst + 31, x, std::chars_format::general, 6);
-    *r.ptr = 0;
-    return static_cast<int>(r.ptr - dst);
   }
   // 0. then -X - 1 zeros then the six digits, without trailing zeros.
   int len = 0;
