@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int REF_LINE_CHARS = 299;
 constexpr int REF_MAX_EMPTY_LINES = 10;
 
 constexpr const char* REF_TYPE_WORDS[] = {"unused", "float_array", "complex_array", "rdf_spectrum",
@@ -60,11 +59,11 @@ int Ref_ApplyKeyLine(const char* line, SpectrumRefHeader* hdr) {
 // Header phase.  Returns 1 when data starts; *piFirst is 1 when the line that
 // started it was the first value (stored as sample 0 into *pdFirst).
 int Ref_ReadHeader(BufferedFile* f, SpectrumRefHeader* hdr, int* piFirst, double* pdFirst) {
-  char line[REF_LINE_CHARS + 1];
+  char line[MAX_LINE_CHARS + 1];
   int empty = 0;
   *piFirst = 0;
   while (empty < REF_MAX_EMPTY_LINES) {
-    int n = BufferedFile_ReadLine(f, line, REF_LINE_CHARS);
+    int n = BufferedFile_ReadLine(f, line, MAX_LINE_CHARS);
     if (n < 0) return 0;
     if (n == 0) {
       ++empty;
@@ -89,7 +88,7 @@ int Ref_ReadHeader(BufferedFile* f, SpectrumRefHeader* hdr, int* piFirst, double
 // text behind its blanks, or nullptr at the end of the file or the "end" line.
 const char* Ref_NextValueLine(BufferedFile* f, char* line) {
   for (;;) {
-    int n = BufferedFile_ReadLine(f, line, REF_LINE_CHARS);
+    int n = BufferedFile_ReadLine(f, line, MAX_LINE_CHARS);
     if (n < 0) return nullptr;
     if (n == 0) continue;
     const char* p = Text_SkipBlanks(line);
@@ -103,7 +102,7 @@ const char* Ref_NextValueLine(BufferedFile* f, char* line) {
 // *pfTruncated is 1 when values beyond the growth limit were left unread.
 int Ref_ReadData(BufferedFile* f, ChannelSet* set, int first, const SpectrumRefHeader* hdr,
                  int i, double* pdLo, double* pdHi, int* pfTruncated) {
-  char line[REF_LINE_CHARS + 1];
+  char line[MAX_LINE_CHARS + 1];
   if (hdr->iNrOfBins < 0) return i;
   while ((i < hdr->iNrOfBins || hdr->iNrOfBins == 0) && i < CHANNEL_MAX_ALLOC) {
     const char* p = Ref_NextValueLine(f, line);
@@ -169,7 +168,7 @@ const char* Ref_TypeWord(int t) { return t >= 0 && t < REF_TYPE_COUNT ? REF_TYPE
 
 // Writes key and a real as one line that the reader takes back whole.
 int Ref_WriteReal(BufferedFile* f, const char* key, double v) {
-  char line[REF_LINE_CHARS + 32];
+  char line[MAX_LINE_CHARS + 32];
   Text_FormatKeyReal(line, sizeof line, key, v);
   return BufferedFile_WriteString(f, line) && BufferedFile_WriteString(f, "\r\n");
 }
