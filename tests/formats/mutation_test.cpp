@@ -50,38 +50,13 @@ struct Lcg {
 // of the given layout; samples are a ramp of bytes.
 std::string WaveBytes(int tag, int nch, int bits, int fmtLen, int subFormat, int frames) {
   int align = nch * bits / 8;
-  std::string fmt;
-  WaveBytes_Put16(&fmt, tag);
-  WaveBytes_Put16(&fmt, nch);
-  WaveBytes_Put32(&fmt, 22050);
-  WaveBytes_Put32(&fmt, 22050 * align);
-  WaveBytes_Put16(&fmt, align);
-  WaveBytes_Put16(&fmt, bits);
-  if (fmtLen >= 40) {
-    WaveBytes_Put16(&fmt, 22);
-    WaveBytes_Put16(&fmt, bits);
-    WaveBytes_Put32(&fmt, nch == 2 ? 3 : 4);
-    static const unsigned char kTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                            0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    WaveBytes_Put16(&fmt, subFormat);
-    fmt.append(reinterpret_cast<const char*>(kTail), 14);
-  }
   std::string data;
   for (int i = 0; i < frames * align; ++i) {
     if (bits == 32 && i % 4 == 3) data.push_back(0x3E);  // keeps the floats finite
     else data.push_back(static_cast<char>(i * 37));
   }
-  std::string body = "WAVEfmt ";
-  WaveBytes_Put32(&body, static_cast<uint32_t>(fmt.size()));
-  body += fmt + "LIST";
-  WaveBytes_Put32(&body, 5);
-  body += "INFOx";
-  body += "data";
-  WaveBytes_Put32(&body, static_cast<uint32_t>(data.size()));
-  body += data;
-  std::string s = "RIFF";
-  WaveBytes_Put32(&s, static_cast<uint32_t>(body.size()));
-  return s + body;
+  return WaveBytes_Riff(WaveBytes_Chunk("fmt ", WaveBytes_FmtBody(tag, nch, 22050, align, bits, fmtLen, subFormat)) +
+                        WaveBytes_Chunk("LIST", "INFOx") + WaveBytes_Chunk("data", data));
 }
 
 class MutationTest : public ::testing::Test {
