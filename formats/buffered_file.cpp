@@ -149,12 +149,9 @@ int BufferedFile_ReadLine(BufferedFile* f, char* dst, int maxChars) {
       if (f->iUtf8State == 0 && out < maxChars) {
         const uint8_t* p = f->bBuffer + f->dwBufIndex;
         uint32_t limit = static_cast<uint32_t>(maxChars - out) < avail ? static_cast<uint32_t>(maxChars - out) : avail;
+        const unsigned top = f->iEncoding == ENCODING_UTF8 ? 0x80 : 0x100;  // first byte the decoder must see
         uint32_t k = 0;
-        if (f->iEncoding == ENCODING_UTF8) {
-          while (k < limit && (p[k] > 0x0D || p[k] == 0x09) && p[k] < 0x80) ++k;
-        } else {
-          while (k < limit && (p[k] > 0x0D || p[k] == 0x09)) ++k;
-        }
+        while (k < limit && !IsLineEnd(p[k]) && p[k] < top) ++k;
         if (k > 0) {
           std::memcpy(dst + out, p, k);
           out += static_cast<int>(k);
