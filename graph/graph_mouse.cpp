@@ -29,14 +29,27 @@ void SetXView(AppState* app, double x0, double x1) {
   Graph_SetView(app, a, x0, x1, lo, hi);
 }
 
-// Point drag store from "from" to "to" on channel c; the first store after
-// entering points mode backs the channel up for undo.
-void EditSamples(AppState* app, int c, int from, int to, double v) {
-  if (app->Graph.iBackupBeforeEdit) {
-    app->Graph.iBackupBeforeEdit = 0;
-    Undo_Backup(app, c);
+// One step of a point drag at client (x, y): over the plot, stores the value
+// under the mouse into the samples from the chain's last index (a press
+// starts a new chain) to the one under the mouse, and remembers that one.  No
+// sample under the mouse (also just past the last one) stores nothing and
+// ends the chain.  The first store after entering points mode backs the
+// channel up for undo.
+void DragPointTo(AppState* app, int x, int y, bool startsChain) {
+  Graph& g = app->Graph;
+  int c = g.iActiveChannel, i = -1;
+  double v = 0.0;
+  if (!Graph_PointAt(app, x, y, &c, &i, &v)) return;
+  i = Graph_EditIndex(app, c, i);
+  int from = startsChain ? i : g.iLastEditIndex;
+  if (i >= 0 && from >= 0) {
+    if (g.iBackupBeforeEdit) {
+      g.iBackupBeforeEdit = 0;
+      Undo_Backup(app, c);
+    }
+    Graph_StoreRun(app, c, from, i, v);
   }
-  Graph_StoreRun(app, c, from, to, v);
+  g.iLastEditIndex = i;
 }
 
 void RepaintIfChanged(AppState* app) {
@@ -91,14 +104,7 @@ int Graph_OnMouseMove(AppState* app, int keys, int x, int y) {
     g.ptCurrent = POINT{x, y};
     Graph_DrawFocusRect(app, g.ptAnchor.x, g.ptAnchor.y, x, y);
   } else if (g.iEditMode == EDIT_MODE_POINTS && (keys & MK_LBUTTON)) {
-    int c = g.iActiveChannel, i = -1;
-    double v = 0.0;
-    if (Graph_PointAt(app, x, y, &c, &i, &v)) {
-      // No sample under the mouse (also just past the last one) ends the chain.
-      i = Graph_EditIndex(app, c, i);
-      if (i >= 0 && g.iLastEditIndex >= 0) EditSamples(app, c, g.iLastEditIndex, i, v);
-      g.iLastEditIndex = i;
-    }
+    DragPointTo(app, x, y, false);
   }
   RepaintIfChanged(app);
   return 0;
@@ -113,13 +119,7 @@ int Graph_OnButtonDown(AppState* app, int keys, int x, int y) {
       g.ptAnchor = g.ptCurrent = POINT{x, y};
       g.iBandDragging = 1;
     } else if (g.iEditMode == EDIT_MODE_POINTS && (keys & MK_LBUTTON)) {
-      int c = g.iActiveChannel, i = -1;
-      double v = 0.0;
-      if (Graph_PointAt(app, x, y, &c, &i, &v)) {
-        i = Graph_EditIndex(app, c, i);
-        if (i >= 0) EditSamples(app, c, i, i, v);
-        g.iLastEditIndex = i;
-      }
+      DragPointTo(app, x, y, true);
     }
   }
   RepaintIfChanged(app);
