@@ -84,19 +84,6 @@ int Ref_ReadHeader(BufferedFile* f, SpectrumRefHeader* hdr, int* piFirst, double
   return 0;
 }
 
-// Reads the next non-empty line of the data phase into line and returns the
-// text behind its blanks, or nullptr at the end of the file or the "end" line.
-const char* Ref_NextValueLine(BufferedFile* f, char* line) {
-  for (;;) {
-    int n = BufferedFile_ReadLine(f, line, MAX_LINE_CHARS);
-    if (n < 0) return nullptr;
-    if (n == 0) continue;
-    const char* p = Text_SkipBlanks(line);
-    if (p[0] == 'e' && p[1] == 'n' && p[2] == 'd') return nullptr;  // the terminator is no value
-    return p;
-  }
-}
-
 // Data phase: one value per non-empty line up to an "end" line, the bin
 // count, the growth limit or the end of the file.  Returns the sample count;
 // *pfTruncated is 1 when values beyond the growth limit were left unread.
@@ -105,7 +92,7 @@ int Ref_ReadData(BufferedFile* f, ChannelSet* set, int first, const SpectrumRefH
   char line[MAX_LINE_CHARS + 1];
   if (hdr->iNrOfBins < 0) return i;
   while ((i < hdr->iNrOfBins || hdr->iNrOfBins == 0) && i < CHANNEL_MAX_ALLOC) {
-    const char* p = Ref_NextValueLine(f, line);
+    const char* p = Text_NextDataLine(f, line, "end");
     if (!p) return i;
     double v = Text_ToDouble(p, nullptr);
     ChannelSet_SetSample(set, first, i, v);
@@ -115,7 +102,7 @@ int Ref_ReadData(BufferedFile* f, ChannelSet* set, int first, const SpectrumRefH
     if (v > *pdHi) *pdHi = v;
   }
   bool capped = hdr->iNrOfBins == 0 || hdr->iNrOfBins > CHANNEL_MAX_ALLOC;
-  *pfTruncated = i >= CHANNEL_MAX_ALLOC && capped && Ref_NextValueLine(f, line) != nullptr;
+  *pfTruncated = i >= CHANNEL_MAX_ALLOC && capped && Text_NextDataLine(f, line, "end") != nullptr;
   return i;
 }
 

@@ -81,18 +81,6 @@ int TextCurve_ReadHeader(BufferedFile* f, char* szLine, TextHeader* h, int* fVal
   }
 }
 
-// Reads the next non-empty line of the data phase.  Returns its length, or -1
-// at the end of the file or at the "end_array" line.
-int TextCurve_NextDataLine(BufferedFile* f, char* szLine) {
-  for (;;) {
-    int n = BufferedFile_ReadLine(f, szLine, MAX_LINE_CHARS);
-    if (n < 0) return -1;
-    if (n == 0) continue;
-    const char* p = Text_SkipBlanks(szLine);
-    return *p == 'e' && MatchKeyword(&p, "end_array") ? -1 : n;
-  }
-}
-
 // Splits a line into fields: at commas, semicolons and tabs when it holds any
 // of them (blanks around a field are dropped, and so is one separator at the
 // end of the line), else at runs of blanks.  Calls fn(index, start, end) for
@@ -247,10 +235,10 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
   int fData = TextCurve_ReadHeader(&f, szLine, &h, &fValueLine);
   if (h.iNrOfChannels < 1) h.iNrOfChannels = 1;
   if (h.iNrOfChannels > kMaxGroupSize) h.iNrOfChannels = kMaxGroupSize;
-  int nLine = fData ? (fValueLine ? 1 : TextCurve_NextDataLine(&f, szLine)) : -1;
+  bool fLine = fData && (fValueLine || Text_NextDataLine(&f, szLine, "end_array"));  // szLine holds a data line
   // Without "n_channels=", the values of the first data line are the columns.
   int columns = 0;
-  if (nLine > 0 && !h.fChannelsGiven) {
+  if (fLine && !h.fChannelsGiven) {
     columns = TextCurve_SplitFields(szLine, [](int, const char*, const char*) {});
     if (columns < 2) columns = 0;
     if (columns > kMaxGroupSize) columns = kMaxGroupSize;
@@ -273,12 +261,12 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
     }
     TextCurve_ReserveChannels(&f, set, first, nPrepared, columns ? columns : d.iGroupSize, groups);
     if (columns && h.fNames) TextCurve_NameColumns(set, first, columns, h.szNames);
-    while (nLine > 0 && d.iValues < d.iLimit) {
+    while (fLine && d.iValues < d.iLimit) {
       if (columns) Data_ParseRow(&d, szLine, columns);
       else Data_ParseLine(&d, szLine);
-      nLine = TextCurve_NextDataLine(&f, szLine);
+      fLine = Text_NextDataLine(&f, szLine, "end_array");
     }
-    fTruncated = fCapped && (d.fMore || (d.iValues >= d.iLimit && nLine > 0));
+    fTruncated = fCapped && (d.fMore || (d.iValues >= d.iLimit && fLine));
     for (int c = first; c < first + nPrepared; ++c) {
       if (d.dLo[c] < d.dHi[c]) {
         set->Channel[c].dViewMin = d.dLo[c];

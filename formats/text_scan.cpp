@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "formats/buffered_file.h"
+
 namespace {
 
 // Blanks as the standard library's number conversions skip them.
@@ -19,6 +21,17 @@ bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 const char* Text_SkipBlanks(const char* p) {
   while (*p == ' ' || *p == '\t') ++p;
   return p;
+}
+
+const char* Text_NextDataLine(BufferedFile* f, char* line, const char* terminator) {
+  for (;;) {
+    int n = BufferedFile_ReadLine(f, line, MAX_LINE_CHARS);
+    if (n < 0) return nullptr;
+    if (n == 0) continue;
+    const char* p = Text_SkipBlanks(line);
+    bool end = *p == *terminator && std::strncmp(p, terminator, std::strlen(terminator)) == 0;
+    return end ? nullptr : p;
+  }
 }
 
 locale_t Text_CLocale() {

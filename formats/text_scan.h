@@ -1,15 +1,21 @@
 #pragma once
-// Scanning and formatting the text of the text formats: blanks, header
-// keywords, and decimal numbers read and written in the "C" locale whatever
-// the process locale is.
+// Scanning and formatting the text of the text formats: data lines, blanks,
+// header keywords, and decimal numbers read and written in the "C" locale
+// whatever the process locale is.
 
 #include <locale.h>
+
+struct BufferedFile;
 
 // The longest line the text readers take; longer lines are split.
 constexpr int MAX_LINE_CHARS = 299;
 
 // The first character at or after p that is neither a blank nor a tab.
 const char* Text_SkipBlanks(const char* p);
+// Reads the next non-empty line of a data phase into line (MAX_LINE_CHARS
+// + 1 chars) and returns its text behind the blanks; nullptr at the end of
+// the file or at a line whose text starts with terminator (it is no value).
+const char* Text_NextDataLine(BufferedFile* f, char* line, const char* terminator);
 // The "C" locale, for uselocale around formatted output.
 locale_t Text_CLocale();
 
