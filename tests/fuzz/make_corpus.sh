@@ -13,8 +13,9 @@ le32() { le16 $(($1 & 65535)); le16 $((($1 >> 16) & 65535)); }
 fmt() {
   local tag=$1 nch=$2 rate=$3 bits=$4 sub=${5:-}
   local align=$((nch * ((bits + 7) / 8)))
-  if [ -n "$sub" ]; then printf 'fmt '; le32 40; le16 65534; else printf 'fmt '; le32 16; le16 "$tag"; fi
-  [ -n "$sub" ] && le16 "$nch" || le16 "$nch"
+  printf 'fmt '
+  if [ -n "$sub" ]; then le32 40; le16 65534; else le32 16; le16 "$tag"; fi
+  le16 "$nch"
   le32 "$rate"; le32 $((rate * align)); le16 "$align"; le16 "$bits"
   if [ -n "$sub" ]; then
     le16 22; le16 "$bits"; le32 0; le16 "$sub"
