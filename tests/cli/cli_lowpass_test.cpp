@@ -36,13 +36,6 @@ CliRun RunCli(const std::string& args, const std::string& errFile) {
   return r;
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
-
 std::vector<double> Numbers(const std::string& text) {
   std::vector<double> v;
   std::istringstream in(text);
@@ -77,8 +70,8 @@ TEST_F(CliLowpass, FiltersEveryChannelAndSaves) {
   std::string a = WriteSignal("a.txt", 1024, 0.3), b = WriteSignal("b.txt", 1024, 0.3);
   std::string out = dir + "/out.txt", plain = dir + "/plain.txt", err = dir + "/err.txt";
   CliRun r = RunCli("lowpass --cutoff 0.05 --type float " + a + " " + b + " " + out, err);
-  EXPECT_EQ(r.iExit, 0) << ReadFile(err);
-  EXPECT_NE(ReadFile(err).find("Saved file \"" + out + "\""), std::string::npos);
+  EXPECT_EQ(r.iExit, 0) << TestFiles_Read(err);
+  EXPECT_NE(TestFiles_Read(err).find("Saved file \"" + out + "\""), std::string::npos);
   ASSERT_EQ(RunCli("convert --type float " + a + " " + b + " " + plain, err).iExit, 0);
   for (const char* ch : {"1", "2"}) {
     std::vector<double> filtered = Numbers(RunCli(std::string("dump --channel ") + ch + " " + out, err).sOut);
@@ -97,7 +90,7 @@ TEST_F(CliLowpass, OneChannelOnlyAndRefusedChannelsKept) {
   std::string out = dir + "/out.txt", plain = dir + "/plain.txt", err = dir + "/err.txt";
   CliRun r = RunCli("lowpass --cutoff 0.1 --width 0.05 --type float " + a + " " + tiny + " " + out, err);
   EXPECT_EQ(r.iExit, 0);
-  EXPECT_NE(ReadFile(err).find("channel 2 not filtered"), std::string::npos);
+  EXPECT_NE(TestFiles_Read(err).find("channel 2 not filtered"), std::string::npos);
   ASSERT_EQ(RunCli("convert --type float " + a + " " + tiny + " " + plain, err).iExit, 0);
   EXPECT_EQ(Numbers(RunCli("dump --channel 2 " + out, err).sOut),
             Numbers(RunCli("dump --channel 2 " + plain, err).sOut));
