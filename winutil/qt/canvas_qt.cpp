@@ -123,10 +123,12 @@ void FillPixels(QImage* img, long long x0, long long y0, long long x1, long long
   }
 }
 
-// One pen dot: a single pixel, or a width x width square around it.
-inline void Dot(QImage* img, uchar* bits, qsizetype stride, long long x, long long y, int width, QRgb rgb) {
+// One pen dot: a single pixel, or a width x width square around it.  w and h
+// are the image's size, passed in because this runs for every pixel of a line.
+inline void Dot(QImage* img, uchar* bits, qsizetype stride, long long w, long long h, long long x, long long y,
+                int width, QRgb rgb) {
   if (width <= 1) {
-    if (x >= 0 && y >= 0 && x < img->width() && y < img->height())
+    if (x >= 0 && y >= 0 && x < w && y < h)
       reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
     return;
   }
@@ -182,10 +184,10 @@ void DrawSegment(QImage* img, long long x0, long long y0, long long x1, long lon
   }
   for (;;) {
     if (x0 == x1 && y0 == y1) {
-      if (drawEnd) Dot(img, bits, stride, x0, y0, width, rgb);
+      if (drawEnd) Dot(img, bits, stride, w, h, x0, y0, width, rgb);
       return;
     }
-    Dot(img, bits, stride, x0, y0, width, rgb);
+    Dot(img, bits, stride, w, h, x0, y0, width, rgb);
     long long e2 = 2 * err;
     if (e2 >= dy) err += dy, x0 += sx;
     if (e2 <= dx) err += dx, y0 += sy;
