@@ -8,6 +8,9 @@ constexpr int CHANNEL_MIN_ALLOC = 16384;       // least start capacity of Channe
 constexpr int CHANNEL_MAX_INITIAL_ALLOC = 524288;  // most start capacity of ChannelSet_Init
 constexpr int CHANNEL_MAX_ALLOC = 1048576;     // no channel grows beyond this many samples
 
+// 1 when c names one of the set's channels (0 to MAX_CHANNELS - 1).
+constexpr bool Channel_IsIndex(int c) { return c >= 0 && c < MAX_CHANNELS; }
+
 struct CurveChannel {
   char szName[CHANNEL_NAME_LEN];  // legend text; "Channel n" at start, readers set it
   double* pdSamples;  // owned; NULL when the channel has no storage

@@ -45,7 +45,7 @@ void FitRange(double left, double w, double lo, double hi, double* x0, double* x
 
 int Graph_ActiveChannel(const AppState* app) {
   int a = app ? app->Graph.iActiveChannel : 0;
-  return (a < 0 || a >= MAX_CHANNELS) ? 0 : a;
+  return Channel_IsIndex(a) ? a : 0;
 }
 
 int Graph_HitTest(AppState* app, int x, int y, char* text, int* channel) {

@@ -9,6 +9,7 @@
 
 #include "curve/lowpass.h"
 #include "curve/safe_int.h"
+#include "graph/graph_hit.h"
 #include "shell/plotwin.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -31,13 +32,6 @@ struct PanelParam {
 };
 constexpr PanelParam kLowPassParams[PARAM_COUNT] = {
     {"f_cutoff", 0.0, 1.0, 0.5}, {"transition", 0.0, 1.0, 0.1}, {"", 0.0, 1.0, 1.0}};
-
-bool IsChannel(int c) { return c >= 0 && c < MAX_CHANNELS; }
-
-int ActiveOrZero(const AppState* app) {
-  int c = app->Graph.iActiveChannel;
-  return IsChannel(c) ? c : 0;
-}
 
 // Indices first..last of the channel's valid samples that x1..x2 covers (each
 // x rounded to its nearest sample, then clamped to the valid ones); 0 when
@@ -88,7 +82,7 @@ int PlotWin_CropSelection(AppState* app) {
 
 void PlotWin_CmdCrop(AppState* app) {
   if (!app) return;
-  Undo_Backup(app, ActiveOrZero(app));
+  Undo_Backup(app, Graph_ActiveChannel(app));
   PlotWin_CropSelection(app);
   PlotWin_ClearSelections(app);
   Graph_Invalidate(app, 1);
@@ -124,9 +118,9 @@ void PlotWin_DeleteHiddenChannels(AppState* app) {
   for (int c = kept; c < MAX_CHANNELS; ++c) Channel_Init(&ch[c], 0);
   // The undo state and the active channel follow their curves.
   int u = app->iUndoChannel;
-  app->iUndoChannel = IsChannel(u) ? newSlot[u] : -1;
+  app->iUndoChannel = Channel_IsIndex(u) ? newSlot[u] : -1;
   int a = app->Graph.iActiveChannel;
-  app->Graph.iActiveChannel = IsChannel(a) && newSlot[a] >= 0 ? newSlot[a] : 0;
+  app->Graph.iActiveChannel = Channel_IsIndex(a) && newSlot[a] >= 0 ? newSlot[a] : 0;
   // Kept crop backups move down with their channels (slots only ever move
   // down and keep their order, so a swap never disturbs one still to move).
   int mask = 0;
@@ -142,7 +136,7 @@ void PlotWin_DeleteHiddenChannels(AppState* app) {
 
 void PlotWin_LowPassPreset(AppState* app, int k) {
   if (!app || k < 0 || k >= LOWPASS_PRESET_COUNT) return;
-  int c = ActiveOrZero(app);
+  int c = Graph_ActiveChannel(app);
   Undo_Backup(app, c);
   CurveChannel* ch = &app->Channels.Channel[c];
   if (Channel_LowPass(ch, ch, 0, 0, LOWPASS_PRESETS[k], kPresetTransition)) app->iModified = 1;
@@ -151,7 +145,7 @@ void PlotWin_LowPassPreset(AppState* app, int k) {
 
 void PlotWin_CmdLowPassInteractive(AppState* app) {
   if (!app) return;
-  Undo_Backup(app, ActiveOrZero(app));
+  Undo_Backup(app, Graph_ActiveChannel(app));
   PlotWin_SetPanelMode(app, PANEL_MODE_LOWPASS);
 }
 
@@ -206,7 +200,7 @@ void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state) 
   // The live filter always starts again from the backup and writes back only
   // into the channel that backup was taken from.
   int c = app->iUndoChannel;
-  if (app->bPanelMode == PANEL_MODE_LOWPASS && IsChannel(c)) {
+  if (app->bPanelMode == PANEL_MODE_LOWPASS && Channel_IsIndex(c)) {
     if (Channel_LowPass(&app->UndoBuffer, &app->Channels.Channel[c], 0, 0, app->Param[0].dParamValue,
                         app->Param[1].dParamValue))
       app->iModified = 1;

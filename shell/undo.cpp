@@ -7,19 +7,13 @@
 // edits back up through here as well as the shell's commands.
 #include "shell/undo.h"
 
-namespace {
-
-bool IsChannel(int c) { return c >= 0 && c < MAX_CHANNELS; }
-
-}  // namespace
-
 void Undo_CopyExact(const CurveChannel* src, CurveChannel* dst) {
   dst->iNrOfSamples = 0;
   Channel_CopySamples(src, dst, 0, 0, 0);
 }
 
 void Undo_Backup(AppState* app, int c) {
-  if (!app || !IsChannel(c)) return;
+  if (!app || !Channel_IsIndex(c)) return;
   app->iCropBackups = 0;
   Undo_CopyExact(&app->Channels.Channel[c], &app->UndoBuffer);
   app->iUndoChannel = c;
@@ -28,7 +22,7 @@ void Undo_Backup(AppState* app, int c) {
 int Undo_Restore(AppState* app) {
   if (!app) return 0;
   int restored = 0;
-  if (IsChannel(app->iUndoChannel)) {
+  if (Channel_IsIndex(app->iUndoChannel)) {
     Undo_CopyExact(&app->UndoBuffer, &app->Channels.Channel[app->iUndoChannel]);
     restored = 1;
   }
