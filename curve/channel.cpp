@@ -4,6 +4,7 @@
 // error message: the channel keeps the storage and samples it had.
 #include "curve/channel.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -186,7 +187,7 @@ int ChannelSet_SetSamples(ChannelSet* set, int c, int i, const double* values, i
     if (i + count > ch->iNrOfSamples) ch->iNrOfSamples = i + count;
     for (int k = 0; k < count; ++k) Channel_TrackValue(ch, values[k]);
   } else {
-    for (int k = 0; k < count && i + k >= 0; ++k) Channel_SetSample(ch, i + k, values[k]);
+    for (int k = 0; k < count && k <= INT_MAX - i; ++k) Channel_SetSample(ch, i + k, values[k]);  // i + k stays an int
   }
   if (count > 0 && set->iChannelsInUse <= c) set->iChannelsInUse = c + 1;
   return 1;
