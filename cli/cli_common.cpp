@@ -9,7 +9,6 @@
 #include "formats/curve_file.h"
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
-#include "winutil/error_text.h"
 
 int Cli_ParseArgs(int argc, char** argv, const CliOption* opts, int nopts, CliArgs* out) {
   std::memset(out, 0, sizeof(*out));
@@ -64,11 +63,12 @@ int Cli_LoadInputs(AppState* app, char** paths, int count) {
     }
     CurveLoadNotes notes;
     int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, paths[k], first, &notes);
+    char status[2 * 4096];
     if (rc != 0) {
-      std::fprintf(stderr, "ERROR: failed to load \"%s\" (%s)\n", paths[k], ErrorCodeToText(rc));
+      CurveFile_LoadErrorText(status, sizeof status, paths[k], rc);
+      std::fprintf(stderr, "%s\n", status);
       return CLI_EXIT_FAILED;
     }
-    char status[2 * 4096];
     CurveFile_LoadStatusText(status, sizeof status, paths[k], set->Channel[first].iNrOfSamples, &notes);
     std::fprintf(stderr, "%s\n", status);
     // The editor scales every channel to its own data after a load.
@@ -105,11 +105,10 @@ int Cli_Save(AppState* app, const char* path, int saveType) {
   if (saveType == CLI_SAVE_TYPE_BY_NAME)
     saveType = ext && strcasecmp(ext, ".json") == 0 ? SAVE_TYPE_JSON + SAVE_TYPE_FLOAT : SAVE_TYPE_INT16;
   int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType);
-  if (rc != 0) {
-    std::fprintf(stderr, "ERROR: failed to save \"%s\" (%s)\n", path, ErrorCodeToText(rc));
-    return CLI_EXIT_FAILED;
-  }
-  std::fprintf(stderr, "Saved file \"%s\"\n", path);
+  char status[2 * 4096];
+  CurveFile_SaveStatusText(status, sizeof status, path, rc);
+  std::fprintf(stderr, "%s\n", status);
+  if (rc != 0) return CLI_EXIT_FAILED;
   if (ext && strcasecmp(ext, ".wav") == 0) Cli_WarnAboutWave(&app->Channels);
   return CLI_EXIT_OK;
 }

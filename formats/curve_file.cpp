@@ -15,6 +15,9 @@ namespace {
 
 bool ExtIs(const char* ext, const char* want) { return strcasecmp(ext, want) == 0; }
 
+// Length of a text that snprintf formatted into size chars: cut to what fits.
+int FittedLength(int n, int size) { return n < 0 ? 0 : (n < size ? n : size - 1); }
+
 }  // namespace
 
 const char* CurveFile_Extension(const char* path) {
@@ -47,7 +50,23 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
   }
   int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s", path ? path : "",
                         points, truncated, skipped);
-  return n < 0 ? 0 : (n < size ? n : size - 1);
+  return FittedLength(n, size);
+}
+
+int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc) {
+  if (!dst || size <= 0) return 0;
+  int n = std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to load \"%s\" (%s)", path ? path : "",
+                        ErrorCodeToText(rc));
+  return FittedLength(n, size);
+}
+
+int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc) {
+  if (!dst || size <= 0) return 0;
+  const char* p = path ? path : "";
+  int n = rc == 0 ? std::snprintf(dst, static_cast<size_t>(size), "Saved file \"%s\"", p)
+                  : std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to save \"%s\" (%s)", p,
+                                  ErrorCodeToText(rc));
+  return FittedLength(n, size);
 }
 
 int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType) {

@@ -29,6 +29,12 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
 // that the file was truncated or channels were not loaded.  Returns the
 // length of the text (cut to fit dst).
 int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points, const CurveLoadNotes* notes);
+// Composes the status text of a failed load: "ERROR: failed to load "<path>"
+// (<text of rc>)".  Returns the length of the text (cut to fit dst).
+int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc);
+// Composes the status text of a save with result rc: "Saved file "<path>"" for
+// 0, else "ERROR: failed to save "<path>" (<text of rc>)".  Returns the length.
+int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc);
 
 // Saves the channels of set in use from first on by the extension (.txt and
 // .json with the layout and value type of saveType, .wav, .ref with the

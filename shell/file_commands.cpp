@@ -10,7 +10,6 @@
 
 #include "formats/curve_file.h"
 #include "shell/plotwin.h"
-#include "winutil/error_text.h"
 #include "winutil/input_dialog.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -90,13 +89,8 @@ int PlotWin_SaveFile(AppState* app, int type) {
   char status[APP_TEXT_LEN + 160];
   char title[2 * APP_TEXT_LEN + 16];
   int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type);
-  if (rc == 0) {
-    std::snprintf(status, sizeof status, "Saved file \"%s\"", app->szDataFile);
-    app->iModified = 0;
-  } else {
-    std::snprintf(status, sizeof status, "ERROR: failed to save \"%s\" (%s)", app->szDataFile,
-                  ErrorCodeToText(rc));
-  }
+  CurveFile_SaveStatusText(status, sizeof status, app->szDataFile, rc);
+  if (rc == 0) app->iModified = 0;
   SetMessage(app, status);
   std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, app->szDataFile);
   WinUtil_SetWindowText(app->hwndMain, title);
@@ -116,7 +110,7 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
     // A fresh main file has nothing unsaved; a curve added to it has.
     app->iModified = c == 0 ? 0 : 1;
   } else {
-    std::snprintf(status, sizeof status, "ERROR: failed to load \"%s\" (%s)", path, ErrorCodeToText(rc));
+    CurveFile_LoadErrorText(status, sizeof status, path, rc);
     std::snprintf(title, sizeof title, "%s  -  file not loaded", app->szTitle);
   }
   SetMessage(app, status);
