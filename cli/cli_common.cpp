@@ -71,8 +71,9 @@ int Cli_LoadInputs(AppState* app, char** paths, int count) {
     }
     CurveFile_LoadStatusText(status, sizeof status, paths[k], set->Channel[first].iNrOfSamples, &notes);
     std::fprintf(stderr, "%s\n", status);
-    // The editor scales every channel to its own data after a load.
-    for (int c = 0; c < set->iChannelsInUse && c < MAX_CHANNELS; ++c) Channel_UpdateRange(&set->Channel[c]);
+    // The editor scales every channel to its own data after a load: the
+    // channels this file filled (those before it are scaled already).
+    for (int c = first; c < set->iChannelsInUse && c < MAX_CHANNELS; ++c) Channel_UpdateRange(&set->Channel[c]);
   }
   return CLI_EXIT_OK;
 }
