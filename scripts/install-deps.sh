@@ -8,7 +8,10 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
-PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
+# libsndfile reads and writes the audio formats beyond our own WAV code; Qt's SVG
+# module writes vector pictures; dpkg-dev and file let CPack build the Debian package.
+PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev libsndfile1-dev libgtest-dev libgmock-dev
+          libbenchmark-dev fonts-dejavu-core dpkg-dev file)
 # "install-deps.sh fuzz" adds clang with libFuzzer for tests/fuzz/run.sh; the
 # fuzzer's runtime is a package of its own where the distribution splits it
 # (only recommended by clang, so it is named here).  A new machine may have no
