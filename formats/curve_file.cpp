@@ -6,6 +6,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "formats/json_curve_read.h"
 #include "formats/spectrum_ref.h"
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
@@ -28,10 +29,19 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
   if (notes) *notes = CurveLoadNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
-  if (ExtIs(ext, ".ref")) return SpectrumRef_Read(path, set, first, hdr, notes);
-  if (ExtIs(ext, ".wav")) return WaveFile_Read(path, set, first, notes);
-  if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) return TextCurve_Read(path, set, first, notes);
-  return ERROR_NOT_SUPPORTED;
+  int rc = ERROR_NOT_SUPPORTED;
+  if (ExtIs(ext, ".ref")) rc = SpectrumRef_Read(path, set, first, hdr, notes);
+  else if (ExtIs(ext, ".wav")) rc = WaveFile_Read(path, set, first, notes);
+  else if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) rc = TextCurve_Read(path, set, first, notes);
+  else if (ExtIs(ext, ".json")) rc = JsonCurve_Read(path, set, first, notes);
+  if (rc == 0 && notes) {
+    // The readers prepare at least channel first; empty when none got a value.
+    int loaded = notes->iChannelsLoaded > 1 ? notes->iChannelsLoaded : 1;
+    notes->fEmpty = 1;
+    for (int c = first; c < first + loaded && c < MAX_CHANNELS; ++c)
+      if (set->Channel[c].iNrOfSamples > 0) notes->fEmpty = 0;
+  }
+  return rc;
 }
 
 int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points, const CurveLoadNotes* notes) {
@@ -48,8 +58,12 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
       std::snprintf(skipped, sizeof skipped, " (%d channel%s not loaded: all channels in use)",
                     notes->iChannelsSkipped, notes->iChannelsSkipped == 1 ? "" : "s");
   }
-  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s", path ? path : "",
-                        points, truncated, skipped);
+  char missing[64] = "";
+  if (notes && notes->iMissing > 0)
+    std::snprintf(missing, sizeof missing, " (%lld missing value%s)", notes->iMissing, notes->iMissing == 1 ? "" : "s");
+  const char* shortData = notes && notes->fShortData ? " (file truncated: the data ends before its header says)" : "";
+  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s%s", path ? path : "",
+                        points, truncated, shortData, missing, skipped);
   return FittedLength(n, size);
 }
 

@@ -20,9 +20,11 @@ struct SpectrumRefHeader {
   int iAvrgCount;        // number of spectra averaged, kept as read
 };
 
-// Loads the values into channel first and the header into hdr; notes (when
-// given) says whether values were left out.  Returns 0 or 2129 when the file
-// cannot be opened (nothing changes then).
+// Loads the values into channel first (named "Channel n") and the header
+// into hdr; notes (when given) says whether values were left out or missing.
+// Returns 0, 2129 when the file cannot be opened (nothing changes then), or
+// 2140 for a line too long to read (the header stays, and a channel that
+// was being filled is left empty).
 int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHeader* hdr,
                      CurveLoadNotes* notes = nullptr);
 

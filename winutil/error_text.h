@@ -14,6 +14,10 @@ constexpr int ERROR_READ = 2106;           // reading past a chunk failed
 constexpr int ERROR_WRITE = 2109;          // a write failed without a system cause
 constexpr int ERROR_FILE_MISSING = 2129;   // no file to open or create, or a path without extension
 constexpr int ERROR_NOT_SUPPORTED = 2130;  // no reader or writer for the extension, or not text
+constexpr int ERROR_LINE_TOO_LONG = 2140;  // a text line longer than a reader can hold
+constexpr int ERROR_WAVE_LAYOUT = 2141;    // a wave header whose block align contradicts its channels and bits
+constexpr int ERROR_WAVE_RATE = 2142;      // a wave sample rate above 1 MHz
+constexpr int ERROR_WAVE_CHANNELS = 2143;  // a wave file of more than eight channels
 
 // Returns the text for code (its sign is ignored): a constant of the table;
 // for ERROR_SYSTEM_BASE + errno the system's text of that errno; for any

@@ -152,6 +152,7 @@ TEST_F(CliEndToEnd, FailedLoadExitsOneWithTheCause) {
   CliRun r = RunCli({"info", P("missing.txt")});
   EXPECT_EQ(1, r.iExit);
   EXPECT_EQ("ERROR: failed to load \"" + P("missing.txt") + "\" (File doesnt exist)\n", r.sErr);
+  ASSERT_TRUE(TestFiles_Write(P("x.json"), "{\"values\": [1]}\n"));
   for (const char* name : {"curve.fcf", "x.json"}) {
     r = RunCli({"info", P(name)});
     EXPECT_EQ(1, r.iExit) << name;

@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int kKnownCodes[] = {0, 2101, 2102, 2103, 2105, 2106, 2129, 2130};
+constexpr int kKnownCodes[] = {0, 2101, 2102, 2103, 2105, 2106, 2129, 2130, 2140, 2141, 2142, 2143};
 
 struct Sample {
   std::string name;  // what the sample shows
