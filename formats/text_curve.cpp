@@ -32,6 +32,7 @@ struct TextHeader {
   int fChannelsGiven;    // an "n_channels=" line was read
   int fArray;            // an "array=" line started the data (the program's own layout)
   char* szNames;         // the last line before the data that may name the columns (malloc'd), or nullptr
+  int iNameFields;       // fields of that line (0 without one)
 };
 
 // Fields are split at ";" and tabs in a file whose first data row holds a
@@ -68,16 +69,18 @@ int TextCurve_SplitFields(const char* line, int semicolon, Fn fn) {
 }
 
 // A row of data has only numbers ("nan", "inf" and "-inf" among them) and
-// empty fields, and at least one number; any other row is a header.
-bool TextCurve_IsDataRow(const char* line) {
+// empty fields, and at least one number; any other row is a header.  Behind
+// a header row, a row of as many fields with a number among them is data as
+// well (a column of dates or labels then holds missing values).
+bool TextCurve_IsDataRow(const char* line, int nHeaderFields) {
   int semicolon = std::strchr(line, ';') != nullptr;
   int numbers = 0, words = 0;
-  TextCurve_SplitFields(line, semicolon, [&](int, const char* p, const char* end) {
+  int fields = TextCurve_SplitFields(line, semicolon, [&](int, const char* p, const char* end) {
     double v;
     if (Text_FieldValue(p, end, semicolon, &v)) ++numbers;
     else if (end > p) ++words;
   });
-  return numbers > 0 && words == 0;
+  return numbers > 0 && (words == 0 || fields == nHeaderFields);
 }
 
 // Remembers a header line that may name the columns (numpy writes "# a b",
@@ -90,6 +93,7 @@ void TextCurve_NoteNameLine(TextHeader* h, const char* line) {
   if (!copy) return;  // without memory the columns keep their default names
   std::free(h->szNames);
   h->szNames = copy;
+  h->iNameFields = TextCurve_SplitFields(copy, std::strchr(copy, ';') != nullptr, [](int, const char*, const char*) {});
 }
 
 // Reads header lines until data starts.  Returns 1 when data was found;
@@ -120,7 +124,7 @@ int TextCurve_ReadHeader(BufferedFile* f, TextLine* line, TextHeader* h, int* fV
       if (p != line->szText) continue;  // a key was read
     }
     if (*p == ';') continue;
-    if (TextCurve_IsDataRow(line->szText)) {
+    if (TextCurve_IsDataRow(line->szText, h->iNameFields)) {
       *fValueLine = 1;
       return 1;
     }

@@ -81,6 +81,8 @@ TEST(ReaderCases, FilesOfOtherProgramsLoadAsTheyMean) {
        ", 2 points (1 missing value)"},
       {"empty and word cells are missing", "cells.csv", ",a,b\n0,1.5,\n1,x,2\n", 0, 0,
        {{0, 1}, {1.5, kNaN}, {kNaN, 2}}, {"Channel 1", "a", "b"}, ", 2 points (2 missing values)"},
+      {"a date column behind a header row is missing", "dates.csv", "date,value\n2020-01-01,5\n2020-01-02,6\n", 0, 0,
+       {{kNaN, kNaN}, {5, 6}}, {"date", "value"}, ", 2 points (2 missing values)"},
       {"decimal commas with semicolons", "de.csv", "t;u\n1,5;-0,25\n2;3,75\n", 0, 0, {{1.5, 2}, {-0.25, 3.75}},
        {"t", "u"}, ", 2 points"},
       {"a name row into channel 3 names channel 3", "one.csv", "volts\n7\n", 2, 0, {{7}}, {"volts"}, ", 1 points"},
