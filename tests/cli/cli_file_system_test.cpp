@@ -179,10 +179,10 @@ TEST_F(CliFileSystem, AnInputWithoutSamplesLeavesTheOutputAsItWas) {
 }
 
 TEST_F(CliFileSystem, SignalsDuringALargeConvertLeaveNoTemporary) {
-  // Four channels of a million frames: the text written is some 28 MB.
-  std::vector<int64_t> frames(4 * 1048576);
+  // Two channels of half a million frames: the text written is some 7 MB.
+  std::vector<int64_t> frames(2 * 524288);
   for (size_t i = 0; i < frames.size(); ++i) frames[i] = static_cast<int64_t>(i * 7919 % 65535) - 32767;
-  ASSERT_TRUE(TestFiles_Write(P("big.wav"), WaveBytes_Riff(WaveBytes_Chunk("fmt ", WaveBytes_Fmt(1, 4, 8000, 16)) +
+  ASSERT_TRUE(TestFiles_Write(P("big.wav"), WaveBytes_Riff(WaveBytes_Chunk("fmt ", WaveBytes_Fmt(1, 2, 8000, 16)) +
                                                            WaveBytes_Chunk("data", WaveBytes_Samples(frames, 2)))));
   ASSERT_TRUE(TestFiles_Write(P("out.txt"), "old"));
   // A temporary that an earlier kill -9 left is never taken for data.
