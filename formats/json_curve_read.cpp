@@ -202,7 +202,7 @@ int JsonCurve_ReadFile(BufferedFile* f, ChannelSet* set, int first, CurveLoadNot
 
 int JsonCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
   static BufferedFile f;  // 64 KiB: kept off the stack
-  if (!BufferedFile_OpenRead(&f, path)) return ERROR_FILE_MISSING;
+  if (!BufferedFile_OpenRead(&f, path)) return ErrorCode_FromOpenErrno(static_cast<int>(f.dwLastError));
   int rc = JsonCurve_ReadFile(&f, set, first, notes);
   BufferedFile_Close(&f);
   return rc;

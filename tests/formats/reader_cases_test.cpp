@@ -90,10 +90,10 @@ TEST(ReaderCases, FilesOfOtherProgramsLoadAsTheyMean) {
        ", 0 points"},
       {"8-bit WAV: 128 is silence", "u8.wav", Wav(1, 8000, 1, 8, std::string("\x80\x00\xFF", 3)), 0, 0,
        {{0.0, -1.0, 127.0 / 128.0}}, {"Channel 1"}, ", 3 points"},
-      {"WAV block align against channels", "bad.wav", Wav(2, 8000, 2, 16, "\0\0\0\0"), 0, 2141, {}, {},
+      {"WAV block align against channels", "bad.wav", Wav(2, 8000, 2, 16, "\0\0\0\0"), 0, 2142, {}, {},
        "(wave header contradicts itself: block align is not channels x bytes per sample)"},
-      {"WAV rate above 1 MHz", "fast.wav", Wav(1, 2000000, 2, 16, ""), 0, 2142, {}, {}, "(sample rate above 1 MHz)"},
-      {"WAV of nine channels", "nine.wav", Wav(9, 8000, 18, 16, ""), 0, 2143, {}, {}, "(more than eight channels)"},
+      {"WAV rate above 1 MHz", "fast.wav", Wav(1, 2000000, 2, 16, ""), 0, 2143, {}, {}, "(sample rate above 1 MHz)"},
+      {"WAV of nine channels", "nine.wav", Wav(9, 8000, 18, 16, ""), 0, 2144, {}, {}, "(more than eight channels)"},
       {"WAV data shorter than its header says", "cut.wav",
        WaveBytes_Riff(WaveBytes_Chunk("fmt ", WaveBytes_FmtBody(1, 1, 8000, 2, 16, 16, 1)) + std::string("data\x08\0\0\0\xFF\x7F\0\0", 12)),
        0, 0, {{1.0, 0.0}}, {}, ", 2 points (file truncated: the data ends before its header says)"},
@@ -139,7 +139,7 @@ TEST(ReaderCases, FilesOfOtherProgramsLoadAsTheyMean) {
   std::string huge = "1\n" + std::string(TEXT_LINE_MAX_CHARS + 1, '5') + "\n";
   std::string path = dir.File("huge.txt");
   ASSERT_TRUE(TestFiles_Write(path, huge));
-  EXPECT_EQ(LoadCurveFile(&app.Channels, &app.SpectrumHeader, path.c_str(), 0, nullptr), 2140);
+  EXPECT_EQ(LoadCurveFile(&app.Channels, &app.SpectrumHeader, path.c_str(), 0, nullptr), 2141);
   EXPECT_EQ(app.Channels.Channel[0].iNrOfSamples, 0);
   ChannelSet_FreeAll(&app.Channels);
 }
