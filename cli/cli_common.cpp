@@ -65,7 +65,7 @@ int Cli_LoadInputs(AppState* app, char** paths, int count) {
     int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, paths[k], first, &notes);
     char status[2 * 4096];
     if (rc != 0) {
-      CurveFile_LoadErrorText(status, sizeof status, paths[k], rc);
+      CurveFile_LoadErrorText(status, sizeof status, paths[k], rc, &notes);
       std::fprintf(stderr, "%s\n", status);
       return CLI_EXIT_FAILED;
     }
@@ -105,9 +105,10 @@ int Cli_Save(AppState* app, const char* path, int saveType) {
   const char* ext = CurveFile_Extension(path);
   if (saveType == CLI_SAVE_TYPE_BY_NAME)
     saveType = ext && strcasecmp(ext, ".json") == 0 ? SAVE_TYPE_JSON + SAVE_TYPE_FLOAT : SAVE_TYPE_INT16;
-  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType);
+  CurveSaveNotes notes;
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType, &notes);
   char status[2 * 4096];
-  CurveFile_SaveStatusText(status, sizeof status, path, rc);
+  CurveFile_SaveStatusText(status, sizeof status, path, rc, &notes);
   std::fprintf(stderr, "%s\n", status);
   if (rc != 0) return CLI_EXIT_FAILED;
   if (ext && strcasecmp(ext, ".wav") == 0) Cli_WarnAboutWave(&app->Channels);

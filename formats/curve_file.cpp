@@ -6,6 +6,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "formats/sound_file.h"
 #include "formats/spectrum_ref.h"
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
@@ -14,6 +15,25 @@
 namespace {
 
 bool ExtIs(const char* ext, const char* want) { return strcasecmp(ext, want) == 0; }
+
+// The sound file extensions that libsndfile reads, and the encoding each is
+// written with (0: read only).
+struct SoundExt {
+  const char* szExt;  // with the dot
+  int iEncoding;      // SoundEncoding of the writer, or 0
+};
+constexpr SoundExt kSoundExts[] = {
+    {".flac", SOUND_FLAC}, {".ogg", SOUND_VORBIS}, {".oga", SOUND_VORBIS}, {".opus", SOUND_OPUS},
+    {".mp3", SOUND_MP3},   {".aif", SOUND_AIFF},   {".aiff", SOUND_AIFF},  {".aifc", 0},
+    {".caf", SOUND_CAF},   {".w64", SOUND_W64},    {".rf64", SOUND_RF64},  {".au", 0},
+    {".snd", 0},
+};
+
+const SoundExt* SoundExtOf(const char* ext) {
+  for (const SoundExt& e : kSoundExts)
+    if (ExtIs(ext, e.szExt)) return &e;
+  return nullptr;
+}
 
 // Length of a text that snprintf formatted into size chars: cut to what fits.
 int FittedLength(int n, int size) { return n < 0 ? 0 : (n < size ? n : size - 1); }
@@ -29,8 +49,9 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
   if (ExtIs(ext, ".ref")) return SpectrumRef_Read(path, set, first, hdr, notes);
-  if (ExtIs(ext, ".wav")) return WaveFile_Read(path, set, first, notes);
+  if (ExtIs(ext, ".wav")) return SoundFile_ReadWave(path, set, first, notes);
   if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) return TextCurve_Read(path, set, first, notes);
+  if (SoundExtOf(ext)) return SoundFile_Read(path, set, first, notes);
   return ERROR_NOT_SUPPORTED;
 }
 
@@ -48,32 +69,44 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
       std::snprintf(skipped, sizeof skipped, " (%d channel%s not loaded: all channels in use)",
                     notes->iChannelsSkipped, notes->iChannelsSkipped == 1 ? "" : "s");
   }
-  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s", path ? path : "",
-                        points, truncated, skipped);
+  const char* damaged = notes && notes->fDamaged ? " (file truncated: only the frames that decode were loaded)" : "";
+  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s", path ? path : "",
+                        points, truncated, damaged, skipped);
   return FittedLength(n, size);
 }
 
-int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc) {
+int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc, const CurveLoadNotes* notes) {
   if (!dst || size <= 0) return 0;
-  int n = std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to load \"%s\" (%s)", path ? path : "",
-                        ErrorCodeToText(rc));
+  const char* why = notes && notes->szReason[0] ? notes->szReason : nullptr;
+  int n = std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to load \"%s\" (%s%s%s)", path ? path : "",
+                        ErrorCodeToText(rc), why ? ": " : "", why ? why : "");
   return FittedLength(n, size);
 }
 
-int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc) {
+int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, const CurveSaveNotes* notes) {
   if (!dst || size <= 0) return 0;
   const char* p = path ? path : "";
-  int n = rc == 0 ? std::snprintf(dst, static_cast<size_t>(size), "Saved file \"%s\"", p)
-                  : std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to save \"%s\" (%s)", p,
-                                  ErrorCodeToText(rc));
+  const char* why = notes && notes->szReason[0] ? notes->szReason : nullptr;
+  const char* rf64 = notes && notes->fRf64 ? " as RF64 (the data passes 4 GiB)" : "";
+  int n = rc == 0 ? std::snprintf(dst, static_cast<size_t>(size), "Saved file \"%s\"%s", p, rf64)
+                  : std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to save \"%s\" (%s%s%s)", p,
+                                  ErrorCodeToText(rc), why ? ": " : "", why ? why : "");
   return FittedLength(n, size);
 }
 
-int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType) {
+int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType,
+                  CurveSaveNotes* notes) {
+  if (notes) *notes = CurveSaveNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
   if (ExtIs(ext, ".ref")) return SpectrumRef_Write(path, set, first, hdr);
-  if (ExtIs(ext, ".wav")) return WaveFile_Write(path, set, first, set->iChannelsInUse);
+  if (ExtIs(ext, ".wav")) return SoundFile_WriteWave(path, set, first, set->iChannelsInUse, notes);
+  const SoundExt* sound = SoundExtOf(ext);
+  if (sound && sound->iEncoding) {
+    SoundWriteOptions opt{};
+    opt.iEncoding = sound->iEncoding;
+    return SoundFile_Write(path, set, first, set->iChannelsInUse, &opt, notes);
+  }
   if (ExtIs(ext, ".txt") || ExtIs(ext, ".json"))
     return TextCurve_Write(path, set, first, set->iChannelsInUse, saveType);
   return ERROR_NOT_SUPPORTED;

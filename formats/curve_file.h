@@ -30,17 +30,22 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
 // length of the text (cut to fit dst).
 int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points, const CurveLoadNotes* notes);
 // Composes the status text of a failed load: "ERROR: failed to load "<path>"
-// (<text of rc>)".  Returns the length of the text (cut to fit dst).
-int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc);
+// (<text of rc>)", the text followed by ": <reason>" when the notes hold a
+// decoding library's reason.  Returns the length of the text (cut to fit dst).
+int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc, const CurveLoadNotes* notes = nullptr);
 // Composes the status text of a save with result rc: "Saved file "<path>"" for
-// 0, else "ERROR: failed to save "<path>" (<text of rc>)".  Returns the length.
-int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc);
+// 0 (and " as RF64 ..." when the notes say so), else "ERROR: failed to save
+// "<path>" (<text of rc>)" with the library's reason as for a load.  Returns
+// the length.
+int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, const CurveSaveNotes* notes = nullptr);
 
 // Saves the channels of set in use from first on by the extension (.txt and
 // .json with the layout and value type of saveType, .wav, .ref with the
-// header hdr).  Returns the writer's result, 2129 without any ".", 2130
-// without a writer.
-int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType);
+// header hdr, the sound formats through libsndfile).  notes (when given) is
+// cleared and then says what the writer reports (RF64, a refusal's reason).
+// Returns the writer's result, 2129 without any ".", 2130 without a writer.
+int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType,
+                  CurveSaveNotes* notes = nullptr);
 
 // The extension of path: from its last "." to the end, or NULL without one.
 const char* CurveFile_Extension(const char* path);

@@ -1,9 +1,19 @@
 #pragma once
-// What a successful load could not take in.  The readers fill this record so
+// What a successful load could not take in, and what a load or save refused
+// by a decoding library said.  The readers and writers fill these records so
 // that the status text can say so; the result code of such a load stays 0.
+
+constexpr int CURVE_REASON_LEN = 160;  // room for a library's own reason, NUL included
 
 struct CurveLoadNotes {
   int fTruncated;        // the file holds more samples per channel than a channel can take
   int iChannelsLoaded;   // channels of the file that went into the set
   int iChannelsSkipped;  // channels of the file left out: no free channel was left
+  int fDamaged;          // the file ends early or stops decoding: the frames before were loaded
+  char szReason[CURVE_REASON_LEN];  // why a decoding library refused the file ("" when it did not)
+};
+
+struct CurveSaveNotes {
+  int fRf64;  // a .wav was written as RF64: its data passes the RIFF size limit
+  char szReason[CURVE_REASON_LEN];  // why the encoding library refused the save ("" when it did not)
 };

@@ -88,8 +88,10 @@ int PlotWin_SaveFile(AppState* app, int type) {
   if (!app) return 0;
   char status[APP_TEXT_LEN + 160];
   char title[2 * APP_TEXT_LEN + 16];
-  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type);
-  CurveFile_SaveStatusText(status, sizeof status, app->szDataFile, rc);
+  CurveSaveNotes notes;
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type, &notes);
+  CurveFile_SaveStatusText(status, sizeof status, app->szDataFile, rc, &notes);
+  if (notes.szReason[0]) std::fprintf(stderr, "%s\n", status);
   if (rc == 0) app->iModified = 0;
   SetMessage(app, status);
   std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, app->szDataFile);
@@ -110,7 +112,9 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
     // A fresh main file has nothing unsaved; a curve added to it has.
     app->iModified = c == 0 ? 0 : 1;
   } else {
-    CurveFile_LoadErrorText(status, sizeof status, path, rc);
+    CurveFile_LoadErrorText(status, sizeof status, path, rc, &notes);
+    // A decoding library's reason goes to stderr as well, for bug reports.
+    if (notes.szReason[0]) std::fprintf(stderr, "%s\n", status);
     std::snprintf(title, sizeof title, "%s  -  file not loaded", app->szTitle);
   }
   SetMessage(app, status);

@@ -17,7 +17,7 @@ LAUNCHER=""
 command -v ccache >/dev/null 2>&1 && LAUNCHER="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release -DPLOTSMITH_CORE_ONLY=ON \
   -DPLOTSMITH_BENCH=OFF -DPLOTSMITH_FUZZ=ON -DCMAKE_CXX_FLAGS="$SAN" $LAUNCHER >/dev/null || exit 1
-harnesses=(fuzz_text fuzz_wave fuzz_ref fuzz_lowpass)
+harnesses=(fuzz_text fuzz_wave fuzz_sound fuzz_ref fuzz_lowpass)
 cmake --build build-fuzz -j"$(nproc)" --target "${harnesses[@]}" >/dev/null || { echo "fuzz: build failed"; exit 1; }
 
 base=/dev/shm
