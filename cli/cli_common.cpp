@@ -3,10 +3,12 @@
 #include "cli/cli_common.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
 #include "formats/curve_file.h"
+#include "formats/format_table.h"
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
 
@@ -105,6 +107,12 @@ int Cli_Save(AppState* app, const char* path, int saveType) {
   const char* ext = CurveFile_Extension(path);
   if (saveType == CLI_SAVE_TYPE_BY_NAME)
     saveType = ext && strcasecmp(ext, ".json") == 0 ? SAVE_TYPE_JSON + SAVE_TYPE_FLOAT : SAVE_TYPE_INT16;
+  if (!CurveFormat_TakesSaveType(CurveFormat_ByExtension(ext), saveType)) {
+    char text[160];
+    std::snprintf(text, sizeof text, "this --type does not apply to %s files", ext);
+    Cli_Error(text);
+    return CLI_EXIT_USAGE;
+  }
   CurveSaveNotes notes;
   int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType, &notes);
   char status[2 * 4096];
@@ -126,6 +134,8 @@ int Cli_ParseSaveType(const char* word, int* saveType) {
       {"float", SAVE_TYPE_FLOAT},
       {"json", SAVE_TYPE_JSON + SAVE_TYPE_FLOAT},
       {"json-int16", SAVE_TYPE_JSON + SAVE_TYPE_INT16},
+      {"16", SAVE_TYPE_INT16},
+      {"24", SAVE_TYPE_PCM24},
   };
   *saveType = CLI_SAVE_TYPE_BY_NAME;
   if (!word) return 1;
@@ -135,7 +145,14 @@ int Cli_ParseSaveType(const char* word, int* saveType) {
       return 1;
     }
   }
-  Cli_Error("--type takes int16, uint8, float, json or json-int16");
+  // A lossy encoder's quality: q and a number from 0 to 1.
+  char* end = nullptr;
+  double q = word[0] == 'q' && word[1] ? std::strtod(word + 1, &end) : -1.0;
+  if (end && *end == '\0' && q >= 0.0 && q <= 1.0) {
+    *saveType = SaveType_Quality(q);
+    return 1;
+  }
+  Cli_Error("--type takes int16, uint8, float, json, json-int16, 16, 24 or q0 to q1");
   return 0;
 }
 

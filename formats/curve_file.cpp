@@ -4,36 +4,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
-#include "formats/sound_file.h"
-#include "formats/spectrum_ref.h"
-#include "formats/text_curve.h"
-#include "formats/wave_file.h"
+#include "formats/format_table.h"
 #include "winutil/error_text.h"
 
 namespace {
-
-bool ExtIs(const char* ext, const char* want) { return strcasecmp(ext, want) == 0; }
-
-// The sound file extensions that libsndfile reads, and the encoding each is
-// written with (0: read only).
-struct SoundExt {
-  const char* szExt;  // with the dot
-  int iEncoding;      // SoundEncoding of the writer, or 0
-};
-constexpr SoundExt kSoundExts[] = {
-    {".flac", SOUND_FLAC}, {".ogg", SOUND_VORBIS}, {".oga", SOUND_VORBIS}, {".opus", SOUND_OPUS},
-    {".mp3", SOUND_MP3},   {".aif", SOUND_AIFF},   {".aiff", SOUND_AIFF},  {".aifc", 0},
-    {".caf", SOUND_CAF},   {".w64", SOUND_W64},    {".rf64", SOUND_RF64},  {".au", 0},
-    {".snd", 0},
-};
-
-const SoundExt* SoundExtOf(const char* ext) {
-  for (const SoundExt& e : kSoundExts)
-    if (ExtIs(ext, e.szExt)) return &e;
-  return nullptr;
-}
 
 // Length of a text that snprintf formatted into size chars: cut to what fits.
 int FittedLength(int n, int size) { return n < 0 ? 0 : (n < size ? n : size - 1); }
@@ -48,11 +23,9 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
   if (notes) *notes = CurveLoadNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
-  if (ExtIs(ext, ".ref")) return SpectrumRef_Read(path, set, first, hdr, notes);
-  if (ExtIs(ext, ".wav")) return SoundFile_ReadWave(path, set, first, notes);
-  if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) return TextCurve_Read(path, set, first, notes);
-  if (SoundExtOf(ext)) return SoundFile_Read(path, set, first, notes);
-  return ERROR_NOT_SUPPORTED;
+  const CurveFormat* fmt = CurveFormat_ByExtension(ext);
+  if (!fmt || !fmt->pfnRead) return ERROR_NOT_SUPPORTED;
+  return fmt->pfnRead(path, set, first, hdr, notes);
 }
 
 int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points, const CurveLoadNotes* notes) {
@@ -99,15 +72,7 @@ int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* pat
   if (notes) *notes = CurveSaveNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
-  if (ExtIs(ext, ".ref")) return SpectrumRef_Write(path, set, first, hdr);
-  if (ExtIs(ext, ".wav")) return SoundFile_WriteWave(path, set, first, set->iChannelsInUse, notes);
-  const SoundExt* sound = SoundExtOf(ext);
-  if (sound && sound->iEncoding) {
-    SoundWriteOptions opt{};
-    opt.iEncoding = sound->iEncoding;
-    return SoundFile_Write(path, set, first, set->iChannelsInUse, &opt, notes);
-  }
-  if (ExtIs(ext, ".txt") || ExtIs(ext, ".json"))
-    return TextCurve_Write(path, set, first, set->iChannelsInUse, saveType);
-  return ERROR_NOT_SUPPORTED;
+  const CurveFormat* fmt = CurveFormat_ByExtension(ext);
+  if (!fmt || !fmt->pfnWrite) return ERROR_NOT_SUPPORTED;
+  return fmt->pfnWrite(fmt, path, set, first, hdr, saveType, notes);
 }

@@ -1,23 +1,13 @@
 #pragma once
-// Picks the reader or writer of a curve file by the extension of its name.
+// Picks the reader or writer of a curve file by the extension of its name,
+// from the table of formats (formats/format_table.h).
 
 #include "curve/channel.h"
 #include "formats/load_notes.h"
 #include "formats/spectrum_ref.h"
 
-// The Open dialog's filter list: pairs of NUL-terminated description and
-// pattern, ended by "" (the literal's own NUL).  It offers what LoadCurveFile
-// dispatches on, so it lives beside it.
-constexpr char CURVE_FILE_OPEN_FILTER[] =
-    "All supported file formats\0*.txt;*.csv;*.wav;*.ref;*.fcf\0"
-    "Text files (*.txt)\0*.txt\0"
-    "CSV files (*.csv)\0*.csv\0"
-    "Wave audio files (*.wav)\0*.WAV\0"
-    "Spectrum Reference files (*.ref)\0*.REF\0"
-    "FCF spectrum files (*.fcf)\0*.FCF\0";
-
-// Loads path into channels first, first + 1, ... of set by its extension
-// (.txt and .csv, .wav, .ref in any letter case); a reference file's header
+// Loads path into channels first, first + 1, ... of set by the reader of
+// its extension (any letter case) in the table; a reference file's header
 // goes into hdr.  notes (when given) is cleared and then says what a
 // successful load left out.  Returns the reader's result, 2129 for a path
 // without any ".", 2130 for an extension without a reader.
@@ -39,9 +29,9 @@ int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc, const
 // the length.
 int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, const CurveSaveNotes* notes = nullptr);
 
-// Saves the channels of set in use from first on by the extension (.txt and
-// .json with the layout and value type of saveType, .wav, .ref with the
-// header hdr, the sound formats through libsndfile).  notes (when given) is
+// Saves the channels of set in use from first on by the writer of the
+// extension in the table (text layout and value type, or a sound file's bit
+// depth and quality, from saveType; a reference file with the header hdr).  notes (when given) is
 // cleared and then says what the writer reports (RF64, a refusal's reason).
 // Returns the writer's result, 2129 without any ".", 2130 without a writer.
 int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType,

@@ -26,6 +26,8 @@ work=$(mktemp -d "$base/plotsmith_fuzz.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 tests/fuzz/make_corpus.sh "$work/seeds" || exit 1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+# The leaks of the system's libraries that .ci/run also suppresses.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/.ci/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
 for h in "${harnesses[@]}"; do
