@@ -7,9 +7,7 @@
 
 #include "formats/sound_file.h"
 
-#include <fcntl.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -17,6 +15,7 @@
 #include <cstring>
 #include <vector>
 
+#include "formats/buffered_file.h"
 #include "formats/safe_write.h"
 #include "formats/wave_file.h"
 #include "winutil/error_text.h"
@@ -141,18 +140,21 @@ long long Sound_ReadFrames(SNDFILE* sf, const SF_INFO* info, ChannelSet* set, in
 
 int SoundFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
   if (!path || !set || !Channel_IsIndex(first)) return ERROR_NOT_SUPPORTED;
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return ErrorCode_FromErrno(errno ? errno : ENOENT);
-  ::close(fd);
+  // The buffered file opens only regular files without blocking; the
+  // library then reads through its descriptor.
+  BufferedFile file;
+  if (!BufferedFile_OpenRead(&file, path)) return ErrorCode_FromErrno(file.dwLastError ? file.dwLastError : ENOENT);
   SF_INFO info;
   std::memset(&info, 0, sizeof info);
-  SNDFILE* sf = sf_open(path, SFM_READ, &info);
+  SNDFILE* sf = sf_open_fd(file.iHandle, SFM_READ, &info, SF_FALSE);
   if (!sf) {
     if (notes) Sound_CopyReason(notes->szReason, sf_strerror(nullptr));
+    BufferedFile_Close(&file);
     return ERROR_NOT_SUPPORTED;
   }
   if (info.samplerate < 1 || info.channels < 1) {
     sf_close(sf);
+    BufferedFile_Close(&file);
     return ERROR_DATA_TYPE;
   }
   int n = info.channels < MAX_CHANNELS - first ? info.channels : MAX_CHANNELS - first;
@@ -174,6 +176,7 @@ int SoundFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
     notes->iChannelsSkipped = info.channels - n;
   }
   sf_close(sf);
+  BufferedFile_Close(&file);
   return 0;
 }
 
@@ -267,6 +270,15 @@ int SoundFile_Write(const char* path, ChannelSet* set, int first, int nch, const
   info.samplerate = static_cast<int>(WaveFile_RateForStep(set->Channel[first].dXStep, nullptr));
   info.channels = nch;
   info.format = Sound_FormatOf(opt);
+  // The library's check of the format, channels and rate answers only yes or
+  // no (its open then says "Format not recognised"): name what was refused.
+  if (!sf_format_check(&info)) {
+    static const char* const kNames[] = {"", "FLAC", "Ogg Vorbis", "Opus", "MP3", "AIFF", "CAF", "W64", "RF64"};
+    if (notes)
+      std::snprintf(notes->szReason, CURVE_REASON_LEN, "%s cannot hold %d channels at %d Hz",
+                    kNames[opt->iEncoding], nch, info.samplerate);
+    return ERROR_DATA_TYPE;
+  }
   BufferedFile file;
   SafeWrite sw;
   if (SafeWrite_Begin(&sw, &file, path) != 0) return ERROR_FILE_MISSING;

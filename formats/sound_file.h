@@ -34,7 +34,7 @@ struct SoundWriteOptions {
 
 // Loads a sound file into channels first, first + 1, ... (at most up to
 // channel 7; further channels of the file are named in notes).  Returns 0, the
-// system error code when the file cannot be opened, 2130 when the library
+// system error code when the file cannot be opened or is not a regular file, 2130 when the library
 // cannot decode it (notes->szReason then holds the library's reason), or 2105
 // for a sample rate below 1 Hz.  A file that ends early or stops decoding
 // loads the frames that decoded and sets notes->fDamaged.  The channels are

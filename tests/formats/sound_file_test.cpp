@@ -196,6 +196,16 @@ TEST_F(SoundFileTest, RefusedAndDamagedFilesGiveClearErrorsAndLoseNothing) {
             std::string::npos) << status;
   EXPECT_EQ(TestFiles_Read(opus), "keep");
   EXPECT_EQ(TestFiles_CountEntries(dir.szPath), 1);
+  // More channels than the format holds: named as such.
+  if (SoundFile_CanWrite(SOUND_MP3)) {
+    FillTones(3, 48000);
+    std::string mp3 = dir.File("three.mp3");
+    EXPECT_EQ(SaveCurveFile(&app.Channels, &app.SpectrumHeader, mp3.c_str(), 0, 0, &saveNotes), 2105);
+    EXPECT_STREQ(saveNotes.szReason, "MP3 cannot hold 3 channels at 48000 Hz");
+    EXPECT_EQ(TestFiles_CountEntries(dir.szPath), 1);
+    app.Channels.Channel[2].iNrOfSamples = 0;
+    app.Channels.iChannelsInUse = 2;
+  }
 
   // Not a sound file at all: "Format not supported" and the library's reason.
   std::string junk = dir.File("junk.flac");
