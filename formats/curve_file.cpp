@@ -59,12 +59,15 @@ int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc, const
 int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, const CurveSaveNotes* notes) {
   if (!dst || size <= 0) return 0;
   const char* p = path ? path : "";
-  const char* why = notes && notes->szReason[0] ? notes->szReason : nullptr;
+  if (rc != 0) {
+    const char* why = notes && notes->szReason[0] ? notes->szReason : nullptr;
+    int n = std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to save \"%s\" (%s%s%s)", p,
+                          ErrorCodeToText(rc), why ? ": " : "", why ? why : "");
+    return FittedLength(n, size);
+  }
   const char* rf64 = notes && notes->fRf64 ? " as RF64 (the data passes 4 GiB)" : "";
-  int n = rc == 0 ? std::snprintf(dst, static_cast<size_t>(size), "Saved file \"%s\"%s", p, rf64)
-                  : std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to save \"%s\" (%s%s%s)", p,
-                                  ErrorCodeToText(rc), why ? ": " : "", why ? why : "");
-  return FittedLength(n, size);
+  std::snprintf(dst, static_cast<size_t>(size), "Saved file \"%s\"%s", p, rf64);
+  return CurveSave_AppendText(dst, size, notes);
 }
 
 int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType,
@@ -74,5 +77,11 @@ int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* pat
   if (!ext) return ERROR_FILE_MISSING;
   const CurveFormat* fmt = CurveFormat_ByExtension(ext);
   if (!fmt || !fmt->pfnWrite) return ERROR_NOT_SUPPORTED;
-  return fmt->pfnWrite(fmt, path, set, first, hdr, saveType, notes);
+  int rc = fmt->pfnWrite(fmt, path, set, first, hdr, saveType, notes);
+  if (notes && rc != 0) {  // nothing was changed on the way; a refusal's reason stays
+    CurveSaveNotes failed{};
+    std::memcpy(failed.szReason, notes->szReason, sizeof failed.szReason);
+    *notes = failed;
+  }
+  return rc;
 }

@@ -4,6 +4,7 @@
 
 #include "curve/channel.h"
 #include "formats/load_notes.h"
+#include "formats/save_notes.h"
 #include "formats/spectrum_ref.h"
 
 // Loads path into channels first, first + 1, ... of set by the reader of
@@ -23,16 +24,18 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
 // (<text of rc>)", the text followed by ": <reason>" when the notes hold a
 // decoding library's reason.  Returns the length of the text (cut to fit dst).
 int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc, const CurveLoadNotes* notes = nullptr);
-// Composes the status text of a save with result rc: "Saved file "<path>"" for
-// 0 (and " as RF64 ..." when the notes say so), else "ERROR: failed to save
-// "<path>" (<text of rc>)" with the library's reason as for a load.  Returns
-// the length.
+// Composes the status text of a save with result rc: "Saved file "<path>""
+// for 0, followed by what notes (when given) say was changed on the way
+// (written as RF64, channels cut or padded, missing values written as a
+// number, channels left out); else "ERROR: failed to save "<path>" (<text of
+// rc>)" with the encoding library's reason as for a load.  Returns the length.
 int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, const CurveSaveNotes* notes = nullptr);
 
 // Saves the channels of set in use from first on by the writer of the
 // extension in the table (text layout and value type, or a sound file's bit
-// depth and quality, from saveType; a reference file with the header hdr).  notes (when given) is
-// cleared and then says what the writer reports (RF64, a refusal's reason).
+// depth and quality, from saveType; a reference file with the header hdr).
+// notes (when given) is cleared and then says what the file holds
+// differently from the channels, or why an encoding library refused the save.
 // Returns the writer's result, 2129 without any ".", 2130 without a writer.
 int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType,
                   CurveSaveNotes* notes = nullptr);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "formats/save_notes.h"
 #include "formats/sound_file.h"
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
@@ -28,17 +29,33 @@ int Fmt_ReadSound(const char* path, ChannelSet* set, int first, SpectrumRefHeade
   return SoundFile_Read(path, set, first, notes);
 }
 
-// The save type alone chooses the text layout and value type.
-int Fmt_WriteText(const CurveFormat*, const char* path, ChannelSet* set, int first, const SpectrumRefHeader*,
-                  int saveType, CurveSaveNotes*) {
-  return TextCurve_Write(path, set, first, set->iChannelsInUse, saveType);
+// The frames a writer writes: the first channel's sample count.
+int Fmt_Frames(const ChannelSet* set, int first) {
+  return Channel_IsIndex(first) && set->Channel[first].iNrOfSamples > 0 ? set->Channel[first].iNrOfSamples : 0;
 }
+
+// The save type alone chooses the text layout and value type.  Reals keep a
+// missing value as one; the integer types write their lowest value.
+int Fmt_WriteText(const CurveFormat*, const char* path, ChannelSet* set, int first, const SpectrumRefHeader*,
+                  int saveType, CurveSaveNotes* notes) {
+  int inUse = set->iChannelsInUse;
+  int type = saveType & 0x0F;
+  const char* missingAs = type == SAVE_TYPE_FLOAT ? nullptr : (type == SAVE_TYPE_UINT8 ? "0" : "-32767");
+  int nch = inUse < MAX_CHANNELS - first ? inUse : MAX_CHANNELS - first;
+  CurveSave_NoteChanges(notes, set, first, nch, Fmt_Frames(set, first), missingAs);
+  return TextCurve_Write(path, set, first, inUse, saveType);
+}
+// Missing values become 0 in the sound files, the own WAV writer's among them.
 int Fmt_WriteWave(const CurveFormat*, const char* path, ChannelSet* set, int first, const SpectrumRefHeader*, int,
                   CurveSaveNotes* notes) {
+  CurveSave_NoteChanges(notes, set, first, set->iChannelsInUse, Fmt_Frames(set, first), "0");
   return SoundFile_WriteWave(path, set, first, set->iChannelsInUse, notes);
 }
+// A reference file holds one channel.
 int Fmt_WriteRef(const CurveFormat*, const char* path, ChannelSet* set, int first, const SpectrumRefHeader* hdr,
-                 int, CurveSaveNotes*) {
+                 int, CurveSaveNotes* notes) {
+  int inUse = set->iChannelsInUse;
+  if (notes) notes->iChannelsLeftOut = inUse > first + 1 ? inUse - first - 1 : 0;
   return SpectrumRef_Write(path, set, first, hdr);
 }
 // The bit depth and quality come from the save type.
@@ -49,6 +66,7 @@ int Fmt_WriteSound(const CurveFormat* fmt, const char* path, ChannelSet* set, in
   opt.iBits = (saveType & SAVE_TYPE_PCM24) ? 24 : 16;
   opt.dQuality = SaveType_QualityOf(saveType);
   opt.fQualitySet = opt.dQuality >= 0;
+  CurveSave_NoteChanges(notes, set, first, set->iChannelsInUse, Fmt_Frames(set, first), "0");
   return SoundFile_Write(path, set, first, set->iChannelsInUse, &opt, notes);
 }
 

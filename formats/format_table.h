@@ -6,6 +6,7 @@
 
 #include "curve/channel.h"
 #include "formats/load_notes.h"
+#include "formats/save_notes.h"
 #include "formats/save_type.h"
 #include "formats/spectrum_ref.h"
 

@@ -1,7 +1,7 @@
 #pragma once
-// What a successful load could not take in, and what a load or save refused
-// by a decoding library said.  The readers and writers fill these records so
-// that the status text can say so; the result code of such a load stays 0.
+// What a successful load could not take in, and what a decoding library said
+// when it refused a file.  The readers fill this record so that the status
+// text can say so; the result code of such a load stays 0.
 
 constexpr int CURVE_REASON_LEN = 160;  // room for a library's own reason, NUL included
 
@@ -11,9 +11,4 @@ struct CurveLoadNotes {
   int iChannelsSkipped;  // channels of the file left out: no free channel was left
   int fDamaged;          // the file ends early or stops decoding: the frames before were loaded
   char szReason[CURVE_REASON_LEN];  // why a decoding library refused the file ("" when it did not)
-};
-
-struct CurveSaveNotes {
-  int fRf64;  // a .wav was written as RF64: its data passes the RIFF size limit
-  char szReason[CURVE_REASON_LEN];  // why the encoding library refused the save ("" when it did not)
 };

@@ -17,6 +17,7 @@
 
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
+#include "formats/save_notes.h"
 #include "formats/wave_file.h"
 #include "winutil/error_text.h"
 
@@ -143,7 +144,8 @@ int SoundFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
   // The buffered file opens only regular files without blocking; the
   // library then reads through its descriptor.
   BufferedFile file;
-  if (!BufferedFile_OpenRead(&file, path)) return ErrorCode_FromErrno(file.dwLastError ? file.dwLastError : ENOENT);
+  if (!BufferedFile_OpenRead(&file, path))
+    return ErrorCode_FromOpenErrno(file.dwLastError ? static_cast<int>(file.dwLastError) : ENOENT);
   SF_INFO info;
   std::memset(&info, 0, sizeof info);
   SNDFILE* sf = sf_open_fd(file.iHandle, SFM_READ, &info, SF_FALSE);
@@ -217,11 +219,10 @@ void Sound_SetQuality(SNDFILE* sf, const SoundWriteOptions* opt) {
   sf_command(sf, SFC_SET_VBR_ENCODING_QUALITY, &q, sizeof q);
 }
 
-// The value of sample i of ch for writing; past the valid samples and for
-// NaN 0.0.
+// The value of sample i of ch for writing: as CurveSave_Value pads a
+// shorter channel, with a missing value (NaN) as 0.0.
 double Sound_ValueAt(const CurveChannel* ch, int i) {
-  int valid = ch->pdSamples ? (ch->iNrOfSamples < ch->iAllocated ? ch->iNrOfSamples : ch->iAllocated) : 0;
-  double v = i < valid ? ch->pdSamples[i] : 0.0;
+  double v = CurveSave_Value(ch, i);
   return v != v ? 0.0 : v;
 }
 
@@ -281,7 +282,7 @@ int SoundFile_Write(const char* path, ChannelSet* set, int first, int nch, const
   }
   BufferedFile file;
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &file, path) != 0) return ERROR_FILE_MISSING;
+  if (int rc = SafeWrite_Begin(&sw, &file, path)) return rc;
   // The library writes through the descriptor of the temporary file; the
   // buffered file stays empty and only does the sync, close and rename.
   SNDFILE* sf = sf_open_fd(file.iHandle, SFM_WRITE, &info, SF_FALSE);
@@ -298,7 +299,7 @@ int SoundFile_Write(const char* path, ChannelSet* set, int first, int nch, const
     SafeWrite_Abort(&sw, &file);
     return ERROR_WRITE;
   }
-  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &file));
+  return SafeWrite_Commit(&sw, &file);
 }
 
 int SoundFile_WriteWave(const char* path, ChannelSet* set, int first, int nch, CurveSaveNotes* notes) {

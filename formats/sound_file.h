@@ -10,6 +10,7 @@
 
 #include "curve/channel.h"
 #include "formats/load_notes.h"
+#include "formats/save_notes.h"
 
 // The encodings SoundFile_Write can produce.
 enum SoundEncoding {
@@ -33,10 +34,11 @@ struct SoundWriteOptions {
 };
 
 // Loads a sound file into channels first, first + 1, ... (at most up to
-// channel 7; further channels of the file are named in notes).  Returns 0, the
-// system error code when the file cannot be opened or is not a regular file, 2130 when the library
-// cannot decode it (notes->szReason then holds the library's reason), or 2105
-// for a sample rate below 1 Hz.  A file that ends early or stops decoding
+// channel 7; further channels of the file are named in notes).  Returns 0,
+// the result code of a failed open (ErrorCode_FromOpenErrno; a file that is
+// not regular is refused too), 2130 when the library cannot decode it
+// (notes->szReason then holds the library's reason), or 2105 for a sample
+// rate below 1 Hz.  A file that ends early or stops decoding
 // loads the frames that decoded and sets notes->fDamaged.  The channels are
 // unchanged on every refusal.
 int SoundFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes = nullptr);
@@ -47,13 +49,13 @@ int SoundFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
 // libsndfile cannot decode the file either.
 int SoundFile_ReadWave(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes = nullptr);
 
-// Saves channels first .. first + nch - 1 (frame count from channel first;
-// shorter channels are padded with 0) with the given options; the rate is
-// that of WaveFile_RateForStep.  Returns 0; 2105 for bad arguments or an
+// Saves channels first .. first + nch - 1 with the given options: the frame
+// count from channel first, shorter channels padded as CurveSave_Value says,
+// missing values as 0, the rate that of WaveFile_RateForStep.  Returns 0; 2105 for bad arguments or an
 // encoding this library cannot write, and for a rate or channel count the
-// format cannot store (notes->szReason then says why); 2129 when the file
-// cannot be created; 2109 when the library failed to write (notes->szReason
-// says why) or the system error of a failed sync or rename.  The previous
+// format cannot store (notes->szReason then says why); a refusal of
+// SafeWrite_Begin; 2109 when the library failed to write (notes->szReason
+// says why) or the result code of a failed sync or rename.  The previous
 // file stays on every failure.
 int SoundFile_Write(const char* path, ChannelSet* set, int first, int nch, const SoundWriteOptions* opt,
                     CurveSaveNotes* notes = nullptr);

@@ -72,7 +72,7 @@ int PlotWin_ChooseSaveFile(AppState* app, int* type) {
 
 int PlotWin_SaveFile(AppState* app, int type) {
   if (!app) return 0;
-  char status[APP_TEXT_LEN + 160];
+  char status[APP_TEXT_LEN + 640];  // the path and the notes of a save
   char title[2 * APP_TEXT_LEN + 16];
   CurveSaveNotes notes;
   int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type, &notes);
