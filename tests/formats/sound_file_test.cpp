@@ -116,6 +116,24 @@ TEST_F(SoundFileTest, EveryWrittenFormatReadsBackWithinItsPrecision) {
   }
 }
 
+TEST_F(SoundFileTest, ShortChannelIsPaddedWithItsLastValueAndSaidSo) {
+  FillTones(2, 48000);
+  app.Channels.Channel[1].iNrOfSamples = kFrames - 100;
+  app.Channels.Channel[1].pdSamples[10] = std::nan("");  // a missing value is written as 0
+  std::string path = dir.File("short.flac");
+  CurveSaveNotes notes;
+  ASSERT_EQ(SaveCurveFile(&app.Channels, &app.SpectrumHeader, path.c_str(), 0, 0, &notes), 0);
+  char status[512];
+  CurveFile_SaveStatusText(status, sizeof status, path.c_str(), 0, &notes);
+  EXPECT_NE(std::string(status).find("channel 2 padded by 100 samples with its last value"), std::string::npos)
+      << status;
+  ASSERT_EQ(Load(path), 0);
+  ASSERT_EQ(Back(1).iNrOfSamples, kFrames);
+  EXPECT_EQ(Back(1).pdSamples[10], 0.0);
+  double last = std::round(app.Channels.Channel[1].pdSamples[kFrames - 101] * 32767) * (1.0 / 32767);
+  for (int i = kFrames - 101; i < kFrames; ++i) ASSERT_EQ(Back(1).pdSamples[i], last) << i;
+}
+
 TEST_F(SoundFileTest, WaveLayoutsTheOwnReaderRefusesLoadThroughTheLibrary) {
   struct Case {
     const char* name;  // what the layout is
