@@ -12,7 +12,6 @@
 #include "formats/save_notes.h"
 #include "formats/sound_file.h"
 #include "formats/text_curve.h"
-#include "formats/wave_file.h"
 
 namespace {
 
