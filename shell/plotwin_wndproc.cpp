@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "graph/graph_measure.h"
 #include "shell/plotwin.h"
+#include "winutil/message_queue.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
 
@@ -89,8 +91,14 @@ void PlotWin_OnTimer(AppState* app, int) {
   s_iInTimer = 0;
 }
 
-int PlotWin_OnKeyDown(AppState*, HWND hwnd, int key, LPARAM) {
-  if (key == VK_ESCAPE) {
+int PlotWin_OnKeyDown(AppState* app, HWND hwnd, int key, LPARAM lp) {
+  // Letters with Ctrl or Alt belong to the accelerators and menus.
+  bool plain = !(lp & (WINQ_KEY_CONTROL_BIT | WINQ_KEY_ALT_BIT));
+  if (plain && (key == 'A' || key == 'B'))
+    Graph_SetMarkerAtPointer(app, key == 'A' ? GRAPH_MARKER_A : GRAPH_MARKER_B);
+  if (plain && key == 'S') PlotWin_SetStacked(app, !app->Graph.iStacked);
+  if (app->Graph.iViewChanged) Graph_Invalidate(app, 0);
+  if (key == VK_ESCAPE && !Graph_OnEscape(app)) {
     HWND owner = Win_GetParent(hwnd);
     if (owner) Win_SetFocus(owner);
   }
@@ -117,6 +125,12 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     case IDM_ZOOM_OUT_ALL:
     case IDM_POPUP_ZOOM_OUT: Graph_ZoomOutCompletely(app); break;
     case IDM_ZOOM_OUT_HALF: Graph_ZoomOutHalf(app); break;
+    case IDM_ZOOM_FIT_VALUES: Graph_FitValues(app); break;
+    case IDM_ZOOM_STACKED: PlotWin_SetStacked(app, !app->Graph.iStacked); break;
+    case IDM_POPUP_ZOOM_BOTH: Graph_ZoomBothAxes(app); break;
+    case IDM_POPUP_STATISTICS: Graph_ShowStatistics(app); break;
+    case IDM_POPUP_MARKER_A:
+    case IDM_POPUP_MARKER_A + 1: Graph_SetMarkerAtPointer(app, id - IDM_POPUP_MARKER_A); break;
     case IDM_LOWPASS_INTERACTIVE: PlotWin_CmdLowPassInteractive(app); break;
     case IDM_ABOUT: PlotWin_ShowAbout(app); break;
     case IDM_HELP: PlotWin_ShowHelp(app); break;
