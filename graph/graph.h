@@ -44,6 +44,7 @@ struct Graph {
   double dMarkerX[2];     // x of marker A and of marker B
   int iStacked;           // 1: every visible channel is drawn in a lane of its own
   RECT rcLane[MAX_CHANNELS];  // lane of each channel at the last layout (empty: none)
+  int iTipShown;          // 1 while the readout tooltip is shown
 };
 
 constexpr int GRAPH_MIN_TICK_SPACING = 20;  // pixels between ticks at least

@@ -207,3 +207,43 @@ int Graph_DrawLaneAxes(AppState* app, HDC dc, int left) {
   }
   return lanes;
 }
+
+namespace {
+
+// Shows the tooltip of client (x, y); hides it where there is none.
+void ShowTipAt(AppState* app, int x, int y) {
+  GraphTip tip;
+  if (!Graph_FormatTip(app, x, y, &tip)) {
+    Graph_HideTip(app);
+    return;
+  }
+  const char* lines[GRAPH_TIP_LINES];
+  for (int k = 0; k < tip.iLines; ++k) lines[k] = tip.szLine[k];
+  app->Graph.iTipShown = Win_ShowTip(app->hwndMain, x, y, lines, tip.crLine, tip.iLines);
+}
+
+}  // namespace
+
+void Graph_TrackTip(AppState* app, int x, int y) {
+  if (!app) return;
+  if (Graph_HitTest(app, x, y, nullptr, nullptr) != GRAPH_PART_PLOT) {
+    Graph_HideTip(app);
+  } else if (app->Graph.iTipShown) {
+    ShowTipAt(app, x, y);
+  } else {
+    Win_SetTimer(app->hwndMain, GRAPH_TIP_TIMER_ID, GRAPH_TIP_DELAY_MS, nullptr);
+  }
+}
+
+void Graph_OnTipTimer(AppState* app) {
+  if (!app) return;
+  Win_KillTimer(app->hwndMain, GRAPH_TIP_TIMER_ID);
+  ShowTipAt(app, app->Graph.ptPointer.x, app->Graph.ptPointer.y);
+}
+
+void Graph_HideTip(AppState* app) {
+  if (!app) return;
+  Win_KillTimer(app->hwndMain, GRAPH_TIP_TIMER_ID);
+  if (app->Graph.iTipShown) Win_HideTip();
+  app->Graph.iTipShown = 0;
+}

@@ -15,6 +15,8 @@ constexpr int GRAPH_TIP_LINES = MAX_CHANNELS + 1;  // the x line and one per cha
 constexpr double GRAPH_FIT_MARGIN = 0.02;  // Fit values adds this share of the span above and below
 constexpr int GRAPH_LANE_GAP = 3;          // pixels between two lanes (the separator lies in it)
 constexpr int GRAPH_SAMPLE_MARK_SPACING = 40;  // samples are marked when fewer than width / this are in view
+constexpr UINT GRAPH_TIP_TIMER_ID = 2;     // the main window's timer of the readout tooltip
+constexpr UINT GRAPH_TIP_DELAY_MS = 500;   // the pointer rests this long before the tooltip shows
 constexpr int GRAPH_SAMPLE_MARK_HALF = 2;  // half the side of a sample's square, pixels
 
 // The readout tooltip: its lines, each in its colour.
@@ -97,3 +99,10 @@ int Graph_LaneAxisWidth(AppState* app, HDC dc, int left, int top, int bottom);
 // edge and a separator below every lane but the last; the number of lanes
 // drawn (0: not stacked, the caller draws the common axis).
 int Graph_DrawLaneAxes(AppState* app, HDC dc, int left);
+// A pointer move: over the plot, moves a shown tooltip along or (re)starts
+// the rest timer; elsewhere hides the tooltip.
+void Graph_TrackTip(AppState* app, int x, int y);
+// The rest timer ran out: shows the tooltip at the pointer's last position.
+void Graph_OnTipTimer(AppState* app);
+// The pointer left the drawing area: hides the tooltip and stops the timer.
+void Graph_HideTip(AppState* app);

@@ -102,6 +102,7 @@ int Graph_OnMouseMove(AppState* app, int keys, int x, int y) {
   Graph& g = app->Graph;
   g.ptPointer = POINT{x, y};
   Graph_ShowCursorInfo(app, x, y);
+  Graph_TrackTip(app, x, y);
   if (g.iBandDragging) {
     g.ptCurrent = POINT{x, y};
     Graph_DrawFocusRect(app, g.ptAnchor.x, g.ptAnchor.y, x, y);

@@ -182,7 +182,11 @@ LRESULT PlotWin_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       return PlotWin_OnCommand(app, static_cast<int>(HIWORD(wp)), static_cast<int>(LOWORD(wp)),
                                reinterpret_cast<HWND>(lp));
-    case WM_TIMER: PlotWin_OnTimer(app, static_cast<int>(LOWORD(wp))); return 0;
+    case WM_TIMER:
+      if (wp == GRAPH_TIP_TIMER_ID) Graph_OnTipTimer(app);
+      else PlotWin_OnTimer(app, static_cast<int>(LOWORD(wp)));
+      return 0;
+    case WM_MOUSELEAVE: Graph_HideTip(app); return 0;
     case WM_HSCROLL:
       if (app) {
         GraphScrollState state = ScrollStateOf(hwnd, SB_HORZ, wp);

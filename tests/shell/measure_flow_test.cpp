@@ -139,4 +139,26 @@ TEST_F(MeasureFlow, StackZoomValuesSetMarkersAndReadTheStatus) {
   EXPECT_EQ(Profile_GetInt(SETTINGS_SECTION, SETTINGS_KEY_STACKED, 1, SETTINGS_FILE), 0);
 }
 
+// The pointer rests over the plot: a tooltip lists both channels at the
+// pointer's x; it follows the pointer and goes when the pointer leaves the plot.
+TEST_F(MeasureFlow, RestingPointerShowsTheReadoutOfEveryChannel) {
+  char text[512];
+  POINT p{Graph_XToPixel(&app, 0, 25.0), (app.Graph.rcPlot.top + app.Graph.rcPlot.bottom) / 2};
+  Move(p);
+  EXPECT_EQ(WinTest_TipText(text, sizeof text), 0);  // not before the pointer rested
+  ASSERT_TRUE(RunUntil([&] { return WinTest_TipText(text, sizeof text) == 3; }));
+  GraphTip want;
+  ASSERT_EQ(Graph_FormatTip(&app, p.x, p.y, &want), 3);
+  EXPECT_EQ(std::string(text), std::string(want.szLine[0]) + "\n" + want.szLine[1] + "\n" + want.szLine[2]);
+  EXPECT_EQ(std::string(want.szLine[1]).rfind("Channel 1: ", 0), 0u) << want.szLine[1];
+  EXPECT_EQ(std::string(want.szLine[2]).rfind("Channel 2: ", 0), 0u) << want.szLine[2];
+  POINT q{Graph_XToPixel(&app, 0, 75.0), p.y};
+  Move(q);  // follows at once
+  WinTest_TipText(text, sizeof text);
+  EXPECT_EQ(std::string(text).rfind("x: 75", 0), 0u) << text;
+  Move(POINT{q.x, app.Graph.rcPlot.top - 5});  // over the legend
+  EXPECT_EQ(WinTest_TipText(text, sizeof text), 0);
+  EXPECT_EQ(app.Graph.iTipShown, 0);
+}
+
 }  // namespace
