@@ -19,12 +19,6 @@ namespace {
 
 constexpr int DASH = 4;  // length of a marker's dashes and of the gaps between them, pixels
 
-// The channel whose value view a value zoom at client y changes: the lane's
-// channel under the pointer, or the active one, through the scale channel.
-int ValueTarget(const AppState* app, int y) {
-  int lane = Graph_LaneAt(app, y);
-  return Graph_ScaleChannelOf(app, lane >= 0 ? lane : Graph_ActiveChannel(app));
-}
 
 // Sets channel c's value view, keeping the x view (the vertical bar follows
 // when c is the channel it shows).
@@ -120,7 +114,13 @@ void Graph_DrawSampleMarks(AppState* app, HDC dc, int c) {
 
 int Graph_OnValueWheel(AppState* app, int delta, int x, int y) {
   if (!app || delta == 0 || Graph_HitTest(app, x, y, nullptr, nullptr) != GRAPH_PART_PLOT) return 0;
-  int c = ValueTarget(app, y);
+  // Stacked, the lane zoomed becomes the active channel, so that the vertical bar moves it next.
+  int lane = Graph_LaneAt(app, y);
+  if (lane >= 0 && lane != app->Graph.iActiveChannel) {
+    app->Graph.iActiveChannel = lane;
+    app->Graph.iViewChanged = 1;
+  }
+  int c = Graph_ScaleChannelOf(app, Graph_ActiveChannel(app));
   double y0 = 0.0, y1 = 0.0;
   double notches = static_cast<double>(delta) / WHEEL_DELTA;
   // A forward turn zooms in around the value under the pointer.
