@@ -49,14 +49,14 @@ TEST_F(GraphMeasure, LanesMappingsAndHitTestsPerLane) {
     double v;
     int y;  // where v of channel c lies
   } cases[] = {{2, 100.0, 220}, {2, 0.0, 420}, {2, 50.0, 320}, {2, 500.0, 220},
-               {0, 10.0, 20},   {0, -10.0, 217}, {0, 0.0, 217 - 98}};
+               {0, 10.0, 20},   {0, -10.0, 208}, {0, 0.0, 208 - 94}};  // lane 0 ends 12 above 220
   for (const Case& k : cases) {
     EXPECT_EQ(Graph_YToPixel(&app, k.c, k.v), k.y) << k.c << " " << k.v;
     EXPECT_EQ(Graph_LaneAt(&app, k.y), k.c) << k.y;
   }
   EXPECT_DOUBLE_EQ(Graph_PixelToY(&app, 2, 320), 50.0);
   EXPECT_DOUBLE_EQ(Graph_PixelToY(&app, 2, 100), 100.0);  // above its lane: the lane's top value
-  EXPECT_EQ(Graph_LaneAt(&app, 218), -1);                 // the gap between two lanes
+  EXPECT_EQ(Graph_LaneAt(&app, 215), -1);                 // the gap between two lanes
   EXPECT_EQ(Graph_LaneAt(&app, 421), -1);
   // A point edit in the lower lane hits channel 2's sample with its own values.
   int c = 2, i = -1;

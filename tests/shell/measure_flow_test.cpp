@@ -101,6 +101,18 @@ TEST_F(MeasureFlow, StackZoomValuesSetMarkersAndReadTheStatus) {
   EXPECT_NEAR(c1.dViewMin, lo - 0.02 * (hi - lo), 1e-9);
   EXPECT_NEAR(c1.dViewMax, hi + 0.02 * (hi - lo), 1e-9);
 
+  // Edit Points in a lane edits that lane's channel with its own values.
+  Command(IDM_MODE_POINTS);
+  POINT e{Graph_XToPixel(&app, 1, 50.2), app.Graph.rcLane[1].top + 10};
+  double v = Graph_PixelToY(&app, 1, e.y), before0 = c0.pdSamples[50];
+  WinTest_Mouse(app.hwndMain, WM_LBUTTONDOWN, MK_LBUTTON, e.x, e.y);
+  WinTest_Mouse(app.hwndMain, WM_LBUTTONUP, 0, e.x, e.y);
+  WinTest_RunFor(20);
+  EXPECT_EQ(c1.pdSamples[50], v);
+  EXPECT_GT(v, 55.0);  // near the top of channel 1's range, not of channel 0's
+  EXPECT_EQ(c0.pdSamples[50], before0);
+  Command(IDM_MODE_NOTHING);
+
   // A band in the upper lane: statistics in a box with the program's caption,
   // then Zoom In both axes.
   Win_SetModalSeam(nullptr);
