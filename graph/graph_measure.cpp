@@ -126,6 +126,7 @@ int Graph_OnValueWheel(AppState* app, int delta, int x, int y) {
   // A forward turn zooms in around the value under the pointer.
   if (Graph_ZoomYRange(app, c, Graph_PixelToY(app, c, y), std::pow(GRAPH_WHEEL_ZOOM, -notches), &y0, &y1))
     SetValueView(app, c, y0, y1);
+  Graph_ShowCursorInfo(app, x, y);  // the Δy of the markers follows the active channel
   if (app->Graph.iViewChanged) Graph_Invalidate(app, 0);
   return 1;
 }
