@@ -97,11 +97,11 @@ int PlotWin_OnKeyDown(AppState* app, HWND hwnd, int key, LPARAM lp) {
   if (plain && (key == 'A' || key == 'B'))
     Graph_SetMarkerAtPointer(app, key == 'A' ? GRAPH_MARKER_A : GRAPH_MARKER_B);
   if (plain && key == 'S') PlotWin_SetStacked(app, !app->Graph.iStacked);
-  if (app->Graph.iViewChanged) Graph_Invalidate(app, 0);
   if (key == VK_ESCAPE && !Graph_OnEscape(app)) {
     HWND owner = Win_GetParent(hwnd);
     if (owner) Win_SetFocus(owner);
   }
+  if (app->Graph.iViewChanged) Graph_Invalidate(app, 0);
   return 0;
 }
 

@@ -37,6 +37,12 @@ struct MeasureFlow : MainWindowTest {
     WinTest_Mouse(app.hwndMain, WM_MOUSEMOVE, 0, p.x, p.y);
     WinTest_RunFor(10);
   }
+  COLORREF ScreenPixel(int x, int y) {
+    HDC dc = Win_GetDC(app.hwndMain);
+    COLORREF c = Win_GetPixel(dc, x, y);
+    Win_ReleaseDC(app.hwndMain, dc);
+    return c;
+  }
   void Key(int vk) {
     WinTest_PressKey(app.hwndMain, vk, 0);
     WinTest_RunFor(20);
@@ -90,8 +96,12 @@ TEST_F(MeasureFlow, StackZoomValuesSetMarkersAndReadTheStatus) {
   std::string status = StatusText(STATUS_PART_INFO);
   EXPECT_EQ(status.rfind(std::string(want) + " | X:", 0), 0u) << status;
   EXPECT_NE(status.find("\xce\x94y2:"), std::string::npos) << status;  // the active channel's difference
+  // Both are drawn as dashed lines from the plot's top; Escape removes them.
+  int ax = Graph_XToPixel(&app, 1, xa), y0 = app.Graph.rcPlot.top + 1;
+  EXPECT_TRUE(RunUntil([&] { return ScreenPixel(ax, y0) == 0u; }));
   Key(VK_ESCAPE);
   EXPECT_EQ(app.Graph.iMarkers, 0);
+  EXPECT_TRUE(RunUntil([&] { return ScreenPixel(ax, y0) == 0xFFFFFFu; }));
   EXPECT_EQ(StatusText(STATUS_PART_INFO).rfind("X:", 0), 0u);
 
   // Fit values: each lane gets its channel's values in view with 2 % margin.
