@@ -22,8 +22,8 @@ constexpr int RENDER_DEFAULT_WIDTH = 1190;  // the editor's drawing area at its 
 constexpr int RENDER_DEFAULT_HEIGHT = 800;
 constexpr int RENDER_MAX_SIDE = 16384;  // larger images are refused
 
-enum { RENDER_SIZE, RENDER_OPTIONS };
-constexpr CliOption kRenderOptions[RENDER_OPTIONS] = {{"--size", 1}};
+enum { RENDER_SIZE, RENDER_STACKED, RENDER_OPTIONS };
+constexpr CliOption kRenderOptions[RENDER_OPTIONS] = {{"--size", 1}, {"--stacked", 0}};
 
 // Parses "WxH" with both sides in 1 .. RENDER_MAX_SIDE; 0 for anything else.
 int ParseSize(const char* text, int* w, int* h) {
@@ -86,6 +86,7 @@ int RunRender(int argc, char** argv) {
   static AppState app;  // large: kept off the stack
   Cli_InitApp(&app);
   int rc = Cli_LoadInputs(&app, args.ppFiles, args.iFiles - 1);
+  app.Graph.iStacked = args.pszValue[RENDER_STACKED] ? 1 : 0;  // each channel in a lane of its own
   if (rc == CLI_EXIT_OK) rc = RenderToPng(&app, w, h, args.ppFiles[args.iFiles - 1]);
   Cli_FreeApp(&app);
   return rc;

@@ -39,6 +39,12 @@ struct Graph {
   RECT rcFocus;           // rubber band rectangle on the screen, client pixels
   POINT ptAnchor;         // where the rubber band started, client pixels
   POINT ptCurrent;        // the rubber band's moving corner, client pixels
+  POINT ptPointer;        // the pointer's last position over the drawing area, client pixels
+  int iMarkers;           // bit 0: marker A is set, bit 1: marker B is set
+  double dMarkerX[2];     // x of marker A and of marker B
+  int iStacked;           // 1: every visible channel is drawn in a lane of its own
+  RECT rcLane[MAX_CHANNELS];  // lane of each channel at the last layout (empty: none)
+  int iTipShown;          // 1 while the readout tooltip is shown
 };
 
 constexpr int GRAPH_MIN_TICK_SPACING = 20;  // pixels between ticks at least

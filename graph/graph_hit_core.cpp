@@ -88,6 +88,10 @@ int Graph_SelectionAt(AppState* app, int x, int y) {
 
 RECT Graph_SelectionRect(const AppState* app, const GraphSelection* s) {
   if (!app || !s) return RECT{};
+  // Stacked, a selection spans every lane: its x range is what they share.
+  if (app->Graph.iStacked)
+    return RECT{Graph_XToPixel(app, s->iChannel, s->dX1), app->Graph.rcPlot.top,
+                Graph_XToPixel(app, s->iChannel, s->dX2), app->Graph.rcPlot.bottom};
   return RECT{Graph_XToPixel(app, s->iChannel, s->dX1), Graph_YToPixel(app, s->iChannel, s->dY2),
               Graph_XToPixel(app, s->iChannel, s->dX2), Graph_YToPixel(app, s->iChannel, s->dY1)};
 }

@@ -2,6 +2,7 @@
 // record, no window system involved.
 #include "curve/safe_int.h"
 #include "graph/graph.h"
+#include "graph/graph_measure.h"
 #include "shell/app_state.h"
 
 namespace {
@@ -20,7 +21,11 @@ double Graph_ClampFraction(double f) {
   return f;
 }
 
-int Graph_ScaleChannelOf(const AppState*, int) { return 0; }
+// Stacked, every channel shows its own value range in its lane; otherwise
+// channel 0's range scales every curve.
+int Graph_ScaleChannelOf(const AppState* app, int channel) {
+  return app && app->Graph.iStacked && Channel_IsIndex(channel) ? channel : 0;
+}
 
 void Graph_GetViewY(const AppState* app, int channel, double* min, double* max) {
   const CurveChannel* ch = ChannelOf(app, Graph_ScaleChannelOf(app, channel));
@@ -52,7 +57,7 @@ int Graph_YToPixel(const AppState* app, int channel, double v) {
   double span = hi - lo;
   if (!(span > 0.0)) return Double_ToInt(lo);
   double f = Graph_ClampFraction((v - lo) / span);
-  const RECT& rc = app->Graph.rcPlot;
+  const RECT rc = Graph_ValueRect(app, channel);
   return Int64_ToInt(rc.bottom - Double_ToInt64((static_cast<double>(rc.bottom) - rc.top) * f));
 }
 
@@ -69,7 +74,7 @@ double Graph_PixelToY(const AppState* app, int channel, int py) {
   if (!app) return 0.0;
   double lo = 0.0, hi = 0.0;
   Graph_GetViewY(app, channel, &lo, &hi);
-  const RECT& rc = app->Graph.rcPlot;
+  const RECT rc = Graph_ValueRect(app, channel);
   double h = static_cast<double>(rc.bottom) - rc.top;
   if (!(h > 0.0)) return lo;
   double f = Graph_ClampFraction((static_cast<double>(rc.bottom) - py) / h);

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "graph/graph_hit.h"
+#include "graph/graph_measure.h"
 #include "shell/undo.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -61,7 +62,7 @@ void RepaintIfChanged(AppState* app) {
 void Graph_ShowCursorInfo(AppState* app, int x, int y) {
   if (!app) return;
   char text[GRAPH_READOUT_LEN];
-  Graph_FormatCursorInfo(app, x, y, text, sizeof text);
+  Graph_FormatReadout(app, x, y, text, sizeof text);
   WinUtil_SetStatusText(app->hwndStatus, STATUS_PART_INFO, 0, text);
 }
 
@@ -98,8 +99,10 @@ int Graph_OnMouseMove(AppState* app, int keys, int x, int y) {
   char pos[32];
   std::snprintf(pos, sizeof pos, "\t%d,%d", x, y);
   WinUtil_SetStatusText(app->hwndStatus, STATUS_PART_POSITION, 0, pos);
-  Graph_ShowCursorInfo(app, x, y);
   Graph& g = app->Graph;
+  g.ptPointer = POINT{x, y};
+  Graph_ShowCursorInfo(app, x, y);
+  Graph_TrackTip(app, x, y);
   if (g.iBandDragging) {
     g.ptCurrent = POINT{x, y};
     Graph_DrawFocusRect(app, g.ptAnchor.x, g.ptAnchor.y, x, y);
@@ -115,6 +118,12 @@ int Graph_OnButtonDown(AppState* app, int keys, int x, int y) {
   Graph_EraseFocusRect(app);
   Graph& g = app->Graph;
   if (Graph_HitTest(app, x, y, nullptr, nullptr) == GRAPH_PART_PLOT) {
+    // Stacked, a press works on the lane under the pointer, which becomes the active channel.
+    int lane = Graph_LaneAt(app, y);
+    if (lane >= 0 && lane != g.iActiveChannel) {
+      g.iActiveChannel = lane;
+      g.iViewChanged = 1;
+    }
     if (g.iEditMode == EDIT_MODE_SELECT) {
       g.ptAnchor = g.ptCurrent = POINT{x, y};
       g.iBandDragging = 1;
@@ -246,6 +255,10 @@ void Graph_ScrollView(AppState* app, double f) {
 
 int Graph_OnMouseWheel(AppState* app, int keys, int delta, int x, int y) {
   if (!app || delta == 0) return 0;
+  if (keys & MK_CONTROL) {
+    Graph_OnValueWheel(app, delta, x, y);
+    return 0;
+  }
   double notches = static_cast<double>(delta) / WHEEL_DELTA;
   if (keys & MK_SHIFT) {
     // A forward turn (positive delta) moves the view left, as "<<" does.

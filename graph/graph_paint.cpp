@@ -8,6 +8,7 @@
 #include "graph/axis_core.h"
 #include "graph/curve_walk.h"
 #include "graph/graph_hit.h"
+#include "graph/graph_measure.h"
 #include "shell/app_state.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -71,16 +72,19 @@ void Graph_Draw(AppState* app, HDC dc, int w, int h) {
   GraphAxis left;
   Axis_Init(&left, AXIS_KIND_LEFT, g.rcPlot.left, GRAPH_LEGEND_HEIGHT, g.rcPlot.left + 10, plotBottom, lo, hi);
   left.rcStrip.right = g.rcPlot.left + Axis_LabelWidth(dc, &left);
+  int laneAxis = Graph_LaneAxisWidth(app, dc, g.rcPlot.left, GRAPH_LEGEND_HEIGHT, plotBottom);
+  if (laneAxis > 0) left.rcStrip.right = g.rcPlot.left + laneAxis;
   const bool leftAxisFits = w / 2 > left.rcStrip.right;
   if (leftAxisFits) g.rcPlot.left = left.rcStrip.right + 1;
   g.rcPlot.top = GRAPH_LEGEND_HEIGHT;
   g.rcPlot.bottom = plotBottom;
+  Graph_LayoutLanes(app);
 
   GraphAxis bottom;
   Axis_Init(&bottom, AXIS_KIND_BOTTOM, g.rcPlot.left, g.rcPlot.bottom + 1, g.rcPlot.right, h, set.dXViewMin,
             set.dXViewMax);
   DrawSelections(app, dc);
-  if (leftAxisFits) Axis_Draw(dc, &left);
+  if (leftAxisFits && !Graph_DrawLaneAxes(app, dc, left.rcStrip.left)) Axis_Draw(dc, &left);
   Axis_Draw(dc, &bottom);
   Graph_DrawLegend(dc, app, g.rcPlot.left, 0);
 
@@ -90,6 +94,10 @@ void Graph_Draw(AppState* app, HDC dc, int w, int h) {
   }
   if (g.iActiveChannel >= 0 && g.iActiveChannel < MAX_CHANNELS && set.Channel[g.iActiveChannel].iVisible)
     Graph_DrawCurve(app, dc, g.iActiveChannel);
+  for (int c = 0; c < set.iChannelsInUse; ++c) {
+    if (set.Channel[c].iVisible) Graph_DrawSampleMarks(app, dc, c);
+  }
+  Graph_DrawMarkers(app, dc);
 }
 
 int Graph_Paint(AppState* app, HWND hwnd) {

@@ -24,6 +24,8 @@ constexpr int IDM_MODE_POINTS = 23;
 constexpr int IDM_ZOOM_SELECTION = 42;
 constexpr int IDM_ZOOM_OUT_ALL = 43;
 constexpr int IDM_ZOOM_OUT_HALF = 44;
+constexpr int IDM_ZOOM_FIT_VALUES = 46;
+constexpr int IDM_ZOOM_STACKED = 47;
 constexpr int IDM_LOWPASS_FIRST = 50;  // 50 to 56: the seven presets
 constexpr int IDM_LOWPASS_INTERACTIVE = 59;
 constexpr int IDM_ACCEL_F9 = 61;  // F9, F7 and F2 have no operation
@@ -39,6 +41,9 @@ constexpr int IDM_POPUP_ZOOM_IN = 201;
 constexpr int IDM_POPUP_ZOOM_OUT = 202;
 constexpr int IDM_POPUP_HIDE = 203;
 constexpr int IDM_POPUP_NEXT = 204;
+constexpr int IDM_POPUP_ZOOM_BOTH = 205;
+constexpr int IDM_POPUP_STATISTICS = 206;
+constexpr int IDM_POPUP_MARKER_A = 207;  // and 208 for marker B
 constexpr int IDC_STATUS = 20;
 constexpr int IDC_PANEL_OK = 501;
 constexpr int IDC_PANEL_CANCEL = 502;
@@ -47,8 +52,9 @@ constexpr int LOWPASS_PRESET_COUNT = 7;
 // Relative cut-off frequencies of the commands 50 to 56.
 constexpr double LOWPASS_PRESETS[LOWPASS_PRESET_COUNT] = {0.001, 0.003, 0.01, 0.03, 0.1, 0.3, 0.75};
 
-// Settings of the main window's outer rectangle.
+// Settings of the main window's outer rectangle and of the stacked view.
 constexpr const char* SETTINGS_SECTION = "MainWnd";
+constexpr const char* SETTINGS_KEY_STACKED = "Stacked";
 
 // The command line as given to the program, at most 255 chars; the About text shows it.
 extern char PlotWin_CommandLine[APP_TEXT_LEN];
@@ -76,6 +82,8 @@ void PlotWin_OnTimer(AppState* app, int id);
 int PlotWin_OnSize(AppState* app, int type, int width, int height);
 // Shows (SW_SHOWNOACTIVATE) or hides the parameter panel's controls.
 void PlotWin_ShowPanel(AppState* app, int show);
+// Turns the stacked view on or off and keeps the choice in the settings file.
+void PlotWin_SetStacked(AppState* app, int on);
 // Gives the three panel scrollers the range 0 to 1000 again.
 void PlotWin_ResetScrollerRanges(AppState* app);
 // Brings the File, Mode and Channels menu texts, checks and grays up to date;
@@ -86,8 +94,9 @@ int PlotWin_UpdateMenus(AppState* app);
 // Runs the operation of a menu, accelerator or button command, then repaints
 // when needed; unknown ids do nothing.  Returns 0 (handled).
 int PlotWin_OnCommand(AppState* app, int code, int id, HWND control);
-// Escape gives the focus to the parent or owner; every key is then done
-// (returns 0).
+// Escape clears the markers, or else gives the focus to the parent or owner;
+// A and B set a marker at the pointer, S turns the stacked view on or off.
+// Every key is then done (returns 0).
 int PlotWin_OnKeyDown(AppState* app, HWND hwnd, int key, LPARAM lp);
 
 // File commands.

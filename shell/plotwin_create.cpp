@@ -9,6 +9,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "graph/graph_measure.h"
 #include "shell/plotwin.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -100,7 +101,9 @@ void BuildMenus(AppState* app) {
   AppendPopup(bar,
               MakePopup({{".. &into selection", IDM_ZOOM_SELECTION},
                          {".. &out completely", IDM_ZOOM_OUT_ALL},
-                         {".. o&ut by 50 %", IDM_ZOOM_OUT_HALF}}),
+                         {".. o&ut by 50 %", IDM_ZOOM_OUT_HALF},
+                         {"Fit &values", IDM_ZOOM_FIT_VALUES},
+                         {"&Stacked channels\tS", IDM_ZOOM_STACKED}}),
               "&Zoom");
   HMENU functions = Win_CreatePopupMenu();
   AppendPopup(functions, MakeLowPassMenu(), "Low pass filter");
@@ -108,9 +111,13 @@ void BuildMenus(AppState* app) {
   app->hChannelMenu = MakeChannelMenu();
   AppendPopup(bar, app->hChannelMenu, "&Channels");
   app->hSelectionMenu = MakePopup({{"Zoom &In", IDM_POPUP_ZOOM_IN},
+                                   {"Zoom In &both axes", IDM_POPUP_ZOOM_BOTH},
                                    {"Zoom &Out", IDM_POPUP_ZOOM_OUT},
                                    {"&Hide this selection", IDM_POPUP_HIDE},
-                                   {"&Switch to next selection", IDM_POPUP_NEXT}});
+                                   {"&Switch to next selection", IDM_POPUP_NEXT},
+                                   {"&Statistics", IDM_POPUP_STATISTICS},
+                                   {"Set marker &A here", IDM_POPUP_MARKER_A},
+                                   {"Set marker &B here", IDM_POPUP_MARKER_A + 1}});
   AppendPopup(bar, MakePopup({{"Commands && functions", IDM_HELP}, {"&About", IDM_ABOUT}}), "&Help");
   Win_AppendMenu(bar, MF_STRING, IDM_SCROLL_LEFT, "<<");
   Win_AppendMenu(bar, MF_STRING, IDM_SCROLL_RIGHT, ">>");
@@ -193,6 +200,7 @@ void PlotWin_Create(AppState* app, HINSTANCE instance) {
   int width = Profile_GetInt(SETTINGS_SECTION, "Width", 600, SETTINGS_FILE);
   int top = Profile_GetInt(SETTINGS_SECTION, "Top", 40, SETTINGS_FILE);
   int left = Profile_GetInt(SETTINGS_SECTION, "Left", 20, SETTINGS_FILE);
+  app->Graph.iStacked = Profile_GetInt(SETTINGS_SECTION, SETTINGS_KEY_STACKED, 0, SETTINGS_FILE) ? 1 : 0;
   app->hwndMain = Win_CreateWindow(0, PLOTWIN_CLASS_NAME, app->szTitle, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
                                    left, top, width, height, nullptr, app->hMainMenu, instance, nullptr);
   Win_DragAcceptFiles(app->hwndMain, 1);
@@ -228,6 +236,12 @@ void PlotWin_ShowPanel(AppState* app, int show) {
   app->Graph.iViewChanged = 1;
 }
 
+void PlotWin_SetStacked(AppState* app, int on) {
+  if (!app) return;
+  Graph_SetStacked(app, on);
+  Profile_WriteString(SETTINGS_SECTION, SETTINGS_KEY_STACKED, on ? "1" : "0", SETTINGS_FILE);
+}
+
 void PlotWin_ResetScrollerRanges(AppState* app) {
   if (!app) return;
   for (HWND scroller : app->hwndScroller) SetScrollerRange(scroller, 1);
@@ -238,6 +252,8 @@ int PlotWin_UpdateMenus(AppState* app) {
   const ChannelSet& set = app->Channels;
   WinUtil_SetMenuItemText(app->hMainMenu, IDM_LOAD_NEXT, 0, "&Load data for next channel (#%d)",
                           set.iChannelsInUse + 1);
+  Win_CheckMenuItem(app->hMainMenu, IDM_ZOOM_STACKED,
+                    MF_BYCOMMAND | (app->Graph.iStacked ? MF_CHECKED : MF_UNCHECKED));
   int mode = app->Graph.iEditMode;
   Win_CheckMenuItem(app->hMainMenu, IDM_MODE_NOTHING,
                     MF_BYCOMMAND | (mode == EDIT_MODE_SELECT ? MF_CHECKED : MF_UNCHECKED));

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "graph/graph_measure.h"
 #include "shell/plotwin.h"
+#include "winutil/message_queue.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
 
@@ -89,11 +91,17 @@ void PlotWin_OnTimer(AppState* app, int) {
   s_iInTimer = 0;
 }
 
-int PlotWin_OnKeyDown(AppState*, HWND hwnd, int key, LPARAM) {
-  if (key == VK_ESCAPE) {
+int PlotWin_OnKeyDown(AppState* app, HWND hwnd, int key, LPARAM lp) {
+  // Letters with Ctrl or Alt belong to the accelerators and menus.
+  bool plain = !(lp & (WINQ_KEY_CONTROL_BIT | WINQ_KEY_ALT_BIT));
+  if (plain && (key == 'A' || key == 'B'))
+    Graph_SetMarkerAtPointer(app, key == 'A' ? GRAPH_MARKER_A : GRAPH_MARKER_B);
+  if (plain && key == 'S') PlotWin_SetStacked(app, !app->Graph.iStacked);
+  if (key == VK_ESCAPE && !Graph_OnEscape(app)) {
     HWND owner = Win_GetParent(hwnd);
     if (owner) Win_SetFocus(owner);
   }
+  if (app->Graph.iViewChanged) Graph_Invalidate(app, 0);
   return 0;
 }
 
@@ -117,6 +125,12 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     case IDM_ZOOM_OUT_ALL:
     case IDM_POPUP_ZOOM_OUT: Graph_ZoomOutCompletely(app); break;
     case IDM_ZOOM_OUT_HALF: Graph_ZoomOutHalf(app); break;
+    case IDM_ZOOM_FIT_VALUES: Graph_FitValues(app); break;
+    case IDM_ZOOM_STACKED: PlotWin_SetStacked(app, !app->Graph.iStacked); break;
+    case IDM_POPUP_ZOOM_BOTH: Graph_ZoomBothAxes(app); break;
+    case IDM_POPUP_STATISTICS: Graph_ShowStatistics(app); break;
+    case IDM_POPUP_MARKER_A:
+    case IDM_POPUP_MARKER_A + 1: Graph_SetMarkerAtPointer(app, id - IDM_POPUP_MARKER_A); break;
     case IDM_LOWPASS_INTERACTIVE: PlotWin_CmdLowPassInteractive(app); break;
     case IDM_ABOUT: PlotWin_ShowAbout(app); break;
     case IDM_HELP: PlotWin_ShowHelp(app); break;
@@ -168,7 +182,11 @@ LRESULT PlotWin_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       return PlotWin_OnCommand(app, static_cast<int>(HIWORD(wp)), static_cast<int>(LOWORD(wp)),
                                reinterpret_cast<HWND>(lp));
-    case WM_TIMER: PlotWin_OnTimer(app, static_cast<int>(LOWORD(wp))); return 0;
+    case WM_TIMER:
+      if (wp == GRAPH_TIP_TIMER_ID) Graph_OnTipTimer(app);
+      else PlotWin_OnTimer(app, static_cast<int>(LOWORD(wp)));
+      return 0;
+    case WM_MOUSELEAVE: Graph_HideTip(app); return 0;
     case WM_HSCROLL:
       if (app) {
         GraphScrollState state = ScrollStateOf(hwnd, SB_HORZ, wp);

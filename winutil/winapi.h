@@ -242,6 +242,14 @@ int Win_SaveBitmapPng(HBITMAP bitmap, const char* path);
 // Reads a PNG file into a new bitmap; null when it cannot be read.
 HBITMAP Win_LoadBitmapPng(const char* path);
 
+// Tooltips.  One tooltip at a time, shown beside a point of a window's client
+// area: n lines (UTF-8), line k drawn in colours[k].  Showing again replaces
+// the one shown, so a moving pointer is followed.  0 when the window has no
+// client area or there is no line.
+int Win_ShowTip(HWND hwnd, int x, int y, const char* const* lines, const COLORREF* colours, int n);
+// Hides the tooltip; 0 when none was shown.
+int Win_HideTip(void);
+
 // Modal services.  The product shows the toolkit's dialogs; tests answer them
 // through the seam below instead.
 // MB_OK, MB_OKCANCEL, MB_YESNO, MB_YESNOCANCEL with MB_ICON* and MB_DEFBUTTON*;

@@ -42,6 +42,9 @@ void WinTest_AnswerMessageBox(int id);
 // filterIndex (1-based, 0 keeps the preselected one) is chosen, then path is
 // typed as the file name and accepted; a null path cancels.
 void WinTest_AnswerFileDialog(const char* path, int filterIndex);
+// The lines of the tooltip being shown, joined by newlines; "" when none is.
+// Writes at most size bytes (NUL included) and returns the number of lines.
+int WinTest_TipText(char* text, int size);
 // Runs the toolkit's event processing for about ms milliseconds, dispatching
 // queued messages as a message loop would.
 void WinTest_RunFor(int ms);

@@ -163,6 +163,8 @@ constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
+// The pointer left the client area (sent every time, no tracking request needed).
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;  // HIWORD(wParam): signed delta (120 a notch), LOWORD: MK_*; lParam: screen x, y
 constexpr UINT WM_DROPFILES = 0x0233;   // wParam: the HDROP
 constexpr int WHEEL_DELTA = 120;

@@ -329,6 +329,18 @@ TEST_F(CliEndToEnd, SoundFilesByExtensionWithBitsAndQuality) {
       << r.sErr;
 }
 
+TEST_F(CliEndToEnd, InfoRangePrintsTheStatisticsOfEachChannel) {
+  WriteFile(P("st.txt"), "samples_per_second=4\narray=\n-1\n0\nnan\n3\n2\n");
+  CliRun r = RunCli({"info", "--range", "0.25:1", P("st.txt"), P("a.txt")});
+  EXPECT_EQ(0, r.iExit) << r.sErr;
+  EXPECT_NE(std::string::npos, r.sOut.find("channel 1 x=0.25..1: n=3 (NaN left out: 1), min=0 at x=0.25, max=3 at "
+                                           "x=0.75, mean=1.666666667, RMS=2.081665999, peak to peak=3\n"))
+      << r.sOut;
+  EXPECT_NE(std::string::npos, r.sOut.find("channel 2 x=0.25..1: n=0\n")) << r.sOut;  // a.txt ends at x = 0.002
+  EXPECT_EQ(2, RunCli({"info", "--range", "1", P("st.txt")}).iExit);
+  EXPECT_EQ(2, RunCli({"info", "--range", "1:x", P("st.txt")}).iExit);
+}
+
 }  // namespace
 
 #endif  // PLOTSMITH_CLI_PATH

@@ -78,6 +78,57 @@ TEST(Render, PaintsTheLoadedFileAsTheEditorShowsIt) {
   EXPECT_EQ(RunCli("render '" + in + "' '" + dir.File("no/such/dir.png") + "'"), 1);
 }
 
+// Stacked, two channels of very different size each fill a lane of their
+// own: every pixel of a curve lies inside its channel's lane.
+TEST(Render, StackedPutsEachCurveInItsOwnLane) {
+  TempDir dir;
+  const std::string a = dir.File("a.txt"), b = dir.File("b.txt"), out = dir.File("lanes.png");
+  std::string ta, tb;
+  for (int i = 0; i < 400; ++i) {
+    ta += std::to_string(std::sin(i * 0.05)) + "\n";
+    tb += std::to_string(500.0 + 100.0 * std::cos(i * 0.03)) + "\n";
+  }
+  ASSERT_TRUE(TestFiles_Write(a, ta));
+  ASSERT_TRUE(TestFiles_Write(b, tb));
+  ASSERT_EQ(RunCli("render --stacked --size 640x480 '" + a + "' '" + b + "' '" + out + "'"), 0);
+
+  Win_Init(nullptr, nullptr);
+  static AppState app;
+  AppState_InitDefaults(&app);
+  ChannelSet_Init(&app.Channels, 65536);
+  ASSERT_EQ(LoadCurveFile(&app.Channels, &app.SpectrumHeader, a.c_str(), 0), 0);
+  ASSERT_EQ(LoadCurveFile(&app.Channels, &app.SpectrumHeader, b.c_str(), 1), 0);
+  Graph_AutoScale(&app);
+  app.Graph.iStacked = 1;
+  BitmapCanvas here(Win_CreateCompatibleBitmap(nullptr, 640, 480));
+  Graph_Draw(&app, here.dc, 640, 480);
+  BitmapCanvas shot(Win_LoadBitmapPng(out.c_str()));
+  ASSERT_NE(shot.bmp, nullptr);
+  const RECT plot = app.Graph.rcPlot, lane0 = app.Graph.rcLane[0], lane1 = app.Graph.rcLane[1];
+  EXPECT_EQ(lane0.top, plot.top);
+  EXPECT_EQ(lane1.bottom, plot.bottom);
+  EXPECT_LT(lane0.bottom, lane1.top);
+  int inLane[2] = {0, 0}, outside[2] = {0, 0}, differing = 0;
+  for (int y = 0; y < 480; ++y) {
+    for (int x = 0; x < 640; ++x) {
+      COLORREF c = Win_GetPixel(shot.dc, x, y);
+      differing += c != Win_GetPixel(here.dc, x, y);
+      if (x <= plot.left || y < plot.top || y > plot.bottom) continue;  // axes and legend
+      for (int k = 0; k < 2; ++k) {
+        if (c != GRAPH_CHANNEL_COLORS[k]) continue;
+        const RECT& lane = k == 0 ? lane0 : lane1;
+        ++(y >= lane.top && y <= lane.bottom ? inLane[k] : outside[k]);
+      }
+    }
+  }
+  EXPECT_EQ(differing, 0);  // the editor's own stacked drawing
+  EXPECT_GT(inLane[0], 300);
+  EXPECT_GT(inLane[1], 300);
+  EXPECT_EQ(outside[0], 0);
+  EXPECT_EQ(outside[1], 0);
+  ChannelSet_FreeAll(&app.Channels);
+}
+
 }  // namespace
 
 #endif

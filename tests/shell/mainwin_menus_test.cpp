@@ -37,7 +37,8 @@ TEST_F(MainMenus, MenuBarAndSelectionPopupHoldEveryCommand) {
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 1)), (V{"11 &Undo\tCtrl-Z", "17 Crop &Selection"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 2)), (V{"23 Edit &Points", "22 Edit &Nothing"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 3)),
-            (V{"42 .. &into selection", "43 .. &out completely", "44 .. o&ut by 50 %"}));
+            (V{"42 .. &into selection", "43 .. &out completely", "44 .. o&ut by 50 %", "46 Fit &values",
+               "47 &Stacked channels\tS"}));
   HMENU functions = Win_GetSubMenu(bar, 4);
   EXPECT_EQ(Items(functions), (V{">Low pass filter"}));
   EXPECT_EQ(Items(Win_GetSubMenu(functions, 0)),
@@ -50,8 +51,10 @@ TEST_F(MainMenus, MenuBarAndSelectionPopupHoldEveryCommand) {
                "105 Channel &6", "106 Channel &7", "107 Channel &8",
                "120 Delete &hidden channels (UNchecked above)"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 6)), (V{"82 Commands && functions", "81 &About"}));
-  EXPECT_EQ(Items(app.hSelectionMenu), (V{"201 Zoom &In", "202 Zoom &Out", "203 &Hide this selection",
-                                          "204 &Switch to next selection"}));
+  EXPECT_EQ(Items(app.hSelectionMenu),
+            (V{"201 Zoom &In", "205 Zoom In &both axes", "202 Zoom &Out", "203 &Hide this selection",
+               "204 &Switch to next selection", "206 &Statistics", "207 Set marker &A here",
+               "208 Set marker &B here"}));
 }
 
 TEST_F(MainMenus, PanelIsBuiltHiddenWithItsParameters) {

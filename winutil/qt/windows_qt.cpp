@@ -126,6 +126,9 @@ class QtClient : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override { QtWin_SendMouse(m_h, e); }
   void mouseMoveEvent(QMouseEvent* e) override { QtWin_SendMouse(m_h, e); }
   void wheelEvent(QWheelEvent* e) override { QtWin_SendWheel(m_h, e); }
+  void leaveEvent(QEvent*) override {
+    if (QtWin_IsLive(m_h)) Win_PostMessage(m_h, WM_MOUSELEAVE, 0, 0);
+  }
   void dragEnterEvent(QDragEnterEvent* e) override {
     if (QtWin_AcceptsDrag(e->mimeData())) e->acceptProposedAction();
   }
