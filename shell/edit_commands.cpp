@@ -4,7 +4,6 @@
 // copy of every channel it cuts in CropBackup so that Undo restores them all.
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 #include "curve/lowpass.h"
@@ -67,8 +66,7 @@ int PlotWin_CropSelection(AppState* app) {
     if (!CropRange(ch, x1, x2, &first, &last)) continue;
     Undo_CopyExact(&ch, &app->CropBackup[c]);
     app->iCropBackups |= 1 << c;
-    std::memmove(ch.pdSamples, ch.pdSamples + first, sizeof(double) * (last - first + 1));
-    ch.iNrOfSamples = last - first + 1;
+    Channel_Crop(&ch, first, last);
     cropped = 1;
   }
   if (!cropped) return 0;

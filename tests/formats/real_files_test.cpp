@@ -87,24 +87,21 @@ TEST_F(RealFiles, OddChunksAreReadWithAndWithoutTheirPadByte) {
   }
 }
 
-TEST_F(RealFiles, LongRecordingsAndFullChannelsAreReported) {
-  // One frame more than a channel takes, as WAV and as text.
-  std::vector<int64_t> frames(CHANNEL_MAX_ALLOC + 1, 3);
+TEST_F(RealFiles, LongRecordingsLoadWholeAndFullChannelsAreReported) {
+  // Recordings beyond the old limit of 1,048,576 samples load whole, as WAV and as text.
+  std::vector<int64_t> frames(1048576 + 1, 3);
   frames.back() = 5;
   ASSERT_EQ(Load("long.wav", WaveBytes_Riff(WaveBytes_Chunk("fmt ", WaveBytes_Fmt(1, 1, 8000, 16)) +
                                             WaveBytes_Chunk("data", WaveBytes_Samples(frames, 2)))),
             0);
-  EXPECT_EQ(Ch(0).iNrOfSamples, CHANNEL_MAX_ALLOC);
-  EXPECT_EQ(Status(0),
-            "Loaded file \"f\", 1048576 points (file truncated: only the first 1048576 samples were loaded)");
+  EXPECT_EQ(Ch(0).iNrOfSamples, 1048577);
+  EXPECT_EQ(Ch(0).iAllocated, 1048577);  // sized once from the data chunk
+  EXPECT_DOUBLE_EQ(Ch(0).pdSamples[1048576], 5 / 32767.0);
+  EXPECT_EQ(Status(0), "Loaded file \"f\", 1048577 points");
   std::string lines;
-  for (int i = 0; i < CHANNEL_MAX_ALLOC; ++i) lines += "2\n";
-  ASSERT_EQ(Load("exact.txt", lines), 0);  // exactly full: nothing to report
-  EXPECT_EQ(Status(0), "Loaded file \"f\", 1048576 points");
-  ASSERT_EQ(Load("long.txt", lines + "\n9\n"), 0);
-  EXPECT_EQ(Ch(0).iNrOfSamples, CHANNEL_MAX_ALLOC);
-  EXPECT_TRUE(notes.fTruncated);
-  ASSERT_EQ(Load("long.txt", lines + "end_array\n"), 0);  // the end line is no value
+  for (int i = 0; i < 1048576; ++i) lines += "2\n";
+  ASSERT_EQ(Load("long.txt", lines + "\n9\nend_array\n"), 0);  // the end line is no value
+  EXPECT_EQ(Ch(0).iNrOfSamples, 1048577);
   EXPECT_FALSE(notes.fTruncated);
 
   // Stereo into channel 8 keeps the left channel and says so.
