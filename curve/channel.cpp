@@ -220,7 +220,7 @@ int Channel_Reserve(CurveChannel* ch, int n) {
 
 int Channel_SetSample(CurveChannel* ch, int i, double v) {
   if (!ch || i < 0) return 0;
-  if (i >= ch->iAllocated && i < CHANNEL_MAX_ALLOC) Channel_GrowFor(ch, i + 1LL);
+  if (i >= ch->iAllocated && i < CHANNEL_MAX_ALLOC && !Channel_GrowFor(ch, i + 1LL)) ++ch->uLostStores;
   if (i < ch->iAllocated) {
     Channel_Touch(ch);
     ChannelSummary* s = &ch->Summary;
@@ -254,8 +254,10 @@ int Channel_StoreSamples(CurveChannel* ch, int i, const double* values, int coun
   if (count == 0) return 1;
   long long end = static_cast<long long>(i) + count;
   if (end > CHANNEL_MAX_ALLOC) end = CHANNEL_MAX_ALLOC;  // stores beyond the limit are dropped
-  if (end > i && end > ch->iAllocated) Channel_GrowFor(ch, end);
-  if (end > ch->iAllocated) end = ch->iAllocated;
+  if (end > i && end > ch->iAllocated && !Channel_GrowFor(ch, end)) {
+    ch->uLostStores += static_cast<unsigned long long>(end - (i > ch->iAllocated ? i : ch->iAllocated));
+    end = ch->iAllocated;
+  }
   if (end > i) {
     Channel_Touch(ch);
     std::memmove(ch->pdSamples + i, values, static_cast<size_t>(end - i) * sizeof(double));

@@ -46,6 +46,7 @@ struct CurveChannel {
   int iAxis;     // 0 left, 1 right
   int iVisible;  // non-zero when the curve is drawn
   ChannelSummary Summary;  // owned with pdSamples; kept exact by every store
+  unsigned long long uLostStores;  // stores dropped because the storage could not grow (memory), ever
   unsigned long long uStamp;  // changes (to a value no channel had before) with every store, count change or crop
 };
 

@@ -29,6 +29,8 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
   if (notes) *notes = CurveLoadNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
+  unsigned long long lost[MAX_CHANNELS];  // to see which channels ran out of memory
+  for (int c = 0; set && c < MAX_CHANNELS; ++c) lost[c] = set->Channel[c].uLostStores;
   int rc = ERROR_NOT_SUPPORTED;
   if (ExtIs(ext, ".ref")) rc = SpectrumRef_Read(path, set, first, hdr, notes);
   else if (ExtIs(ext, ".wav")) rc = WaveFile_Read(path, set, first, notes);
@@ -40,6 +42,11 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
     notes->fEmpty = 1;
     for (int c = first; c < first + loaded && c < MAX_CHANNELS; ++c)
       if (set->Channel[c].iNrOfSamples > 0) notes->fEmpty = 0;
+    for (int c = 0; c < MAX_CHANNELS; ++c) {
+      if (set->Channel[c].uLostStores == lost[c]) continue;
+      if (!notes->fOutOfMemory || set->Channel[c].iNrOfSamples < notes->iKept) notes->iKept = set->Channel[c].iNrOfSamples;
+      notes->fOutOfMemory = 1;
+    }
   }
   return rc;
 }
@@ -61,9 +68,12 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
   char missing[64] = "";
   if (notes && notes->iMissing > 0)
     std::snprintf(missing, sizeof missing, " (%lld missing value%s)", notes->iMissing, notes->iMissing == 1 ? "" : "s");
+  char memory[80] = "";
+  if (notes && notes->fOutOfMemory)
+    std::snprintf(memory, sizeof memory, " (out of memory: only the first %lld samples were loaded)", notes->iKept);
   const char* shortData = notes && notes->fShortData ? " (file truncated: the data ends before its header says)" : "";
-  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s%s", path ? path : "",
-                        points, truncated, shortData, missing, skipped);
+  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s%s%s", path ? path : "",
+                        points, truncated, memory, shortData, missing, skipped);
   return FittedLength(n, size);
 }
 
