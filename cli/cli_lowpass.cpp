@@ -53,9 +53,11 @@ int ParseOptions(const CliArgs& args, LowpassArgs* a) {
 // left as it is.
 void FilterChannel(ChannelSet* set, int c, const LowpassArgs& a) {
   CurveChannel* ch = &set->Channel[c];
-  if (Channel_LowPass(ch, ch, 0, 0, a.dCutoff, a.dWidth)) return;
+  int rc = Channel_LowPass(ch, ch, 0, 0, a.dCutoff, a.dWidth);
+  if (rc == 1) return;
   char text[96];
-  std::snprintf(text, sizeof text, "channel %d not filtered (%d samples)", c + 1, ch->iNrOfSamples);
+  if (rc == LOWPASS_NO_MEMORY) std::snprintf(text, sizeof text, "channel %d not filtered (out of memory)", c + 1);
+  else std::snprintf(text, sizeof text, "channel %d not filtered (%d samples)", c + 1, ch->iNrOfSamples);
   Cli_Error(text);
 }
 

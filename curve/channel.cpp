@@ -1,92 +1,185 @@
 // The channel operations: storage that grows on demand up to
-// CHANNEL_MAX_ALLOC samples, stores that track the range of the finite values,
-// and the set-wide init, count and free.  A failed allocation is never an
-// error message: the channel keeps the storage and samples it had.
+// CHANNEL_MAX_ALLOC samples, stores that track the range of the finite values
+// and keep the min/max summaries exact, and the set-wide init, count and free.
+// A failed allocation is never an error message: the channel keeps the
+// storage and samples it had.
+//
+// The summaries cover the stored values of indices 0 .. iCovered - 1.  A store
+// just past the covered part folds its value in; a store inside it folds the
+// value in unless the value it replaces may have been its block's minimum or
+// maximum (or a NaN), in which case that block is recomputed from the samples
+// (128 values, then 64 fine blocks for the coarse one).
 #include "curve/channel.h"
 
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
 
-void Channel_Init(CurveChannel* ch, int n) {
-  if (!ch) return;
-  std::memset(ch, 0, sizeof(*ch));
-  if (n > 0) {
-    double* p = static_cast<double*>(std::calloc(static_cast<size_t>(n), sizeof(double)));
-    if (p) {
-      ch->pdSamples = p;
-      ch->iAllocated = n;
-    }
-  }
-  ch->dXOrigin = 0.0;
-  ch->dXStep = 1.0;
-  ch->dViewMin = ch->dViewMax = 0.0;
-  ch->iAxis = 0;
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr int kFine = 1 << SUMMARY_SHIFT1;
+constexpr int kCoarse = 1 << SUMMARY_SHIFT2;
+constexpr size_t kHuge = 2u << 20;
+unsigned long long g_uLastStamp = 0;  // the stamp given last, to any channel
+
+// Marks the channel's samples as changed.
+inline void Channel_Touch(CurveChannel* ch) { ch->uStamp = ++g_uLastStamp; }
+
+size_t FineBlocks(long long n) { return static_cast<size_t>((n + kFine - 1) >> SUMMARY_SHIFT1); }
+size_t CoarseBlocks(long long n) { return static_cast<size_t>((n + kCoarse - 1) >> SUMMARY_SHIFT2); }
+
+// Widens block b by another block's extent.
+inline void Fold(SummaryBlock* b, double lo, double hi) {
+  if (lo < b->dLo) b->dLo = lo;
+  if (hi > b->dHi) b->dHi = hi;
 }
 
-void Channel_Free(CurveChannel* ch) {
-  if (!ch) return;
-  ch->iNrOfSamples = 0;
-  ch->iAllocated = 0;
-  std::free(ch->pdSamples);
-  ch->pdSamples = nullptr;
-}
-
-// n zeroed doubles.  Storage of several megabytes is aligned to 2 MiB and
-// asks the system for huge pages, so that filling it costs a few hundred
-// page faults instead of thousands.
-static double* Channel_AllocZeroed(int n) {
-  constexpr size_t kHuge = 2u << 20;
-  size_t bytes = static_cast<size_t>(n) * sizeof(double);
+// Asks the system for huge pages over the whole 2 MiB pages of p .. p + bytes,
+// so that filling big storage costs a few hundred page faults, not thousands.
+void AdviseHuge(void* p, size_t bytes) {
 #ifdef __linux__
+  uintptr_t a = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) / kHuge * kHuge;
+  uintptr_t e = (reinterpret_cast<uintptr_t>(p) + bytes) / kHuge * kHuge;
+  if (e > a) ::madvise(reinterpret_cast<void*>(a), e - a, MADV_HUGEPAGE);
+#else
+  (void)p, (void)bytes;
+#endif
+}
+
+// n zeroed doubles (n > 0).  Storage of several megabytes is aligned to 2 MiB
+// and asks for huge pages.
+double* AllocZeroed(long long n) {
+  size_t bytes = static_cast<size_t>(n) * sizeof(double);
   if (bytes >= 2 * kHuge) {
     size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
     void* p = std::aligned_alloc(kHuge, rounded);
     if (!p) return nullptr;
-    ::madvise(p, rounded, MADV_HUGEPAGE);
+    AdviseHuge(p, rounded);
     std::memset(p, 0, bytes);
     return static_cast<double*>(p);
   }
-#endif
   return static_cast<double*>(std::calloc(static_cast<size_t>(n), sizeof(double)));
 }
 
-// Moves the channel to zeroed storage of n samples that starts with its
-// first keep values.  0 when the allocation failed (the channel is unchanged).
-static int Channel_Reallocate(CurveChannel* ch, int n, int keep) {
-  double* p = Channel_AllocZeroed(n);
-  if (!p) return 0;
-  if (keep > 0 && ch->pdSamples) std::memcpy(p, ch->pdSamples, static_cast<size_t>(keep) * sizeof(double));
-  std::free(ch->pdSamples);
-  ch->pdSamples = p;
-  ch->iAllocated = n;
+// Resizes *p to count elements of size bytes each; 0 (and *p unchanged) on failure.
+template <typename T>
+int Resize(T** p, size_t count) {
+  void* q = std::realloc(*p, count * sizeof(T) + (count == 0));
+  if (!q) return 0;
+  *p = static_cast<T*>(q);
   return 1;
 }
 
-// Grows the storage so that index i fits: the new capacity is 2 * i (at least
-// 1) and never above CHANNEL_MAX_ALLOC; the whole old array is kept.  A failed
-// or refused growth leaves the array as it was.
-static void Channel_GrowFor(CurveChannel* ch, int i) {
-  if (i > CHANNEL_MAX_ALLOC / 2) return;  // 2 * i would exceed the limit
-  Channel_Reallocate(ch, i > 0 ? 2 * i : 1, ch->iAllocated);
+// Gives the summary arrays room for a capacity of n samples.  The arrays never
+// shrink, so a partial failure leaves them at least as large as before.
+int Summary_Grow(ChannelSummary* s, long long n) {
+  return Resize(&s->pFine, FineBlocks(n)) && Resize(&s->pbFineNaN, FineBlocks(n)) &&
+         Resize(&s->pCoarse, CoarseBlocks(n)) && Resize(&s->pbCoarseNaN, CoarseBlocks(n));
 }
 
-int Channel_Reserve(CurveChannel* ch, int n) {
-  if (!ch || n > CHANNEL_MAX_ALLOC) return 0;
-  if (n <= ch->iAllocated) return 1;
-  int keep = ch->iNrOfSamples < ch->iAllocated ? ch->iNrOfSamples : ch->iAllocated;
-  return Channel_Reallocate(ch, n, keep);
+void Summary_Free(ChannelSummary* s) {
+  std::free(s->pFine);
+  std::free(s->pbFineNaN);
+  std::free(s->pCoarse);
+  std::free(s->pbCoarseNaN);
+  std::memset(s, 0, sizeof(*s));
+}
+
+// Folds v, stored at index i == iCovered, into the summaries.
+inline void Summary_Append(ChannelSummary* s, int i, double v) {
+  const int f = i >> SUMMARY_SHIFT1, g = i >> SUMMARY_SHIFT2;
+  if ((i & (kFine - 1)) == 0) s->pFine[f] = SummaryBlock{kInf, -kInf}, s->pbFineNaN[f] = 0;
+  if ((i & (kCoarse - 1)) == 0) s->pCoarse[g] = SummaryBlock{kInf, -kInf}, s->pbCoarseNaN[g] = 0;
+  if (v != v) {
+    s->pbFineNaN[f] = s->pbCoarseNaN[g] = 1;
+  } else {
+    Fold(&s->pFine[f], v, v);
+    Fold(&s->pCoarse[g], v, v);
+  }
+  s->iCovered = i + 1;
+}
+
+// Recomputes the blocks that hold indices from .. to - 1 (within iCovered)
+// from the stored samples.
+void Summary_Rebuild(CurveChannel* ch, long long from, long long to) {
+  ChannelSummary* s = &ch->Summary;
+  const long long cov = s->iCovered;
+  if (to > cov) to = cov;
+  if (from < 0) from = 0;
+  if (from >= to) return;
+  for (long long f = from >> SUMMARY_SHIFT1; f <= (to - 1) >> SUMMARY_SHIFT1; ++f) {
+    long long a = f << SUMMARY_SHIFT1, e = a + kFine < cov ? a + kFine : cov;
+    int nan = 0;
+    Samples_MinMax(ch->pdSamples + a, e - a, &s->pFine[f].dLo, &s->pFine[f].dHi, &nan);
+    s->pbFineNaN[f] = static_cast<unsigned char>(nan);
+  }
+  const long long fineUsed = static_cast<long long>(FineBlocks(cov));
+  for (long long g = from >> SUMMARY_SHIFT2; g <= (to - 1) >> SUMMARY_SHIFT2; ++g) {
+    SummaryBlock b{kInf, -kInf};
+    unsigned char nan = 0;
+    long long a = g << (SUMMARY_SHIFT2 - SUMMARY_SHIFT1);
+    long long e = a + (kCoarse / kFine) < fineUsed ? a + (kCoarse / kFine) : fineUsed;
+    for (long long f = a; f < e; ++f) {
+      Fold(&b, s->pFine[f].dLo, s->pFine[f].dHi);
+      nan |= s->pbFineNaN[f];
+    }
+    s->pCoarse[g] = b;
+    s->pbCoarseNaN[g] = nan;
+  }
+}
+
+// Extends the summaries over the stored samples up to index n - 1.
+void Summary_Extend(CurveChannel* ch, int n) {
+  for (int k = ch->Summary.iCovered; k < n; ++k) Summary_Append(&ch->Summary, k, ch->pdSamples[k]);
+}
+
+// Moves the channel to storage of n samples (n above the capacity) that keeps
+// all old values; the new elements read 0.0.  0 when an allocation failed
+// (the samples, their count and capacity are unchanged).
+int Channel_Grow(CurveChannel* ch, long long n) {
+  if (!Summary_Grow(&ch->Summary, n)) return 0;
+  const size_t oldBytes = static_cast<size_t>(ch->iAllocated) * sizeof(double);
+  const size_t bytes = static_cast<size_t>(n) * sizeof(double);
+  double* p;
+  if (!ch->pdSamples || oldBytes < 2 * kHuge) {
+    p = AllocZeroed(n);
+    if (!p) return 0;
+    if (ch->pdSamples) std::memcpy(p, ch->pdSamples, oldBytes);
+    std::free(ch->pdSamples);
+  } else {
+    // Large storage grows in place where the system can remap it, so that a
+    // growing load never holds two copies of the samples.
+    p = static_cast<double*>(std::realloc(ch->pdSamples, bytes));
+    if (!p) return 0;
+    AdviseHuge(reinterpret_cast<char*>(p) + oldBytes, bytes - oldBytes);
+    std::memset(reinterpret_cast<char*>(p) + oldBytes, 0, bytes - oldBytes);
+  }
+  ch->pdSamples = p;
+  ch->iAllocated = static_cast<int>(n);
+  return 1;
+}
+
+// Grows the storage so that it holds need samples (need <= the limit):
+// twice the capacity when that is more, never beyond CHANNEL_MAX_ALLOC.
+int Channel_GrowFor(CurveChannel* ch, long long need) {
+  long long n = 2LL * ch->iAllocated;
+  if (n > CHANNEL_MAX_ALLOC) n = CHANNEL_MAX_ALLOC;
+  if (n < need) n = need;
+  return Channel_Grow(ch, n);
 }
 
 // Widens the tracked range by v.  Values that are not finite are ignored: a
 // NaN has no place on an axis, and one infinity would make the range
 // infinite, so that every other value would normalise to the same end.
-static void Channel_TrackValue(CurveChannel* ch, double v) {
+inline void Channel_TrackValue(CurveChannel* ch, double v) {
   if (!std::isfinite(v)) return;
   if (ch->dDataMin >= ch->dDataMax) {
     ch->dDataMin = v;
@@ -96,14 +189,110 @@ static void Channel_TrackValue(CurveChannel* ch, double v) {
   if (v > ch->dDataMax) ch->dDataMax = v;
 }
 
+}  // namespace
+
+void Channel_Init(CurveChannel* ch, int n) {
+  if (!ch) return;
+  std::memset(ch, 0, sizeof(*ch));
+  Channel_Touch(ch);
+  if (n > 0 && !Channel_Grow(ch, n > CHANNEL_MAX_ALLOC ? CHANNEL_MAX_ALLOC : n)) Summary_Free(&ch->Summary);
+  ch->dXOrigin = 0.0;
+  ch->dXStep = 1.0;
+  ch->dViewMin = ch->dViewMax = 0.0;
+  ch->iAxis = 0;
+}
+
+void Channel_Free(CurveChannel* ch) {
+  if (!ch) return;
+  Channel_Touch(ch);
+  ch->iNrOfSamples = 0;
+  ch->iAllocated = 0;
+  std::free(ch->pdSamples);
+  ch->pdSamples = nullptr;
+  Summary_Free(&ch->Summary);
+}
+
+int Channel_Reserve(CurveChannel* ch, int n) {
+  if (!ch || n > CHANNEL_MAX_ALLOC) return 0;
+  if (n <= ch->iAllocated) return 1;
+  return Channel_Grow(ch, n);
+}
+
 int Channel_SetSample(CurveChannel* ch, int i, double v) {
   if (!ch || i < 0) return 0;
-  if (i >= ch->iAllocated) Channel_GrowFor(ch, i);
+  if (i >= ch->iAllocated && i < CHANNEL_MAX_ALLOC && !Channel_GrowFor(ch, i + 1LL)) ++ch->uLostStores;
   if (i < ch->iAllocated) {
-    ch->pdSamples[i] = v;
+    Channel_Touch(ch);
+    ChannelSummary* s = &ch->Summary;
+    if (i >= s->iCovered) {
+      Summary_Extend(ch, i);
+      ch->pdSamples[i] = v;
+      Summary_Append(s, i, v);
+    } else {
+      const double old = ch->pdSamples[i];
+      ch->pdSamples[i] = v;
+      const SummaryBlock& f = s->pFine[i >> SUMMARY_SHIFT1];
+      if (old > f.dLo && old < f.dHi) {  // old was neither an end nor a NaN
+        if (v != v) {
+          s->pbFineNaN[i >> SUMMARY_SHIFT1] = s->pbCoarseNaN[i >> SUMMARY_SHIFT2] = 1;
+        } else {
+          Fold(&s->pFine[i >> SUMMARY_SHIFT1], v, v);
+          Fold(&s->pCoarse[i >> SUMMARY_SHIFT2], v, v);
+        }
+      } else if (std::memcmp(&old, &v, sizeof v) != 0) {
+        Summary_Rebuild(ch, i, i + 1LL);
+      }
+    }
     if (i >= ch->iNrOfSamples) ch->iNrOfSamples = i + 1;
   }
   Channel_TrackValue(ch, v);
+  return 1;
+}
+
+int Channel_StoreSamples(CurveChannel* ch, int i, const double* values, int count) {
+  if (!ch || i < 0 || count < 0 || !values) return 0;
+  if (count == 0) return 1;
+  long long end = static_cast<long long>(i) + count;
+  if (end > CHANNEL_MAX_ALLOC) end = CHANNEL_MAX_ALLOC;  // stores beyond the limit are dropped
+  if (end > i && end > ch->iAllocated && !Channel_GrowFor(ch, end)) {
+    ch->uLostStores += static_cast<unsigned long long>(end - (i > ch->iAllocated ? i : ch->iAllocated));
+    end = ch->iAllocated;
+  }
+  if (end > i) {
+    Channel_Touch(ch);
+    std::memmove(ch->pdSamples + i, values, static_cast<size_t>(end - i) * sizeof(double));
+    ChannelSummary* s = &ch->Summary;
+    long long from = i < s->iCovered ? i : s->iCovered;
+    if (end > s->iCovered) s->iCovered = static_cast<int>(end);
+    Summary_Rebuild(ch, from, end);
+    if (end > ch->iNrOfSamples) ch->iNrOfSamples = static_cast<int>(end);
+  }
+  for (int k = 0; k < count; ++k) Channel_TrackValue(ch, values[k]);
+  return 1;
+}
+
+int Channel_SetCount(CurveChannel* ch, int n) {
+  if (!ch || n < 0 || n > ch->iAllocated) return 0;
+  Channel_Touch(ch);
+  ch->iNrOfSamples = n;
+  if (ch->Summary.iCovered > n) {
+    ch->Summary.iCovered = n;
+    Summary_Rebuild(ch, n - 1LL, n);  // the last block is partial now
+  } else {
+    Summary_Extend(ch, n);
+  }
+  return 1;
+}
+
+int Channel_Crop(CurveChannel* ch, int first, int last) {
+  if (!ch || !ch->pdSamples || first < 0 || last < first || last >= ch->iNrOfSamples || last >= ch->iAllocated)
+    return 0;
+  const int count = last - first + 1;
+  Channel_Touch(ch);
+  std::memmove(ch->pdSamples, ch->pdSamples + first, static_cast<size_t>(count) * sizeof(double));
+  ch->iNrOfSamples = count;
+  ch->Summary.iCovered = count;
+  Summary_Rebuild(ch, 0, count);
   return 1;
 }
 
@@ -142,8 +331,73 @@ int Channel_CopySamples(const CurveChannel* src, CurveChannel* dst, int first, i
     last = src->iNrOfSamples - 1;
   }
   if (offset < 0) offset = 0;
-  for (int i = first; i <= last; ++i) Channel_SetSample(dst, i + offset, src->pdSamples[i]);
+  if (first < 0 || last < first) return 1;
+  // The destination is sized exactly for the copy when it must grow.
+  long long end = static_cast<long long>(last) + offset + 1;
+  if (end <= CHANNEL_MAX_ALLOC && end > dst->iAllocated) Channel_Reserve(dst, static_cast<int>(end));
+  Channel_StoreSamples(dst, first + offset, src->pdSamples + first, last - first + 1);
   return 1;
+}
+
+// Four independent chains keep the compare latency from serialising the loop.
+void Samples_MinMax(const double* p, long long n, double* lo, double* hi, int* nan) {
+  double l0 = kInf, l1 = kInf, l2 = kInf, l3 = kInf, h0 = -kInf, h1 = -kInf, h2 = -kInf, h3 = -kInf;
+  int bad = 0;
+  long long k = 0;
+  for (; k + 4 <= n; k += 4) {
+    const double a = p[k], b = p[k + 1], c = p[k + 2], d = p[k + 3];
+    l0 = a < l0 ? a : l0, h0 = a > h0 ? a : h0;
+    l1 = b < l1 ? b : l1, h1 = b > h1 ? b : h1;
+    l2 = c < l2 ? c : l2, h2 = c > h2 ? c : h2;
+    l3 = d < l3 ? d : l3, h3 = d > h3 ? d : h3;
+    bad |= (a != a) | (b != b) | (c != c) | (d != d);
+  }
+  for (; k < n; ++k) {
+    const double a = p[k];
+    l0 = a < l0 ? a : l0, h0 = a > h0 ? a : h0;
+    bad |= a != a;
+  }
+  l0 = l1 < l0 ? l1 : l0, l2 = l3 < l2 ? l3 : l2;
+  h0 = h1 > h0 ? h1 : h0, h2 = h3 > h2 ? h3 : h2;
+  *lo = l2 < l0 ? l2 : l0;
+  *hi = h2 > h0 ? h2 : h0;
+  *nan = bad;
+}
+
+void Channel_MinMax(const CurveChannel* ch, int first, int last, double* lo, double* hi, int* nan) {
+  const ChannelSummary& s = ch->Summary;
+  SummaryBlock acc{kInf, -kInf};
+  int bad = 0;
+  long long i = first;
+  const long long end = static_cast<long long>(last) + 1;
+  const long long cov = s.pFine && s.iCovered < end ? s.iCovered : (s.pFine ? end : first);
+  auto samples = [&](long long a, long long e) {
+    double l, h;
+    int n;
+    Samples_MinMax(ch->pdSamples + a, e - a, &l, &h, &n);
+    Fold(&acc, l, h);
+    bad |= n;
+  };
+  if (cov - i >= 2 * kFine) {
+    long long head = (i + kFine - 1) & ~static_cast<long long>(kFine - 1);
+    samples(i, head);
+    for (i = head; i + kFine <= cov && (i & (kCoarse - 1)); i += kFine) {
+      Fold(&acc, s.pFine[i >> SUMMARY_SHIFT1].dLo, s.pFine[i >> SUMMARY_SHIFT1].dHi);
+      bad |= s.pbFineNaN[i >> SUMMARY_SHIFT1];
+    }
+    for (; i + kCoarse <= cov; i += kCoarse) {
+      Fold(&acc, s.pCoarse[i >> SUMMARY_SHIFT2].dLo, s.pCoarse[i >> SUMMARY_SHIFT2].dHi);
+      bad |= s.pbCoarseNaN[i >> SUMMARY_SHIFT2];
+    }
+    for (; i + kFine <= cov; i += kFine) {
+      Fold(&acc, s.pFine[i >> SUMMARY_SHIFT1].dLo, s.pFine[i >> SUMMARY_SHIFT1].dHi);
+      bad |= s.pbFineNaN[i >> SUMMARY_SHIFT1];
+    }
+  }
+  samples(i, end);
+  *lo = acc.dLo;
+  *hi = acc.dHi;
+  *nan = bad;
 }
 
 void ChannelSet_Init(ChannelSet* set, int n) {
@@ -184,15 +438,8 @@ int ChannelSet_SetSample(ChannelSet* set, int c, int i, double v) {
 }
 
 int ChannelSet_SetSamples(ChannelSet* set, int c, int i, const double* values, int count) {
-  if (!set || c < 0 || c >= MAX_CHANNELS || i < 0 || count < 0 || !values) return 0;
-  CurveChannel* ch = &set->Channel[c];
-  if (count > 0 && i <= ch->iAllocated - count) {
-    std::memcpy(ch->pdSamples + i, values, static_cast<size_t>(count) * sizeof(double));
-    if (i + count > ch->iNrOfSamples) ch->iNrOfSamples = i + count;
-    for (int k = 0; k < count; ++k) Channel_TrackValue(ch, values[k]);
-  } else {
-    for (int k = 0; k < count && k <= INT_MAX - i; ++k) Channel_SetSample(ch, i + k, values[k]);  // i + k stays an int
-  }
+  if (!set || c < 0 || c >= MAX_CHANNELS) return 0;
+  if (!Channel_StoreSamples(&set->Channel[c], i, values, count)) return 0;
   if (count > 0 && set->iChannelsInUse <= c) set->iChannelsInUse = c + 1;
   return 1;
 }

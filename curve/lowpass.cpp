@@ -3,10 +3,13 @@
 // side), transformed, weighted by a gain that
 // falls linearly from 1 to 0 across the transition below the cut-off,
 // transformed back and stored into the target.  The work arrays live for one
-// call only; when they cannot be allocated the target is left untouched.
+// call only; when they cannot be allocated the target is left untouched.  The
+// interactive filter keeps the forward transform (LowPassSpectrum) and repeats
+// only the shaping and the inverse transform for each new setting.
 #include "curve/lowpass.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "curve/fft.h"
 #include "curve/safe_int.h"
@@ -45,9 +48,9 @@ int LowPass_ChooseRange(const CurveChannel* src, int first, int last, LowPassRan
 
 // The smallest power of two that holds count samples, at least 4.
 int LowPass_BlockSize(int count) {
-  int n = 4;
+  long long n = 4;
   while (n < count) n *= 2;
-  return n;
+  return static_cast<int>(n);
 }
 
 // Places the samples in the middle of the n-point block and continues the
@@ -79,6 +82,21 @@ void LowPass_ShapeSpectrum(int n, double cutoff, double width, double* re, doubl
   }
 }
 
+// Transforms the range into re/im (n doubles each).
+void LowPass_Forward(const CurveChannel* src, const LowPassRange& range, int n, double* re, double* im) {
+  LowPass_FillBlock(src, range, n, (n - range.iCount) / 2, re);
+  FFT_RealD(n, re, im);
+}
+
+// Shapes the spectrum in re/im, transforms it back and stores the range's
+// samples into dst.
+void LowPass_Back(const LowPassRange& range, int n, double* re, double* im, CurveChannel* dst, double cutoff,
+                  double width) {
+  LowPass_ShapeSpectrum(n, cutoff, width, re, im);
+  FFT_InverseRealD(n, re, im);
+  Channel_StoreSamples(dst, range.iFirst, re + (n - range.iCount) / 2, range.iCount);
+}
+
 }  // namespace
 
 int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int last, double cutoff,
@@ -91,16 +109,59 @@ int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int l
   // clearing is needed: the block fills all of re, and the transform uses im
   // only as workspace that it writes before reading.
   double* work = static_cast<double*>(std::malloc(2 * static_cast<size_t>(n) * sizeof(double)));
-  if (!work) return 1;
-  double* re = work;
-  double* im = work + n;
-  const int pad = (n - range.iCount) / 2;
-  LowPass_FillBlock(src, range, n, pad, re);
-  FFT_RealD(n, re, im);
-  LowPass_ShapeSpectrum(n, cutoff, width, re, im);
-  FFT_InverseRealD(n, re, im);
-  // Every sample was read into the block above, so dst may be src.
-  for (int i = 0; i < range.iCount; ++i) Channel_SetSample(dst, range.iFirst + i, re[pad + i]);
+  if (!work) return LOWPASS_NO_MEMORY;
+  // Every sample is read into the block before any is stored, so dst may be src.
+  LowPass_Forward(src, range, n, work, work + n);
+  LowPass_Back(range, n, work, work + n, dst, cutoff, width);
   std::free(work);
   return 1;
+}
+
+int LowPass_Prepare(const CurveChannel* src, int first, int last, LowPassSpectrum* sp) {
+  if (!src || !sp) return 0;
+  LowPassRange range = {};
+  if (!LowPass_ChooseRange(src, first, last, &range)) return 0;
+  if (sp->pdBins && sp->pSource == src && sp->uStamp == src->uStamp && sp->iFirst == range.iFirst &&
+      sp->iCount == range.iCount)
+    return 1;
+  LowPass_Free(sp);
+  const int n = LowPass_BlockSize(range.iCount);
+  const size_t bins = static_cast<size_t>(n) / 2 + 1;
+  sp->pdWork = static_cast<double*>(std::malloc(2 * static_cast<size_t>(n) * sizeof(double)));
+  sp->pdBins = static_cast<double*>(std::malloc(2 * bins * sizeof(double)));
+  if (!sp->pdWork || !sp->pdBins) {
+    LowPass_Free(sp);
+    return LOWPASS_NO_MEMORY;
+  }
+  LowPass_Forward(src, range, n, sp->pdWork, sp->pdWork + n);
+  std::memcpy(sp->pdBins, sp->pdWork, bins * sizeof(double));
+  std::memcpy(sp->pdBins + bins, sp->pdWork + n, bins * sizeof(double));
+  sp->iN = n;
+  sp->iPad = (n - range.iCount) / 2;
+  sp->iFirst = range.iFirst;
+  sp->iCount = range.iCount;
+  sp->pSource = src;
+  sp->uStamp = src->uStamp;
+  return 1;
+}
+
+int LowPass_Apply(LowPassSpectrum* sp, CurveChannel* dst, double cutoff, double width) {
+  if (!sp || !sp->pdBins || !dst) return 0;
+  const int n = sp->iN;
+  const size_t bins = static_cast<size_t>(n) / 2 + 1;
+  double* re = sp->pdWork;
+  double* im = sp->pdWork + n;
+  // The inverse reads bins 0 .. n/2 only; the rest of the arrays is workspace.
+  std::memcpy(re, sp->pdBins, bins * sizeof(double));
+  std::memcpy(im, sp->pdBins + bins, bins * sizeof(double));
+  LowPassRange range = {sp->iFirst, sp->iFirst + sp->iCount - 1, sp->iCount};
+  LowPass_Back(range, n, re, im, dst, cutoff, width);
+  return 1;
+}
+
+void LowPass_Free(LowPassSpectrum* sp) {
+  if (!sp) return;
+  std::free(sp->pdBins);
+  std::free(sp->pdWork);
+  std::memset(sp, 0, sizeof(*sp));
 }

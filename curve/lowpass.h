@@ -3,8 +3,10 @@
 
 #include "curve/channel.h"
 
-// Largest number of samples that one filter run takes.
-constexpr int LOWPASS_MAX_COUNT = 1048576;
+// Largest number of samples that one filter run takes: a whole channel.
+constexpr int LOWPASS_MAX_COUNT = CHANNEL_MAX_ALLOC;
+// Result of a filter that could not get its work memory (nothing changed).
+constexpr int LOWPASS_NO_MEMORY = -1;
 // Smallest number of samples that one filter run takes.
 constexpr int LOWPASS_MIN_COUNT = 4;
 
@@ -12,7 +14,31 @@ constexpr int LOWPASS_MIN_COUNT = 4;
 // with a linear transition of the given width below the cut-off, both relative
 // to half the sampling rate, and stores the result at the same indices of dst
 // (which may be src).  Returns 0 when the arguments are refused (fewer than 4
-// or more than 1048576 samples, a null channel), 1 otherwise; a failed work
-// allocation returns 1 and changes nothing.
+// samples, a null channel), 1 otherwise; a failed work allocation returns
+// LOWPASS_NO_MEMORY and changes nothing.
 int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int last, double cutoff,
                     double width);
+
+// The forward transform of one source range, kept so that filtering the same
+// samples again with other settings costs one inverse transform.
+struct LowPassSpectrum {
+  double* pdBins;     // owned: re of bins 0 .. n/2, then im of the same bins; NULL when empty
+  double* pdWork;     // owned: 2 n doubles for the inverse transform
+  int iN;             // transform size, a power of two
+  int iPad;           // index in the block of the range's first sample
+  int iFirst;         // first source index of the range
+  int iCount;         // samples in the range
+  const CurveChannel* pSource;  // the channel transformed
+  unsigned long long uStamp;    // its uStamp then: a later change makes the spectrum stale
+};
+
+// Transforms samples first..last of src (the same rules as Channel_LowPass)
+// into sp, unless sp already holds the transform of exactly these samples.
+// Returns 1 when sp is ready, 0 when the range is refused,
+// LOWPASS_NO_MEMORY when the work memory is missing (sp is left empty).
+int LowPass_Prepare(const CurveChannel* src, int first, int last, LowPassSpectrum* sp);
+// Filters the prepared samples into the same indices of dst, bit for bit as
+// Channel_LowPass does; 0 (nothing changes) when sp is empty.
+int LowPass_Apply(LowPassSpectrum* sp, CurveChannel* dst, double cutoff, double width);
+// Releases the spectrum; sp is empty afterwards.
+void LowPass_Free(LowPassSpectrum* sp);

@@ -25,6 +25,8 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
   if (!ext) return ERROR_FILE_MISSING;
   const CurveFormat* fmt = CurveFormat_ByExtension(ext);
   if (!fmt || !fmt->pfnRead) return ERROR_NOT_SUPPORTED;
+  unsigned long long lost[MAX_CHANNELS];  // to see which channels ran out of memory
+  for (int c = 0; set && c < MAX_CHANNELS; ++c) lost[c] = set->Channel[c].uLostStores;
   int rc = fmt->pfnRead(path, set, first, hdr, notes);
   if (rc == 0 && notes) {
     // The readers prepare at least channel first; empty when none got a value.
@@ -32,6 +34,11 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
     notes->fEmpty = 1;
     for (int c = first; c < first + loaded && c < MAX_CHANNELS; ++c)
       if (set->Channel[c].iNrOfSamples > 0) notes->fEmpty = 0;
+    for (int c = 0; c < MAX_CHANNELS; ++c) {
+      if (set->Channel[c].uLostStores == lost[c]) continue;
+      if (!notes->fOutOfMemory || set->Channel[c].iNrOfSamples < notes->iKept) notes->iKept = set->Channel[c].iNrOfSamples;
+      notes->fOutOfMemory = 1;
+    }
   }
   return rc;
 }
@@ -53,10 +60,13 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
   char missing[64] = "";
   if (notes && notes->iMissing > 0)
     std::snprintf(missing, sizeof missing, " (%lld missing value%s)", notes->iMissing, notes->iMissing == 1 ? "" : "s");
+  char memory[80] = "";
+  if (notes && notes->fOutOfMemory)
+    std::snprintf(memory, sizeof memory, " (out of memory: only the first %lld samples were loaded)", notes->iKept);
   const char* shortData = notes && notes->fShortData ? " (file truncated: the data ends before its header says)" : "";
   const char* damaged = notes && notes->fDamaged ? " (file truncated: only the frames that decode were loaded)" : "";
-  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s%s%s", path ? path : "",
-                        points, truncated, shortData, damaged, missing, skipped);
+  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s%s%s%s",
+                        path ? path : "", points, truncated, memory, shortData, damaged, missing, skipped);
   return FittedLength(n, size);
 }
 

@@ -12,6 +12,8 @@ struct CurveLoadNotes {
   int fShortData;        // the data ends before the samples its header announces (loaded as far as it goes)
   long long iMissing;    // values loaded as missing (NaN): empty, not a number, nan or null
   int fEmpty;            // the load found no value at all: every channel loaded holds 0 points
+  int fOutOfMemory;      // a channel could not grow for want of memory: the samples after iKept were dropped
+  long long iKept;       // with fOutOfMemory: the samples the shortest such channel kept
   int fDamaged;          // the file ends early or stops decoding: the frames before were loaded
   char szReason[CURVE_REASON_LEN];  // why a decoding library refused the file ("" when it did not)
 };

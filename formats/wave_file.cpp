@@ -376,6 +376,9 @@ int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch) {
       first + nch > MAX_CHANNELS)
     return ERROR_DATA_TYPE;
   uint32_t rate = WaveFile_RateForStep(set->Channel[first].dXStep, nullptr);
+  // The RIFF and data sizes are 32 bits: refused before the target is touched.
+  const long long frames = set->Channel[first].iNrOfSamples > 0 ? set->Channel[first].iNrOfSamples : 0;
+  if (WAVE_HEADER_LEN - 8 + 2LL * nch * frames > 0xFFFFFFFFLL) return ERROR_WAVE_TOO_LARGE;
   BufferedFile file;
   SafeWrite sw;
   if (int rc = SafeWrite_Begin(&sw, &file, path)) return rc;

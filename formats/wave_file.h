@@ -21,7 +21,7 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* 
 
 // Saves channels first .. first + nch - 1 as 16-bit PCM, frame count taken
 // from channel first (a shorter channel padded as CurveSave_Value says).
-// Returns 0, or 2105 (bad arguments), a refusal of SafeWrite_Begin, the result code of the system error of a failed write, flush,
+// Returns 0, or 2105 (bad arguments), 2145 (the file would pass 4 GiB), a refusal of SafeWrite_Begin, the result code of the system error of a failed write, flush,
 // sync or close (ErrorCode_FromErrno), or 2109 for a failed write without a
 // system cause; the previous file stays on every failure.
 int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch);

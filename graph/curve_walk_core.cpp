@@ -3,8 +3,11 @@
 // emitted nearer end first, so a million samples draw as about two points per
 // column and no peak is lost.  The column of a sample is a monotonic function
 // of its index, so each column's index range is found by a galloping search
-// and only its minimum and maximum value are mapped to pixels: the per-sample
-// work is a tight min/max loop over the stored doubles.
+// and only its minimum and maximum value are mapped to pixels.  Those come from
+// the channel's min/max summaries for whole blocks of 128 and 8192 samples and
+// from the stored doubles for the rest, so a column's cost grows with the
+// logarithm of its samples, not with their number, and the result is the
+// same as a sample-by-sample merge.
 //
 // Outside the samples in view, the walk adds the segment to the neighbouring
 // sample beyond each end (or the one segment that spans the whole view when no
@@ -86,35 +89,9 @@ int LastInColumn(const AppState* app, int c, int i, int last, int col) {
   return good;
 }
 
-// Smallest and largest of the n values at p, leaving out values that are not
-// numbers (*nan says whether there were any); lo > hi when all of them were.
-// Four independent chains keep the compare latency from serialising the loop.
-void MinMax(const double* p, int n, double* lo, double* hi, int* nan) {
-  constexpr double inf = std::numeric_limits<double>::infinity();
-  double l0 = inf, l1 = inf, l2 = inf, l3 = inf, h0 = -inf, h1 = -inf, h2 = -inf, h3 = -inf;
-  int bad = 0, k = 0;
-  for (; k + 4 <= n; k += 4) {
-    const double a = p[k], b = p[k + 1], c = p[k + 2], d = p[k + 3];
-    l0 = a < l0 ? a : l0, h0 = a > h0 ? a : h0;
-    l1 = b < l1 ? b : l1, h1 = b > h1 ? b : h1;
-    l2 = c < l2 ? c : l2, h2 = c > h2 ? c : h2;
-    l3 = d < l3 ? d : l3, h3 = d > h3 ? d : h3;
-    bad |= (a != a) | (b != b) | (c != c) | (d != d);
-  }
-  for (; k < n; ++k) {
-    const double a = p[k];
-    l0 = a < l0 ? a : l0, h0 = a > h0 ? a : h0;
-    bad |= a != a;
-  }
-  l0 = l1 < l0 ? l1 : l0, l2 = l3 < l2 ? l3 : l2;
-  h0 = h1 > h0 ? h1 : h0, h2 = h3 > h2 ? h3 : h2;
-  *lo = l2 < l0 ? l2 : l0;
-  *hi = h2 > h0 ? h2 : h0;
-  *nan = bad;
-}
-
 // The merged columns of samples first .. last (first <= last).
-void WalkColumns(const AppState* app, int c, const double* p, int first, int last, PointSink* out) {
+void WalkColumns(const AppState* app, int c, const CurveChannel& ch, int first, int last, PointSink* out) {
+  const double* p = ch.pdSamples;
   const int nanRow = RowOf(app, c, std::numeric_limits<double>::quiet_NaN());
   int prevY = RowOf(app, c, p[first]);
   for (int i = first; i <= last;) {
@@ -122,7 +99,7 @@ void WalkColumns(const AppState* app, int c, const double* p, int first, int las
     int end = LastInColumn(app, c, i, last, col);
     double lo = 0.0, hi = 0.0;
     int nan = 0;
-    MinMax(p + i, end - i + 1, &lo, &hi, &nan);
+    Channel_MinMax(&ch, i, end, &lo, &hi, &nan);
     // The row mapping falls as the value rises: the highest value is the lowest y.
     int yLow = nanRow, yHigh = nanRow;
     if (lo <= hi) {
@@ -227,7 +204,7 @@ int CurveWalk_Points(const AppState* app, int c, POINT* pts, int cap) {
     // Entering segment from the sample before the view, then the columns, then
     // the leaving segment to the sample after it.
     if (spans && first > 0) EmitClipped(app, c, ch.pdSamples, first - 1, false, true, &out);
-    WalkColumns(app, c, ch.pdSamples, first, last, &out);
+    WalkColumns(app, c, ch, first, last, &out);
     if (spans && last < n - 1) EmitClipped(app, c, ch.pdSamples, last, true, false, &out);
   } else if (spans && first == last + 1 && first > 0 && first < n) {
     // The view lies between two samples: the one segment that crosses it.

@@ -2,6 +2,7 @@
 // The one application record and its start values.
 
 #include "curve/channel.h"
+#include "curve/lowpass.h"
 #include "formats/spectrum_ref.h"
 #include "graph/graph.h"
 #include "winutil/wintypes.h"
@@ -46,6 +47,7 @@ struct AppState {
   // Channel c as it was before the last crop cut it (valid while bit c of
   // iCropBackups is set); owned storage, grown on demand, freed by Undo_FreeAll.
   CurveChannel CropBackup[MAX_CHANNELS];
+  LowPassSpectrum LiveFilter;  // forward transform of UndoBuffer while the low-pass panel is open
   int iCropBackups;  // bit c: Undo also restores CropBackup[c]; 0 after any other backup
   HWND hwndMain;                   // the main window, null before it is created
   HWND hwndStatus;                 // its four-part status bar

@@ -4,7 +4,6 @@
 // copy of every channel it cuts in CropBackup so that Undo restores them all.
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 #include "curve/lowpass.h"
@@ -30,6 +29,7 @@ struct PanelParam {
   const char* szName;         // name shown with the value
   double dMin, dMax, dValue;  // range and start value
 };
+constexpr const char* kNoFilterMemory = "Not enough memory for the filter: the channel is unchanged.";
 constexpr PanelParam kLowPassParams[PARAM_COUNT] = {
     {"f_cutoff", 0.0, 1.0, 0.5}, {"transition", 0.0, 1.0, 0.1}, {"", 0.0, 1.0, 1.0}};
 
@@ -67,8 +67,7 @@ int PlotWin_CropSelection(AppState* app) {
     if (!CropRange(ch, x1, x2, &first, &last)) continue;
     Undo_CopyExact(&ch, &app->CropBackup[c]);
     app->iCropBackups |= 1 << c;
-    std::memmove(ch.pdSamples, ch.pdSamples + first, sizeof(double) * (last - first + 1));
-    ch.iNrOfSamples = last - first + 1;
+    Channel_Crop(&ch, first, last);
     cropped = 1;
   }
   if (!cropped) return 0;
@@ -139,7 +138,9 @@ void PlotWin_LowPassPreset(AppState* app, int k) {
   int c = Graph_ActiveChannel(app);
   Undo_Backup(app, c);
   CurveChannel* ch = &app->Channels.Channel[c];
-  if (Channel_LowPass(ch, ch, 0, 0, LOWPASS_PRESETS[k], kPresetTransition)) app->iModified = 1;
+  int rc = Channel_LowPass(ch, ch, 0, 0, LOWPASS_PRESETS[k], kPresetTransition);
+  if (rc == LOWPASS_NO_MEMORY) Win_MessageBox(app->hwndMain, kNoFilterMemory, app->szCaption, MB_OK);
+  if (rc == 1) app->iModified = 1;
   app->Graph.iViewChanged = 1;
 }
 
@@ -166,6 +167,7 @@ void PlotWin_SetPanelMode(AppState* app, unsigned char mode) {
   }
   app->bPanelMode = mode;
   if (mode == PANEL_MODE_NONE) {
+    LowPass_Free(&app->LiveFilter);
     PlotWin_ShowPanel(app, 0);
   } else {
     PlotWin_ShowPanel(app, 1);
@@ -200,9 +202,13 @@ void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state) 
   // The live filter always starts again from the backup and writes back only
   // into the channel that backup was taken from.
   int c = app->iUndoChannel;
+  // The backup's forward transform is kept while the panel is open (and made
+  // again when the backup changed), so each setting costs one inverse transform.
   if (app->bPanelMode == PANEL_MODE_LOWPASS && Channel_IsIndex(c)) {
-    if (Channel_LowPass(&app->UndoBuffer, &app->Channels.Channel[c], 0, 0, app->Param[0].dParamValue,
-                        app->Param[1].dParamValue))
+    int rc = LowPass_Prepare(&app->UndoBuffer, 0, 0, &app->LiveFilter);
+    if (rc == LOWPASS_NO_MEMORY) SetStatus(app, STATUS_PART_MESSAGE, kNoFilterMemory);
+    if (rc == 1 && LowPass_Apply(&app->LiveFilter, &app->Channels.Channel[c], app->Param[0].dParamValue,
+                                 app->Param[1].dParamValue))
       app->iModified = 1;
     app->Graph.iViewChanged = 1;
   }

@@ -40,7 +40,8 @@ void MakeNewData(AppState* app, int n, int m) {
     ch.dXStep = 1.0;
     ch.dViewMin = ch.dDataMin = -1.0;
     ch.dViewMax = ch.dDataMax = 1.0;
-    for (int i = 0; i < m; ++i) Channel_SetSample(&ch, i, 0.0);
+    static const double kZeros[65536] = {};
+    for (int i = 0; i < m; i += 65536) Channel_StoreSamples(&ch, i, kZeros, m - i < 65536 ? m - i : 65536);
   }
   ChannelSet_CountInUse(&set);
   Undo_FreeAll(app);
@@ -117,6 +118,13 @@ void PlotWin_CmdNew(AppState* app) {
     return;
   ClampInt(&n, 1, MAX_CHANNELS);
   ClampInt(&m, 1, kNewMaxSamples);
+  // All the storage first, so that a channel set too large for the memory
+  // leaves the old data as it was.
+  for (int c = 0; c < n; ++c) {
+    if (Channel_Reserve(&app->Channels.Channel[c], m)) continue;
+    Win_MessageBox(app->hwndMain, "Not enough memory for the new data.", app->szCaption, MB_OK);
+    return;
+  }
   MakeNewData(app, n, m);
   AppState_CopyText(app->szDataFile, APP_DEFAULT_DATA_FILE);
   WinUtil_SetWindowText(app->hwndMain, app->szTitle);

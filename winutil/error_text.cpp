@@ -70,6 +70,7 @@ constexpr ErrorText kErrorTexts[] = {
     {ERROR_WAVE_LAYOUT, "wave header contradicts itself: block align is not channels x bytes per sample"},
     {ERROR_WAVE_RATE, "sample rate above 1 MHz"},
     {ERROR_WAVE_CHANNELS, "more than eight channels"},
+    {ERROR_WAVE_TOO_LARGE, "too many samples for a wave file (4 GiB at most)"},
 };
 
 char g_szErrorText[128];

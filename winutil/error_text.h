@@ -19,6 +19,7 @@ constexpr int ERROR_LINE_TOO_LONG = 2141;  // a text line longer than a reader c
 constexpr int ERROR_WAVE_LAYOUT = 2142;    // a wave header whose block align contradicts its channels and bits
 constexpr int ERROR_WAVE_RATE = 2143;      // a wave sample rate above 1 MHz
 constexpr int ERROR_WAVE_CHANNELS = 2144;  // a wave file of more than eight channels
+constexpr int ERROR_WAVE_TOO_LARGE = 2145; // samples whose wave file would pass the 4 GiB of its 32-bit sizes
 
 // Returns the text for code (its sign is ignored): a constant of the table;
 // for ERROR_SYSTEM_BASE + errno the system's text of that errno; for any

@@ -12,6 +12,10 @@
 #include <random>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "curve/fft.h"
 #include "tests/curve/fft_reference.h"
 
@@ -82,18 +86,65 @@ TEST_F(LowPassFixture, RefusesNullAndTooShortChannels) {
   EXPECT_EQ(Samples(src), (std::vector<double>{1, 2, 3}));
 }
 
-TEST_F(LowPassFixture, RefusesMoreThanTheLargestBlock) {
-  // Readers set the used count directly, so a record can hold more samples
-  // than storing one by one allows.
-  const int count = LOWPASS_MAX_COUNT + 1;
-  Channel_Init(&src, count);
-  ASSERT_NE(src.pdSamples, nullptr);
-  src.iNrOfSamples = count;
-  src.pdSamples[0] = 4.0;
-  Fill(&dst, {1, 2, 3, 4});
-  EXPECT_EQ(Channel_LowPass(&src, &dst, 0, 0, 0.5, 0.1), 0);
-  EXPECT_EQ(Samples(dst), (std::vector<double>{1, 2, 3, 4}));
-  EXPECT_EQ(src.pdSamples[0], 4.0);
+// A channel beyond the old limit of 1,048,576 samples filters whole; the
+// kept transform of the interactive filter gives the same bits for every
+// setting, follows a change of its source, and a filter without work memory
+// (a lowered address-space limit in a child process) says so and changes
+// nothing.
+TEST_F(LowPassFixture, LongChannelsKeptTransformAndMissingMemory) {
+  std::mt19937 rng(3);
+  std::vector<double> v(1048576 + 3);
+  for (double& x : v) x = std::uniform_real_distribution<double>(-1.0, 1.0)(rng);
+  Fill(&src, v);
+  LowPassSpectrum sp;
+  std::memset(&sp, 0, sizeof sp);
+  ASSERT_EQ(LowPass_Prepare(&src, 0, 0, &sp), 1);
+  EXPECT_EQ(sp.iN, 2097152);
+  for (double cutoff : {0.5, 0.03}) {
+    Fill(&dst, {});
+    ASSERT_EQ(Channel_LowPass(&src, &dst, 0, 0, cutoff, 0.1), 1);
+    std::vector<double> once = Samples(dst);
+    Fill(&dst, {});
+    ASSERT_EQ(LowPass_Prepare(&src, 0, 0, &sp), 1);  // kept: nothing to transform
+    ASSERT_EQ(LowPass_Apply(&sp, &dst, cutoff, 0.1), 1);
+    ASSERT_EQ(dst.iNrOfSamples, static_cast<int>(v.size()));
+    EXPECT_EQ(0, std::memcmp(once.data(), dst.pdSamples, once.size() * sizeof(double))) << cutoff;
+  }
+  // The source changes: the spectrum is made again from the new samples.
+  Channel_SetSample(&src, 5, 100.0);
+  ASSERT_EQ(LowPass_Prepare(&src, 0, 0, &sp), 1);
+  ASSERT_EQ(LowPass_Apply(&sp, &dst, 0.2, 0.1), 1);
+  std::vector<double> kept = Samples(dst);
+  ASSERT_EQ(Channel_LowPass(&src, &dst, 0, 0, 0.2, 0.1), 1);
+  EXPECT_EQ(kept, Samples(dst));
+  LowPass_Free(&sp);
+  EXPECT_EQ(sp.pdBins, nullptr);
+  EXPECT_EQ(LowPass_Apply(&sp, &dst, 0.2, 0.1), 0);
+
+#if defined(__SANITIZE_ADDRESS__)
+  return;  // the sanitizer's allocator aborts instead of failing under an address-space limit
+#endif
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    rlimit lim{256u << 20, 256u << 20};  // the 8,388,608-sample channel needs 256 MiB of work memory
+    CurveChannel big;
+    std::memset(&big, 0, sizeof big);
+    std::vector<double> ramp(8388608);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<double>(i);
+    Channel_StoreSamples(&big, 0, ramp.data(), static_cast<int>(ramp.size()));
+    if (setrlimit(RLIMIT_AS, &lim) != 0) _exit(3);
+    LowPassSpectrum live;
+    std::memset(&live, 0, sizeof live);
+    int ok = Channel_LowPass(&big, &big, 0, 0, 0.1, 0.1) == LOWPASS_NO_MEMORY &&
+             LowPass_Prepare(&big, 0, 0, &live) == LOWPASS_NO_MEMORY && !live.pdBins && !live.pdWork &&
+             std::memcmp(big.pdSamples, ramp.data(), ramp.size() * sizeof(double)) == 0;
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 // A record whose count exceeds its storage is refused instead of read beyond

@@ -275,14 +275,6 @@ TEST_F(TextCurveRead, NSamplesCountsGroups) {
   EXPECT_EQ(4.0, set.Channel[1].pdSamples[1]);
 }
 
-TEST_F(TextCurveRead, ValueLimitIsOneMebisample) {
-  std::string bytes;
-  bytes.reserve(2200000);
-  for (int i = 0; i < CHANNEL_MAX_ALLOC + 5; ++i) bytes += "1\n";
-  ASSERT_EQ(0, Load(bytes));
-  EXPECT_EQ(CHANNEL_MAX_ALLOC, set.Channel[0].iNrOfSamples);
-}
-
 TEST_F(TextCurveRead, HostileInputsNeverCrash) {
   unsigned x = 99;
   std::string garbage;

@@ -198,6 +198,14 @@ TEST_F(WaveFileTest, WriteFailureReportsAndKeepsThePreviousFile) {
   EXPECT_EQ(std::fscanf(ls, "%d", &others), 1);
   pclose(ls);
   EXPECT_EQ(others, 0) << "temporary file left behind";
+  // Sizes beyond the 32 bits of the header are refused before the file is
+  // touched (the count alone decides: no sample is read).
+  Fill(0, 4, 0.0, 1e-6);
+  set.Channel[0].iNrOfSamples = 1 << 30;
+  EXPECT_EQ(WaveFile_Write(p.c_str(), &set, 0, 2), ERROR_WAVE_TOO_LARGE);
+  EXPECT_STREQ(ErrorCodeToText(ERROR_WAVE_TOO_LARGE), "too many samples for a wave file (4 GiB at most)");
+  set.Channel[0].iNrOfSamples = 4;
+  EXPECT_EQ(TestFiles_Read(p), "previous contents");
 }
 
 TEST_F(WaveFileTest, Reads16BitStereoPcm) {

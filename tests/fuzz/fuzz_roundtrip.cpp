@@ -65,6 +65,8 @@ void Fuzz_Reset(AppState* app) {
     Channel_Init(ch, 0);
     ch->pdSamples = kept[c].pdSamples;
     ch->iAllocated = kept[c].iAllocated;
+    ch->Summary = kept[c].Summary;
+    ch->Summary.iCovered = 0;  // the zeroing below bypasses the stores
     int used = kept[c].iNrOfSamples < kept[c].iAllocated ? kept[c].iNrOfSamples : kept[c].iAllocated;
     if (used > 0) std::memset(ch->pdSamples, 0, static_cast<size_t>(used) * sizeof(double));
     std::snprintf(ch->szName, CHANNEL_NAME_LEN, "Channel %d", c + 1);

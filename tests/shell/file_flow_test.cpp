@@ -54,7 +54,8 @@ TEST_F(FileFlow, NewClampsItsAnswersAndACancelChangesNothing) {
     int channels, samples;  // 0: the data stays
   };
   const Case cases[] = {{{{1, 0}, {1, 0}}, 1, 1},
-                        {{{1, 99}, {1, 5000000}}, 8, 1048576},
+                        {{{1, 99}, {1, 2000000}}, 8, 2000000},  // beyond the old limit of 1,048,576
+                        {{{1, 3}, {1, 576001}}, 3, 576001},    // exactly the count asked for
                         {{{2, 0}}, 0, 0},
                         {{{1, 2}, {0, 0}}, 0, 0}};
   for (const Case& k : cases) {
