@@ -374,6 +374,115 @@ void Journal_StartUnsaved(AppState* app) {
   if (!Open(app) || !Commit(&app->Journal, app->Journal.llEnd)) Fail(app);
 }
 
+namespace {
+
+// Applies one record's payload to the scratch record; 0 when it does not fit
+// the state it meets.
+int ApplyRecord(AppState* s, Reader* r, int first) {
+  char kind = 0;
+  Get(r, &kind, 1);
+  if (first != (kind == kSnapshot)) return 0;
+  if (kind == kSnapshot) {
+    char name[JOURNAL_PATH_LEN];
+    Get(r, name, sizeof name);
+    name[sizeof name - 1] = '\0';
+    AppState_CopyText(s->szDataFile, name);
+    s->Graph.iActiveChannel = static_cast<int>(GetInt(r, 0, MAX_CHANNELS - 1));
+    for (int c = 0; c < MAX_CHANNELS && r->ok; ++c) {
+      ChannelMeta m;
+      Get(r, &m, sizeof m);
+      int n = 0;
+      double* v = GetValues(r, &n);
+      if (!r->ok || m.iNrOfSamples != n || !History_PutSamples(s, c, 0, v, n, n)) r->ok = 0;
+      if (r->ok) ChannelMeta_Set(&s->Channels.Channel[c], &m);
+      std::free(v);
+    }
+    return r->ok;
+  }
+  if (kind != kTransition) return 0;
+  int active = static_cast<int>(GetInt(r, 0, MAX_CHANNELS - 1));
+  unsigned mask = static_cast<unsigned>(GetInt(r, 0, (1 << MAX_CHANNELS) - 1));
+  ChannelMeta meta[MAX_CHANNELS];
+  for (int c = 0; c < MAX_CHANNELS; ++c)
+    if (mask & (1u << c)) Get(r, &meta[c], sizeof meta[c]);
+  int ops = static_cast<int>(GetInt(r, 0, 1 << 20));
+  for (int k = 0; k < ops && r->ok; ++k) {
+    long long f[7];
+    Get(r, f, sizeof f);
+    HistoryOp op{};
+    op.iKind = static_cast<int>(f[0]);
+    int forward = f[1] != 0;
+    op.iChannel = static_cast<int>(f[2]);
+    op.iFirst = static_cast<int>(f[3]);
+    op.iOldCount = static_cast<int>(f[4]);
+    op.iNewCount = static_cast<int>(f[5]);
+    op.iMask = static_cast<int>(f[6]);
+    op.pdOld = GetValues(r, &op.iOldN);
+    if (op.iKind == HISTORY_OP_CROP && forward) op.iNewN = static_cast<int>(GetInt(r, 0, CHANNEL_MAX_ALLOC));
+    else op.pdNew = GetValues(r, &op.iNewN);
+    // Each change must meet the state it was made on.
+    int okChannel = op.iKind == HISTORY_OP_DELETE || Channel_IsIndex(op.iChannel);
+    int n = okChannel && op.iKind != HISTORY_OP_DELETE ? s->Channels.Channel[op.iChannel].iNrOfSamples : 0;
+    int fits = 0;
+    if (!okChannel || f[3] < 0 || f[4] < 0 || f[5] < 0 || f[4] > CHANNEL_MAX_ALLOC || f[5] > CHANNEL_MAX_ALLOC) fits = 0;
+    else if (op.iKind == HISTORY_OP_SPAN) fits = op.iFirst <= n && (forward ? op.iOldCount : op.iNewCount) == n;
+    else if (op.iKind == HISTORY_OP_CROP && forward) fits = op.iOldCount == n && op.iFirst + op.iNewN < n;
+    else if (op.iKind == HISTORY_OP_CROP) fits = op.iNewCount == n && op.iOldN == op.iFirst &&
+                                                 op.iFirst + n + op.iNewN == op.iOldCount;
+    else if (op.iKind == HISTORY_OP_DELETE) fits = f[6] > 0 && f[6] < (1 << MAX_CHANNELS);
+    if (r->ok && fits) HistoryOp_Apply(s, &op, forward);
+    else r->ok = 0;
+    std::free(op.pdOld);
+    std::free(op.pdNew);
+  }
+  if (!r->ok) return 0;
+  for (int c = 0; c < MAX_CHANNELS; ++c)
+    if (mask & (1u << c)) ChannelMeta_Set(&s->Channels.Channel[c], &meta[c]);
+  s->Graph.iActiveChannel = active;
+  return 1;
+}
+
+// Rebuilds the committed records of the found journal aside, into
+// found->pRebuilt; marks it damaged when any of it is unreadable or does not
+// fit the state it meets.
+void Rebuild(JournalFound* found, long long length) {
+  int fd = found->iFd - 1;
+  auto* s = static_cast<AppState*>(std::calloc(1, sizeof(AppState)));
+  if (!s) {
+    found->iDamaged = 1;
+    return;
+  }
+  int ok = 1;
+  unsigned char* payload = nullptr;
+  for (long long at = kHeadSize; ok && at < length;) {
+    unsigned rec[2] = {0, 0};
+    ok = at + static_cast<long long>(sizeof rec) <= length && ReadAll(fd, rec, sizeof rec, at);
+    at += sizeof rec;
+    ok = ok && at + rec[0] <= length;
+    unsigned char* p = ok ? static_cast<unsigned char*>(std::realloc(payload, rec[0] ? rec[0] : 1)) : nullptr;
+    if (!p) {
+      ok = 0;
+      break;
+    }
+    payload = p;
+    ok = ReadAll(fd, payload, rec[0], at) && Crc32(payload, rec[0]) == rec[1];
+    Reader r{payload, rec[0], 0, 1};
+    ok = ok && ApplyRecord(s, &r, at == kHeadSize + static_cast<long long>(sizeof rec)) && r.at == r.n;
+    at += rec[0];
+  }
+  std::free(payload);
+  if (ok) {
+    found->pRebuilt = s;
+    return;
+  }
+  ChannelSet_FreeAll(&s->Channels);
+  std::free(s);
+  found->iDamaged = 1;
+}
+
+}  // namespace
+
+
 int Journal_FindOrphan(const char* dir, JournalFound* found) {
   if (!dir || !dir[0] || !found) return 0;
   std::memset(found, 0, sizeof *found);
@@ -430,127 +539,34 @@ int Journal_FindOrphan(const char* dir, JournalFound* found) {
       continue;
     }
     hit = 1;
+    if (!found->iDamaged) Rebuild(found, length);
   }
   closedir(d);
   return hit;
 }
 
 void Journal_CloseFound(JournalFound* found) {
-  if (!found || !found->iFd) return;
+  if (!found) return;
+  if (found->pRebuilt) {
+    ChannelSet_FreeAll(&found->pRebuilt->Channels);
+    std::free(found->pRebuilt);
+    found->pRebuilt = nullptr;
+  }
+  if (!found->iFd) return;
   unlink(found->szPath);
   close(found->iFd - 1);
   found->iFd = 0;
 }
 
-namespace {
-
-// Applies one record's payload to the scratch record; 0 when it does not fit
-// the state it meets.
-int ApplyRecord(AppState* s, Reader* r, int first) {
-  char kind = 0;
-  Get(r, &kind, 1);
-  if (first != (kind == kSnapshot)) return 0;
-  if (kind == kSnapshot) {
-    char name[JOURNAL_PATH_LEN];
-    Get(r, name, sizeof name);
-    name[sizeof name - 1] = '\0';
-    std::snprintf(s->szDataFile, sizeof s->szDataFile, "%s", name);
-    s->Graph.iActiveChannel = static_cast<int>(GetInt(r, 0, MAX_CHANNELS - 1));
-    for (int c = 0; c < MAX_CHANNELS && r->ok; ++c) {
-      ChannelMeta m;
-      Get(r, &m, sizeof m);
-      int n = 0;
-      double* v = GetValues(r, &n);
-      if (!r->ok || m.iNrOfSamples != n || !History_PutSamples(s, c, 0, v, n, n)) r->ok = 0;
-      if (r->ok) ChannelMeta_Set(&s->Channels.Channel[c], &m);
-      std::free(v);
-    }
-    return r->ok;
-  }
-  if (kind != kTransition) return 0;
-  int active = static_cast<int>(GetInt(r, 0, MAX_CHANNELS - 1));
-  unsigned mask = static_cast<unsigned>(GetInt(r, 0, (1 << MAX_CHANNELS) - 1));
-  ChannelMeta meta[MAX_CHANNELS];
-  for (int c = 0; c < MAX_CHANNELS; ++c)
-    if (mask & (1u << c)) Get(r, &meta[c], sizeof meta[c]);
-  int ops = static_cast<int>(GetInt(r, 0, 1 << 20));
-  for (int k = 0; k < ops && r->ok; ++k) {
-    long long f[7];
-    Get(r, f, sizeof f);
-    HistoryOp op{};
-    op.iKind = static_cast<int>(f[0]);
-    int forward = f[1] != 0;
-    op.iChannel = static_cast<int>(f[2]);
-    op.iFirst = static_cast<int>(f[3]);
-    op.iOldCount = static_cast<int>(f[4]);
-    op.iNewCount = static_cast<int>(f[5]);
-    op.iMask = static_cast<int>(f[6]);
-    op.pdOld = GetValues(r, &op.iOldN);
-    if (op.iKind == HISTORY_OP_CROP && forward) op.iNewN = static_cast<int>(GetInt(r, 0, CHANNEL_MAX_ALLOC));
-    else op.pdNew = GetValues(r, &op.iNewN);
-    // Each change must meet the state it was made on.
-    int okChannel = op.iKind == HISTORY_OP_DELETE || Channel_IsIndex(op.iChannel);
-    int n = okChannel && op.iKind != HISTORY_OP_DELETE ? s->Channels.Channel[op.iChannel].iNrOfSamples : 0;
-    int fits = 0;
-    if (!okChannel || f[3] < 0 || f[4] < 0 || f[5] < 0 || f[4] > CHANNEL_MAX_ALLOC || f[5] > CHANNEL_MAX_ALLOC) fits = 0;
-    else if (op.iKind == HISTORY_OP_SPAN) fits = op.iFirst <= n && (forward ? op.iOldCount : op.iNewCount) == n;
-    else if (op.iKind == HISTORY_OP_CROP && forward) fits = op.iOldCount == n && op.iFirst + op.iNewN < n;
-    else if (op.iKind == HISTORY_OP_CROP) fits = op.iNewCount == n && op.iOldN == op.iFirst &&
-                                                 op.iFirst + n + op.iNewN == op.iOldCount;
-    else if (op.iKind == HISTORY_OP_DELETE) fits = f[6] > 0 && f[6] < (1 << MAX_CHANNELS);
-    if (r->ok && fits) HistoryOp_Apply(s, &op, forward);
-    else r->ok = 0;
-    std::free(op.pdOld);
-    std::free(op.pdNew);
-  }
-  if (!r->ok) return 0;
-  for (int c = 0; c < MAX_CHANNELS; ++c)
-    if (mask & (1u << c)) ChannelMeta_Set(&s->Channels.Channel[c], &meta[c]);
-  s->Graph.iActiveChannel = active;
-  return 1;
-}
-
-}  // namespace
-
 int Journal_Recover(AppState* app, JournalFound* found) {
-  if (!app || !found || !found->iFd || found->iDamaged) return 0;
-  int fd = found->iFd - 1;
-  unsigned char head[kHeadSize];
-  long long length = 0;
-  if (!ReadAll(fd, head, kHeadSize, 0)) return 0;
-  std::memcpy(&length, head + kCommitAt, 8);
-  // Rebuilt in a scratch record first: a journal is applied whole or not at all.
-  auto* s = static_cast<AppState*>(std::calloc(1, sizeof(AppState)));
-  if (!s) return 0;
-  int ok = 1;
-  unsigned char* payload = nullptr;
-  for (long long at = kHeadSize; ok && at < length;) {
-    unsigned rec[2] = {0, 0};
-    ok = at + static_cast<long long>(sizeof rec) <= length && ReadAll(fd, rec, sizeof rec, at);
-    at += sizeof rec;
-    ok = ok && at + rec[0] <= length;
-    unsigned char* p = ok ? static_cast<unsigned char*>(std::realloc(payload, rec[0] ? rec[0] : 1)) : nullptr;
-    if (!p) {
-      ok = 0;
-      break;
-    }
-    payload = p;
-    ok = ReadAll(fd, payload, rec[0], at) && Crc32(payload, rec[0]) == rec[1];
-    Reader r{payload, rec[0], 0, 1};
-    ok = ok && ApplyRecord(s, &r, at == kHeadSize + static_cast<long long>(sizeof rec)) && r.at == r.n;
-    at += rec[0];
-  }
-  std::free(payload);
-  if (ok) {
-    for (int c = 0; c < MAX_CHANNELS; ++c) Channel_Free(&app->Channels.Channel[c]);
-    for (int c = 0; c < MAX_CHANNELS; ++c) app->Channels.Channel[c] = s->Channels.Channel[c];
-    ChannelSet_CountInUse(&app->Channels);
-    app->Graph.iActiveChannel = s->Graph.iActiveChannel;
-    std::snprintf(app->szDataFile, sizeof app->szDataFile, "%s", s->szDataFile);
-  } else {
-    ChannelSet_FreeAll(&s->Channels);
-    found->iDamaged = 1;
-  }
-  std::free(s);
-  return ok;
+  if (!app || !found || found->iDamaged || !found->pRebuilt) return 0;
+  AppState* s = found->pRebuilt;
+  for (int c = 0; c < MAX_CHANNELS; ++c) Channel_Free(&app->Channels.Channel[c]);
+  for (int c = 0; c < MAX_CHANNELS; ++c) app->Channels.Channel[c] = s->Channels.Channel[c];
+  ChannelSet_CountInUse(&app->Channels);
+  app->Graph.iActiveChannel = s->Graph.iActiveChannel;
+  std::snprintf(app->szDataFile, sizeof app->szDataFile, "%s", s->szDataFile);
+  std::free(s);  // its channels' storage now belongs to app
+  found->pRebuilt = nullptr;
+  return 1;
 }

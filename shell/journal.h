@@ -44,6 +44,7 @@ struct JournalFound {
   long long llTime;                   // time of its last commit (seconds since 1970)
   int iDamaged;                       // 1 when it cannot be applied
   int iFd;                            // descriptor + 1 holding its lock while it is looked at
+  AppState* pRebuilt;                 // its last committed state, rebuilt while it was checked (owned)
 };
 
 // The journal folder: $XDG_STATE_HOME/plotsmith, else ~/.local/state/plotsmith,
@@ -65,12 +66,13 @@ int Journal_Flush(AppState* app);
 // Removes this run's journal (save point reached, or a normal end).
 void Journal_Discard(AppState* app);
 // Looks in dir for a journal no running instance holds; 1 when one was
-// found (found filled, its lock held until Journal_CloseFound).
+// found (found filled, its lock held until Journal_CloseFound).  Its state
+// is rebuilt aside at once, so that iDamaged is known before anyone asks.
 int Journal_FindOrphan(const char* dir, JournalFound* found);
-// Rebuilds the journal's last committed state into app's channels (all or
-// nothing).  Returns 1 when applied, 0 when the journal is damaged (app unchanged).
+// Puts the found journal's rebuilt state into app's channels, data file
+// name and active channel.  Returns 1, or 0 (app unchanged) for a damaged one.
 int Journal_Recover(AppState* app, JournalFound* found);
-// Releases the found journal's lock and deletes its file.
+// Releases the found journal's lock, its rebuilt state and deletes its file.
 void Journal_CloseFound(JournalFound* found);
 // Starts this run's journal over the current state as unsaved work (after a
 // recovery), committed at once.

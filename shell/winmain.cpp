@@ -106,7 +106,7 @@ int PlotWin_OnDestroy(AppState* app, HWND hwnd) {
 }
 
 void PlotWin_OfferRecovery(AppState* app) {
-  JournalFound found;
+  JournalFound found{};
   if (!app || !Journal_FindOrphan(app->Journal.szDir, &found)) return;
   char when[64] = "unknown time";
   auto t = static_cast<std::time_t>(found.llTime);

@@ -6,25 +6,11 @@
 #include <random>
 
 #include "tests/shell/edit_fixture.h"
+#include "tests/shell/history_state.h"
 
 namespace {
 
-// Every channel's samples, count, x origin and step, name and data range as bytes.
-std::string StateOf(const AppState& app) {
-  std::string s;
-  auto put = [&s](const void* p, size_t n) { s.append(static_cast<const char*>(p), n); };
-  for (const CurveChannel& ch : app.Channels.Channel) {
-    put(&ch.iNrOfSamples, sizeof ch.iNrOfSamples);
-    if (ch.iNrOfSamples > 0) put(ch.pdSamples, sizeof(double) * static_cast<size_t>(ch.iNrOfSamples));
-    put(&ch.dXOrigin, sizeof(double));
-    put(&ch.dXStep, sizeof(double));
-    put(&ch.dDataMin, sizeof(double));
-    put(&ch.dDataMax, sizeof(double));
-    s += ch.szName;
-    s += '\n';
-  }
-  return s;
-}
+std::string StateOf(const AppState& app) { return HistoryState_Of(app); }
 
 struct HistoryFlow : EditFlowTest {
   // Restarts the editor with a history of the given megabytes (settings file).
