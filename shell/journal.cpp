@@ -6,9 +6,9 @@
 // flags, CRC-32 of those), then framed records (payload length, CRC-32 of
 // the payload, payload).  The first record is the snapshot; each later one
 // is a list of primitive changes (the history's HistoryOp, in the direction
-// they were applied) with the channel fields set after them.  Sample values
-// are written as runs of equal values, so that a stroke that gave many
-// samples one value costs a few bytes.
+// they were applied) with the channel fields set after them.  Repeated
+// sample values are written once with their count, so that a stroke that
+// gave many samples one value costs a few bytes.
 #include "shell/journal.h"
 
 #include <fcntl.h>
@@ -83,16 +83,30 @@ void Put(Buf* b, const void* src, long long n) {
 }
 void PutInt(Buf* b, long long v) { Put(b, &v, sizeof v); }
 
-// n, then runs of (count, value) of bitwise equal values.
+// n, then segments: a count k > 0 followed by k values as they are, or a
+// count -k followed by one value that repeats k times (bitwise equal).
 void PutValues(Buf* b, const double* v, int n) {
   PutInt(b, n);
+  int lit = 0;  // values waiting to go out as they are, ending before i
+  auto flush = [&](int end) {
+    if (lit == 0) return;
+    PutInt(b, lit);
+    Put(b, v + end - lit, static_cast<long long>(lit) * static_cast<long long>(sizeof(double)));
+    lit = 0;
+  };
   for (int i = 0; i < n;) {
     int j = i + 1;
     while (j < n && std::memcmp(&v[j], &v[i], sizeof(double)) == 0) ++j;
-    PutInt(b, j - i);
-    Put(b, &v[i], sizeof(double));
+    if (j - i >= 3) {
+      flush(i);
+      PutInt(b, -(j - i));
+      Put(b, &v[i], sizeof(double));
+    } else {
+      lit += j - i;
+    }
     i = j;
   }
+  flush(n);
 }
 
 // Reading side: a payload and a cursor; ok drops to 0 on any overrun or
@@ -128,11 +142,18 @@ double* GetValues(Reader* r, int* n) {
     return nullptr;
   }
   for (int i = 0; i < *n && r->ok;) {
-    int run = static_cast<int>(GetInt(r, 1, *n - i));
-    double x = 0.0;
-    Get(r, &x, sizeof x);
-    for (int k = 0; k < run && r->ok; ++k) v[i + k] = x;
-    i += run;
+    long long k = GetInt(r, -(*n - i), *n - i);
+    if (k > 0) {
+      Get(r, v + i, k * static_cast<long long>(sizeof(double)));
+      i += static_cast<int>(k);
+    } else if (k < 0) {
+      double x = 0.0;
+      Get(r, &x, sizeof x);
+      for (long long m = 0; m < -k; ++m) v[i + m] = x;
+      i += static_cast<int>(-k);
+    } else {
+      r->ok = 0;
+    }
   }
   if (!r->ok) {
     std::free(v);

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "tests/shell/edit_fixture.h"
+#include "graph/graph_hit.h"
 #include "tests/shell/history_state.h"
 
 namespace {
@@ -196,6 +197,38 @@ TEST_F(Recovery, ADamagedJournalIsRefusedWhole) {
     EndNormally();
     EXPECT_EQ(TestFiles_CountEntries(JournalDir()), 0) << d.what;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The journal's cost follows the change: a stroke over 50 samples of a
+// channel of 100000 writes a few hundred bytes, not the channel.
+TEST_F(Recovery, AStrokeCostsTheJournalAFewHundredBytes) {
+  static AppState core;
+  AppState_InitDefaults(&core);
+  ChannelSet_Init(&core.Channels, 100000);
+  for (int i = 0; i < 100000; ++i) ChannelSet_SetSample(&core.Channels, 0, i, std::sin(i * 0.01));
+  History_Init(&core, 64LL << 20);
+  mkdir(JournalDir().c_str(), 0700);
+  Journal_Setup(&core, JournalDir().c_str());
+  History_Begin(&core, "point edit");  // opens the journal with the snapshot
+  const long long snapshot = core.Journal.llEnd;
+  EXPECT_GT(snapshot, 800000);
+  for (int k = 0; k < 5; ++k) Graph_StoreRun(&core, 0, 1000 + 10 * k, 1009 + 10 * k, 0.5 + k);
+  ASSERT_EQ(History_End(&core), 1);
+  ASSERT_EQ(Journal_Flush(&core), 1);
+  const long long stroke = core.Journal.llEnd - snapshot;
+  EXPECT_LT(stroke, 400) << stroke;
+  std::printf("journal bytes for a 50-sample stroke: %lld (snapshot %lld)\n", stroke, snapshot);
+  // Its undo costs as much again.
+  History_Undo(&core, nullptr, 0, nullptr);
+  ASSERT_EQ(Journal_Flush(&core), 1);
+  std::printf("journal bytes for its undo: %lld\n", core.Journal.llEnd - snapshot - stroke);
+  Journal_Discard(&core);
+  History_Clear(&core);
+  ChannelSet_FreeAll(&core.Channels);
 }
 
 }  // namespace
