@@ -84,6 +84,7 @@ int PlotWin_CropSelection(AppState* app) {
 
 void PlotWin_CmdCrop(AppState* app) {
   if (!app) return;
+  ClosePanel(app);
   History_Begin(app, "crop");
   PlotWin_CropSelection(app);
   PlotWin_ClearSelections(app);
@@ -116,6 +117,7 @@ void PlotWin_DeleteHiddenChannels(AppState* app) {
     ++kept;
   }
   if (mask) {
+    ClosePanel(app);
     History_Begin(app, "delete hidden channels");
     History_DeleteChannels(app, mask);
     app->Graph.iActiveChannel = newActive;

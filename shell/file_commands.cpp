@@ -115,6 +115,11 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
       History_MarkSaved(app);
     }
   } else {
+    // A failed read may have left channel 0 changed: the steps no longer fit it.
+    if (c == 0) {
+      History_Init(app, app->History.llBudget);
+      app->History.iSavePos = -1;
+    }
     CurveFile_LoadErrorText(status, sizeof status, path, rc);
     std::snprintf(title, sizeof title, "%s  -  file not loaded", app->szTitle);
   }

@@ -186,6 +186,22 @@ TEST_F(EditFlow, LiveFilterWritesIntoTheChannelItsBackupCameFrom) {
   EXPECT_EQ(Samples(0), sine);
   EXPECT_EQ(app.bPanelMode, PANEL_MODE_NONE);
   EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "");
+  EXPECT_EQ(History_CanUndo(&app), 0);  // Cancel adds no step
+  EXPECT_EQ(app.iModified, 0);
+
+  // Ok keeps the result as one step named by its cut-off.
+  app.Graph.iActiveChannel = 0;
+  Command(IDM_LOWPASS_INTERACTIVE);
+  Win_SendMessage(app.hwndMain, WM_VSCROLL, static_cast<WPARAM>(MAKELONG(SB_THUMBPOSITION, 750)),
+                  reinterpret_cast<LPARAM>(app.hwndScroller[0]));
+  const std::vector<double> filtered = Samples(0);
+  ASSERT_NE(filtered, sine);
+  Command(IDC_PANEL_OK);
+  Command(IDM_UNDO);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Undone: low pass 0.25");
+  EXPECT_EQ(Samples(0), sine);
+  Command(IDM_REDO);
+  EXPECT_EQ(Samples(0), filtered);
 }
 
 TEST_F(EditFlow, ScrollByATenthStopsAtTheChannelEnds) {
