@@ -11,6 +11,8 @@
 #include <strings.h>
 
 #include "cli/cli_common.h"
+#include "formats/curve_file.h"
+#include "formats/safe_write.h"
 #include "graph/graph.h"
 #include "winutil/winapi.h"
 
@@ -56,12 +58,12 @@ int RenderToPng(AppState* app, int w, int h, const char* path) {
     HGDIOBJ old = Win_SelectObject(dc, bitmap);
     Graph_Draw(app, dc, w, h);
     Win_SelectObject(dc, old);
-    if (Win_SaveBitmapPng(bitmap, path)) {
-      std::fprintf(stderr, "Saved file \"%s\"\n", path);
-      rc = CLI_EXIT_OK;
-    } else {
-      std::fprintf(stderr, "ERROR: failed to save \"%s\"\n", path);
-    }
+    // The image is replaced as the data files are: completely or not at all.
+    int saved = Win_SaveBitmapPng(bitmap, path);
+    char status[2 * 4096];
+    CurveFile_SaveStatusText(status, sizeof status, path, saved);
+    std::fprintf(stderr, "%s\n", status);
+    if (saved == 0) rc = CLI_EXIT_OK;
     Win_DeleteObject(bitmap);
   }
   Win_DeleteDC(dc);
@@ -94,6 +96,7 @@ int RunRender(int argc, char** argv) {
 int main(int argc, char** argv) {
   // As in plotsmith-cli: a file size limit makes the save fail, not the process.
   std::signal(SIGXFSZ, SIG_IGN);
+  SafeWrite_RemoveTempOnSignals();
   int rc = RunRender(argc - 1, argv + 1);
   if (rc == CLI_EXIT_USAGE) Cli_PrintUsage(stderr);
   return rc;

@@ -3,6 +3,7 @@
 
 #include "curve/channel.h"
 #include "formats/load_notes.h"
+#include "formats/save_notes.h"
 #include "formats/spectrum_ref.h"
 
 // The Open dialog's filter list: pairs of NUL-terminated description and
@@ -32,15 +33,19 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
 // Composes the status text of a failed load: "ERROR: failed to load "<path>"
 // (<text of rc>)".  Returns the length of the text (cut to fit dst).
 int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc);
-// Composes the status text of a save with result rc: "Saved file "<path>"" for
-// 0, else "ERROR: failed to save "<path>" (<text of rc>)".  Returns the length.
-int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc);
+// Composes the status text of a save with result rc: "Saved file "<path>""
+// for 0, followed by what notes (when given) say was changed on the way
+// (channels cut or padded, missing values written as a number, channels left
+// out); else "ERROR: failed to save "<path>" (<text of rc>)".  Returns the length.
+int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, const CurveSaveNotes* notes = nullptr);
 
 // Saves the channels of set in use from first on by the extension (.txt and
 // .json with the layout and value type of saveType, .wav, .ref with the
-// header hdr).  Returns the writer's result, 2129 without any ".", 2130
-// without a writer.
-int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType);
+// header hdr).  notes (when given) is cleared and then says what the file
+// holds differently from the channels.  Returns the writer's result, 2129
+// without any ".", 2130 without a writer.
+int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType,
+                  CurveSaveNotes* notes = nullptr);
 
 // The extension of path: from its last "." to the end, or NULL without one.
 const char* CurveFile_Extension(const char* path);

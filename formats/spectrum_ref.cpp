@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
+#include "formats/save_notes.h"
 #include "formats/text_scan.h"
 #include "winutil/error_text.h"
 
@@ -112,7 +115,7 @@ int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHe
                      CurveLoadNotes* notes) {
   if (!path || !set || !hdr || first < 0 || first >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   BufferedFile file;
-  if (!BufferedFile_OpenRead(&file, path)) return ERROR_FILE_MISSING;
+  if (!BufferedFile_OpenRead(&file, path)) return ErrorCode_FromOpenErrno(static_cast<int>(file.dwLastError));
   hdr->dTime = 0.0;
   hdr->dBinWidthHz = 1.0;
   hdr->dOffsetHz = 0.0;
@@ -153,10 +156,18 @@ namespace {
 
 const char* Ref_TypeWord(int t) { return t >= 0 && t < REF_TYPE_COUNT ? REF_TYPE_WORDS[t] : "unknown"; }
 
-// Writes key and a real as one line that the reader takes back whole.
+// Writes key and a real as one line that the reader takes back whole and
+// as the same double: "%lf" where its six decimals already say the value
+// exactly (so ordinary files keep their bytes), else the shortest digits
+// that read back as v (1.234e-07, 2.0833333333333333e-05).
 int Ref_WriteReal(BufferedFile* f, const char* key, double v) {
   char line[MAX_LINE_CHARS + 32];
   Text_FormatKeyReal(line, sizeof line, key, v);
+  size_t keyLen = std::strlen(key);
+  if (std::isfinite(v) && !(Text_ToDouble(line + keyLen, nullptr) == v)) {
+    std::to_chars_result r = std::to_chars(line + keyLen, line + sizeof line - 1, v);
+    *r.ptr = 0;
+  }
   return BufferedFile_WriteString(f, line) && BufferedFile_WriteString(f, "\r\n");
 }
 
@@ -178,8 +189,10 @@ int Ref_WriteBody(BufferedFile* f, const char* path, const CurveChannel* ch,
   int count = ch->pdSamples && ch->iAllocated > 0 ? ch->iNrOfSamples : 0;
   if (count > ch->iAllocated) count = ch->iAllocated;
   if (count < 0) count = 0;
+  char name[256];  // the path as the comment shows it, at most 255 chars
+  CurveSave_PathForComment(name, sizeof name, path);
   int ok = Ref_WriteLine(f, "; Saved by Plotsmith");
-  ok = ok && Ref_WriteLine(f, "; Original filename: \"%.255s\"", path);
+  ok = ok && Ref_WriteLine(f, "; Original filename: \"%s\"", name);
   ok = ok && Ref_WriteReal(f, "time=", hdr->dTime);
   ok = ok && Ref_WriteLine(f, "type=%s", Ref_TypeWord(hdr->iType));
   ok = ok && Ref_WriteReal(f, "bin_width_hz=", ch->dXStep);
@@ -204,11 +217,11 @@ int SpectrumRef_Write(const char* path, ChannelSet* set, int c, const SpectrumRe
   if (!path || !set || !hdr || c < 0 || c >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   BufferedFile file;
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &file, path) != 0) return ERROR_FILE_MISSING;
+  if (int rc = SafeWrite_Begin(&sw, &file, path)) return rc;
   if (!Ref_WriteBody(&file, path, &set->Channel[c], hdr)) {
     int err = static_cast<int>(file.dwLastError);
     SafeWrite_Abort(&sw, &file);
     return err > 0 ? ErrorCode_FromErrno(err) : ERROR_WRITE;
   }
-  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &file));
+  return SafeWrite_Commit(&sw, &file);
 }

@@ -12,6 +12,7 @@
 #include "formats/buffered_file.h"
 #include "formats/json_curve.h"
 #include "formats/safe_write.h"
+#include "formats/save_notes.h"
 #include "formats/text_scan.h"
 #include "winutil/error_text.h"
 
@@ -223,7 +224,7 @@ bool TextCurve_LooksBinary(BufferedFile* f) {
 int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
   if (!set || first < 0 || first >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   static BufferedFile f;  // 64 KiB: kept off the stack
-  if (!BufferedFile_OpenRead(&f, path)) return ERROR_FILE_MISSING;
+  if (!BufferedFile_OpenRead(&f, path)) return ErrorCode_FromOpenErrno(static_cast<int>(f.dwLastError));
   if (TextCurve_LooksBinary(&f)) {
     BufferedFile_Close(&f);
     return ERROR_NOT_SUPPORTED;
@@ -315,7 +316,8 @@ const char* DataTypeWord(int type) {
 int WriteKeyValueHeader(BufferedFile* f, const char* path, double rate, long n, int nch, int type) {
   char line[1024];
   int ok = BufferedFile_WriteString(f, "; Saved by Orvane's Plotsmith\r\n; Original filename: \"");
-  ok &= BufferedFile_WriteString(f, path);
+  CurveSave_PathForComment(line, sizeof line, path);
+  ok &= BufferedFile_WriteString(f, line);
   ok &= BufferedFile_WriteString(f, "\"\r\n");
   Text_FormatKeyReal(line, sizeof(line), "samples_per_second=", rate);
   ok &= BufferedFile_WriteString(f, line);
@@ -410,24 +412,28 @@ int FormatUnitReal(char* dst, double x) {
 }  // namespace
 
 int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type) {
-  double v = 0.0;
-  // Only valid samples are written; past a shorter channel's end stands 0.0.
-  if (ch->pdSamples && i >= 0 && i < ch->iAllocated && i < ch->iNrOfSamples) v = ch->pdSamples[i];
+  double v = CurveSave_Value(ch, i);
+  // Reals keep a missing value as one; the integer types have no place for
+  // it and write the lowest value of their range (x = 0 below).
+  if (std::isnan(v) && (type & 0x0F) == SAVE_TYPE_FLOAT) {
+    const char* word = type & SAVE_TYPE_JSON ? "null" : "nan";
+    std::memcpy(dst, word, std::strlen(word) + 1);
+    return static_cast<int>(std::strlen(word));
+  }
   double span = ch->dDataMax - ch->dDataMin;
   double x = span > 0.0 ? (v - ch->dDataMin) / span : v * 0.5 + 0.5;
   if (x > 1.0) x = 1.0;
   if (!(x >= 0.0)) x = 0.0;
+  // The integer types round to the nearest step of their range, so that a
+  // value read back from the file (whose range it spans) is written again
+  // as the same integer: 255 steps for 0 .. 255, 65534 for -32767 .. 32767.
   switch (type & 0x0F) {
-    case SAVE_TYPE_UINT8: {
-      int k = Double_ToInt(x * 255.0);
-      return AppendInt(dst, k < 0 ? 0 : (k > 255 ? 255 : k));
-    }
+    case SAVE_TYPE_UINT8:
+      return AppendInt(dst, Double_ToInt(std::ceil(x * 255.0 - 0.5)));  // a tie (0.0 of -1 .. 1) goes down to 127
     case SAVE_TYPE_FLOAT:
       return FormatUnitReal(dst, x);
-    default: {
-      int k = Double_ToInt(x * 65535.0 - 32767.0);
-      return AppendInt(dst, k < -32767 ? -32767 : (k > 32767 ? 32767 : k));
-    }
+    default:
+      return AppendInt(dst, Double_ToInt(std::floor(x * 65534.0 + 0.5)) - 32767);
   }
 }
 
@@ -441,7 +447,7 @@ int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int t
   int fHasArray = ch->pdSamples && ch->iAllocated > 0;
   static BufferedFile f;  // 64 KiB: kept off the stack
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &f, path) != 0) return ERROR_FILE_MISSING;
+  if (int rc = SafeWrite_Begin(&sw, &f, path)) return rc;
   // Numbers are written with a point whatever locale the program runs in.
   locale_t old = uselocale(Text_CLocale());
   int ok;
@@ -461,5 +467,5 @@ int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int t
   }
   uselocale(old);
   (void)ok;  // failures are sticky in the record; the commit reports them
-  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &f));
+  return SafeWrite_Commit(&sw, &f);
 }

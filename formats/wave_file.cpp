@@ -2,12 +2,14 @@
 
 #include "formats/wave_file.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
+#include "formats/save_notes.h"
 #include "winutil/error_text.h"
 
 namespace {
@@ -229,7 +231,8 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* 
   if (!path || !set || first < 0 || first >= MAX_CHANNELS) return ERROR_WAVE_OPEN;
   BufferedFile file;
   BufferedFile* f = &file;
-  if (!BufferedFile_OpenRead(f, path)) return ERROR_WAVE_OPEN;
+  if (!BufferedFile_OpenRead(f, path))
+    return f->dwLastError == ENOENT ? ERROR_WAVE_OPEN : ErrorCode_FromErrno(static_cast<int>(f->dwLastError));
   unsigned char riff[12];
   if (BufferedFile_Read(f, riff, 12) == 12 &&
       (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)) {
@@ -279,12 +282,7 @@ int16_t Wave_ToPcm16(double v) {
   return static_cast<int16_t>(frac >= 0.5 ? t + 1 : (frac <= -0.5 ? t - 1 : t));
 }
 
-// The samples of the channel that hold a value; later frames get 0.0.
-int Wave_ValidCount(const CurveChannel* ch) {
-  if (!ch->pdSamples) return 0;
-  return ch->iNrOfSamples < ch->iAllocated ? ch->iNrOfSamples : ch->iAllocated;
-}
-
+// The 68 header bytes of nch channels of 16-bit samples.
 void Wave_BuildHeader(unsigned char* h, int nch, uint32_t rate, uint32_t frames) {
   uint32_t align = 2u * nch;
   uint32_t data = align * frames;
@@ -317,11 +315,9 @@ int Wave_WriteBody(BufferedFile* f, const ChannelSet* set, int first, int nch, u
     int cnt = frames - i0 < perBlock ? frames - i0 : perBlock;
     for (int c = 0; c < nch; ++c) {
       const CurveChannel* ch = &set->Channel[first + c];
-      const double* v = ch->pdSamples;
-      int valid = Wave_ValidCount(ch);
       unsigned char* p = block + 2 * c;
       for (int i = i0; i < i0 + cnt; ++i, p += 2 * nch)
-        Wave_PutLe16(p, static_cast<uint16_t>(Wave_ToPcm16(i < valid ? v[i] : 0.0)));
+        Wave_PutLe16(p, static_cast<uint16_t>(Wave_ToPcm16(CurveSave_Value(ch, i))));
     }
     ok = BufferedFile_Write(f, block, cnt * 2 * nch);
   }
@@ -334,10 +330,8 @@ long WaveFile_CountClipped(const ChannelSet* set, int first, int nch) {
   if (!set || first < 0 || nch < 1 || nch > 4 || first + nch > MAX_CHANNELS) return 0;
   int frames = set->Channel[first].iNrOfSamples;
   long count = 0;
-  for (int c = first; c < first + nch; ++c) {
-    int valid = Wave_ValidCount(&set->Channel[c]);
-    for (int i = 0; i < frames && i < valid; ++i) count += Wave_Clips(set->Channel[c].pdSamples[i]);
-  }
+  for (int c = first; c < first + nch; ++c)
+    for (int i = 0; i < frames; ++i) count += Wave_Clips(CurveSave_Value(&set->Channel[c], i));
   return count;
 }
 
@@ -357,11 +351,11 @@ int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch) {
   uint32_t rate = WaveFile_RateForStep(set->Channel[first].dXStep, nullptr);
   BufferedFile file;
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &file, path) != 0) return ERROR_FILE_MISSING;
+  if (int rc = SafeWrite_Begin(&sw, &file, path)) return rc;
   if (!Wave_WriteBody(&file, set, first, nch, rate)) {
     int err = static_cast<int>(file.dwLastError);
     SafeWrite_Abort(&sw, &file);
     return err > 0 ? ErrorCode_FromErrno(err) : ERROR_WRITE;
   }
-  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &file));
+  return SafeWrite_Commit(&sw, &file);
 }

@@ -87,10 +87,11 @@ int PlotWin_ChooseSaveFile(AppState* app, int* type) {
 
 int PlotWin_SaveFile(AppState* app, int type) {
   if (!app) return 0;
-  char status[APP_TEXT_LEN + 160];
+  char status[APP_TEXT_LEN + 640];  // the path and the notes of a save
   char title[2 * APP_TEXT_LEN + 16];
-  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type);
-  CurveFile_SaveStatusText(status, sizeof status, app->szDataFile, rc);
+  CurveSaveNotes notes;
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type, &notes);
+  CurveFile_SaveStatusText(status, sizeof status, app->szDataFile, rc, &notes);
   if (rc == 0) History_MarkSaved(app);
   SetMessage(app, status);
   std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, app->szDataFile);

@@ -2,6 +2,7 @@
 
 #include "winutil/error_text.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -64,6 +65,7 @@ constexpr ErrorText kErrorTexts[] = {
     {2128, "CreateFile failed"},
     {ERROR_FILE_MISSING, "File doesnt exist"},
     {ERROR_NOT_SUPPORTED, "Format not supported"},
+    {ERROR_NOT_REGULAR, "not a regular file"},
 };
 
 char g_szErrorText[128];
@@ -103,3 +105,5 @@ int ErrorCode_FromErrno(int err) {
   if (err < 0) err = err == -2147483647 - 1 ? 0x7FFFFFFF : -err;
   return err < 0x7FFFFFFF - ERROR_SYSTEM_BASE ? ERROR_SYSTEM_BASE + err : 0x7FFFFFFF;
 }
+
+int ErrorCode_FromOpenErrno(int err) { return err == ENOENT ? ERROR_FILE_MISSING : ErrorCode_FromErrno(err); }

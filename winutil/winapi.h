@@ -233,7 +233,11 @@ int Win_GetTextExtentPoint32(HDC dc, const char* text, int count, SIZE* size);
 int Win_DrawFocusRect(HDC dc, const RECT* rc);
 // Colour of one pixel (0x00BBGGRR), or 0xFFFFFFFF outside the canvas.
 COLORREF Win_GetPixel(HDC dc, int x, int y);
-// Writes the bitmap as a PNG file; 0 when it cannot be written.
+// Writes the bitmap as a PNG file by the safe replacement of the data files
+// (formats/safe_write.h): a previous file stays whole on every failure.
+// Returns 0, or the result code of the failure (a refusal of SafeWrite_Begin,
+// the system error of a failed write, ERROR_WRITE when there is no bitmap
+// or it cannot be encoded).
 int Win_SaveBitmapPng(HBITMAP bitmap, const char* path);
 // Reads a PNG file into a new bitmap; null when it cannot be read.
 HBITMAP Win_LoadBitmapPng(const char* path);

@@ -192,7 +192,7 @@ TEST_F(CliEndToEnd, ConvertWritesWhatTheEditorSaves) {
   EXPECT_EQ(0, r.iExit);
   EXPECT_EQ("", r.sOut);
   EXPECT_EQ("Loaded file \"" + P("a.txt") + "\", 3 points\nLoaded file \"" + P("five.txt") +
-                "\", 1 points\nSaved file \"" + P("both.json") + "\"\n",
+                "\", 1 points\nSaved file \"" + P("both.json") + "\" (channel 2 padded by 2 samples with its last value)\n",
             r.sErr);
   json = TestFiles_Read(P("both.json"));
   EXPECT_TRUE(JsonCheck_Validate(json).bValid) << json;

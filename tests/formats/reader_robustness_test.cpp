@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -63,7 +64,7 @@ TEST_F(ReaderRobustness, CheckerRejectsWhatIsNotJson) {
 TEST_F(ReaderRobustness, DirectoryIsRefusedAndChannelsStay) {
   std::string sub = Path("folder.txt");
   ASSERT_EQ(0, mkdir(sub.c_str(), 0755));
-  EXPECT_EQ(2129, TextCurve_Read(sub.c_str(), &set, 0));
+  EXPECT_EQ(ERROR_SYSTEM_BASE + EISDIR, TextCurve_Read(sub.c_str(), &set, 0));  // "Is a directory"
   EXPECT_EQ(5, set.Channel[0].iNrOfSamples);
   EXPECT_DOUBLE_EQ(1.0, set.Channel[0].pdSamples[4]);
   AppState app;

@@ -87,7 +87,7 @@ TEST_F(TextCurveWrite, WrapsAtTheLineWidthForOneChannel) {
   EXPECT_EQ(text.find("array=\r\n") + 8, text.find("  -32767,32767,-32767,32767,-32767,32767,-32767,32767,-32767,32767,-32767,\r\n"));
 }
 
-TEST_F(TextCurveWrite, TwoChannelsGroupedAndShortChannelPaddedWithZero) {
+TEST_F(TextCurveWrite, TwoChannelsGroupedAndShortChannelPaddedWithItsLastValue) {
   Fill(0, {-1.0, 1.0, -1.0, 1.0});
   Fill(1, {1.0, -1.0});
   // Stale storage past channel 1's end must not be written.
@@ -96,7 +96,7 @@ TEST_F(TextCurveWrite, TwoChannelsGroupedAndShortChannelPaddedWithZero) {
   std::string text = Save(2, SAVE_TYPE_INT16);
   std::string path = dir.File("unnamed.txt");
   EXPECT_EQ(Header(path, "1000.000000", 4, 2, "int16") +
-                "array=\r\n  -32767,32767,  32767,-32767,  -32767,0,  32767,0\r\nend_array\r\n",
+                "array=\r\n  -32767,32767,  32767,-32767,  -32767,-32767,  32767,-32767\r\nend_array\r\n",
             text);
 }
 
@@ -310,8 +310,8 @@ TEST_F(TextCurveRead, UnopenableFileLeavesChannelsUntouched) {
   EXPECT_EQ(2129, TextCurve_Read(dir.File("missing.txt").c_str(), &set, 0));
   EXPECT_EQ(2, set.Channel[0].iNrOfSamples);
   EXPECT_EQ(0.001, set.Channel[0].dXStep);
-  // A folder is refused as well, without touching the channels.
-  EXPECT_EQ(2129, TextCurve_Read(dir.szPath.c_str(), &set, 0));
+  // A folder is refused as well, naming the cause, without touching the channels.
+  EXPECT_EQ(ERROR_SYSTEM_BASE + EISDIR, TextCurve_Read(dir.szPath.c_str(), &set, 0));
   EXPECT_EQ(2, set.Channel[0].iNrOfSamples);
 }
 

@@ -128,6 +128,11 @@ TEST_F(FileFlow, LoadNextChannelAddsACurveThatUndoRemoves) {
   EXPECT_EQ(Title(), "Plot Smith");  // the main file stays
   EXPECT_STREQ(app.szDataFile, "unnamed.txt");
   EXPECT_EQ(app.iModified, 1);
+  // Saved with the longer main curve, it is padded with its last value, as the status says.
+  s_fileAnswers.push_back({1, files.File("both.txt"), 1});
+  Command(IDM_SAVE);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Saved file \"" + files.File("both.txt") + "\" (channel 2 padded by " +
+                                                 std::to_string(Ch(0).iNrOfSamples - 5) + " samples with its last value)");
   Command(IDM_UNDO);
   EXPECT_EQ(Ch(1).iNrOfSamples, 0);
   EXPECT_EQ(app.Channels.iChannelsInUse, 1);
