@@ -114,8 +114,12 @@ TEST_F(Recovery, KilledTwentyTimesTheLastStateOnScreenForTheDelayComesBack) {
   int recovered = 0;
   for (int run = 0; run < 20; ++run) {
     long long killedAt = 0;
-    std::vector<ChildState> st = RunChildFor(data, run, 40 + static_cast<int>(rng() % 250), &killedAt);
-    ASSERT_FALSE(st.empty()) << run;
+    std::vector<ChildState> st = RunChildFor(data, run, 50 + static_cast<int>(rng() % 180), &killedAt);
+    if (st.empty()) {  // killed before it had loaded (a busy machine): nothing to offer
+      EXPECT_TRUE(Start(IDYES).empty()) << run;
+      EndNormally();
+      continue;
+    }
     // How long each state stayed on screen; the last one until the kill.
     const int m = static_cast<int>(st.size()) - 1;
     auto stayed = [&](int j) { return (j < m ? st[j + 1].llAt : killedAt) - st[j].llAt; };
