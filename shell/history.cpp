@@ -284,7 +284,16 @@ int History_Begin(AppState* app, const char* label) {
   History_End(app);
   Journal_BeforeChange(app);
   auto* step = static_cast<HistoryStep*>(std::calloc(1, sizeof(HistoryStep)));
-  if (!step) return 1;  // the change goes on unrecorded: History_End drops the history
+  if (!step) {
+    // The change goes on unrecorded: no older step fits what follows it, and
+    // the journal cannot follow it either.
+    History_Clear(app);
+    app->History.iSavePos = -1;
+    app->iModified = 1;
+    Journal_Discard(app);
+    app->Journal.iFailed = 1;
+    return 1;
+  }
   CopyLabel(step->szLabel, HISTORY_LABEL_LEN, label ? label : "");
   GetAllMeta(app, step->MetaBefore);
   step->iActiveBefore = app->Graph.iActiveChannel;

@@ -208,7 +208,7 @@ void Snapshot(const AppState* app, Buf* payload) {
   char name[JOURNAL_PATH_LEN] = {0};
   std::snprintf(name, sizeof name, "%s", app->szDataFile);
   Put(payload, name, sizeof name);
-  PutInt(payload, app->Graph.iActiveChannel);
+  PutInt(payload, Channel_IsIndex(app->Graph.iActiveChannel) ? app->Graph.iActiveChannel : 0);
   for (int c = 0; c < MAX_CHANNELS; ++c) {
     const CurveChannel& ch = app->Channels.Channel[c];
     ChannelMeta m;
@@ -315,11 +315,18 @@ void Journal_BeforeChange(AppState* app) {
 
 void Journal_Transition(AppState* app, const HistoryStep* step, int forward) {
   if (!app || !step || !app->Journal.iFd) return;
+  // A step whose values could not all be copied cannot be written either:
+  // no journal until the next save point rather than a wrong one.
+  if (step->iBroken) {
+    Fail(app);
+    return;
+  }
   EditJournal& j = app->Journal;
   Buf payload{};
   payload.ok = 1;
   Put(&payload, &kTransition, 1);
-  PutInt(&payload, forward ? step->iActiveAfter : step->iActiveBefore);
+  int active = forward ? step->iActiveAfter : step->iActiveBefore;
+  PutInt(&payload, Channel_IsIndex(active) ? active : 0);
   PutInt(&payload, step->uMetaMask);
   for (int c = 0; c < MAX_CHANNELS; ++c)
     if (step->uMetaMask & (1u << c)) PutMeta(&payload, forward ? step->MetaAfter[c] : step->MetaBefore[c]);
