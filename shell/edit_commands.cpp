@@ -6,7 +6,6 @@
 // ends it.
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "curve/lowpass.h"
 #include "curve/safe_int.h"
