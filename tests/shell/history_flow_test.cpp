@@ -49,14 +49,14 @@ TEST_F(HistoryFlow, RandomEditsUndosAndRedosComeBackBitForBit) {
   std::vector<std::string> states{StateOf(app)};  // states[k]: after k steps of the model
   size_t pos = 0, savePos = 0;
   int undone = 0, redone = 0, refused = 0;
-  for (int round = 0; round < 250; ++round) {
+  for (int round = 0; round < 200; ++round) {
     const std::string before = StateOf(app);
     int what = static_cast<int>(rng() % 12) - 2;  // -2 .. 1 undo, 2 redo
     int inUse = app.Channels.iChannelsInUse;
     app.Graph.iActiveChannel = static_cast<int>(rng() % static_cast<unsigned>(inUse));
     if (what <= 2) {  // undo or redo a few times
       int redo = what == 2;
-      for (int k = 1 + static_cast<int>(rng() % 5); k > 0; --k) {
+      for (int k = 1 + static_cast<int>(rng() % 6); k > 0; --k) {
         size_t asked = s_asked.size();
         Command(redo ? IDM_REDO : IDM_UNDO);
         if (s_asked.size() > asked) {
@@ -66,7 +66,10 @@ TEST_F(HistoryFlow, RandomEditsUndosAndRedosComeBackBitForBit) {
           if (redo) {
             EXPECT_EQ(pos, states.size() - 1) << round;
           }
-          refused += !redo && pos > 0;
+          if (!redo && pos > 0) {
+            EXPECT_LT(app.History.iCount, static_cast<int>(states.size()) - 1);  // fewer steps held than made
+            ++refused;
+          }
           break;
         }
         pos += redo ? 1 : -1;
@@ -83,7 +86,7 @@ TEST_F(HistoryFlow, RandomEditsUndosAndRedosComeBackBitForBit) {
         for (int k = 0; k < 3; ++k) Mouse(WM_MOUSEMOVE, MK_LBUTTON, x + 7 * k, y - 5 * k);
         Mouse(WM_LBUTTONUP, 0, x + 20, y);
       } else if (what == 4) {  // a crop of a random x range
-        double x0 = (rng() % 1000) / 100.0, x1 = x0 + (rng() % 1000) / 100.0;
+        double x0 = (rng() % 800) / 100.0, x1 = x0 + (rng() % 800) / 100.0;
         Select(x0, x1);
         Command(IDM_CROP);
       } else if (what <= 6) {
@@ -112,6 +115,7 @@ TEST_F(HistoryFlow, RandomEditsUndosAndRedosComeBackBitForBit) {
   EXPECT_GT(undone, 40);
   EXPECT_GT(redone, 10);
   EXPECT_GT(refused, 0);  // old steps were dropped
+  std::printf("%d undos, %d redos, %d refused for dropped steps\n", undone, redone, refused);
 }
 
 TEST_F(HistoryFlow, UndoBackToTheSavePointAsksNothingOnClose) {
