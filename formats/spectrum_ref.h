@@ -20,10 +20,12 @@ struct SpectrumRefHeader {
   int iAvrgCount;        // number of spectra averaged, kept as read
 };
 
-// Loads the values into channel first and the header into hdr; notes (when
-// given) says whether values were left out.  Returns 0, 2129 when the file
-// does not exist, the system's error (ErrorCode_FromOpenErrno) when it cannot
-// be opened otherwise (nothing changes then).
+// Loads the values into channel first (named "Channel n") and the header
+// into hdr; notes (when given) says whether values were left out or missing.
+// Returns 0, 2129 when the file does not exist, the system's error
+// (ErrorCode_FromOpenErrno) when it cannot be opened otherwise (nothing
+// changes then), or 2141 for a line too long to read (the header stays, and
+// a channel that was being filled is left empty).
 int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHeader* hdr,
                      CurveLoadNotes* notes = nullptr);
 

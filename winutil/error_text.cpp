@@ -66,6 +66,10 @@ constexpr ErrorText kErrorTexts[] = {
     {ERROR_FILE_MISSING, "File doesnt exist"},
     {ERROR_NOT_SUPPORTED, "Format not supported"},
     {ERROR_NOT_REGULAR, "not a regular file"},
+    {ERROR_LINE_TOO_LONG, "a line is too long for memory"},
+    {ERROR_WAVE_LAYOUT, "wave header contradicts itself: block align is not channels x bytes per sample"},
+    {ERROR_WAVE_RATE, "sample rate above 1 MHz"},
+    {ERROR_WAVE_CHANNELS, "more than eight channels"},
 };
 
 char g_szErrorText[128];

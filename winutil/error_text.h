@@ -15,6 +15,10 @@ constexpr int ERROR_WRITE = 2109;          // a write failed without a system ca
 constexpr int ERROR_FILE_MISSING = 2129;   // no file to open or create, or a path without extension
 constexpr int ERROR_NOT_SUPPORTED = 2130;  // no reader or writer for the extension, or not text
 constexpr int ERROR_NOT_REGULAR = 2140;    // a save target that is a device, FIFO or socket
+constexpr int ERROR_LINE_TOO_LONG = 2141;  // a text line longer than a reader can hold
+constexpr int ERROR_WAVE_LAYOUT = 2142;    // a wave header whose block align contradicts its channels and bits
+constexpr int ERROR_WAVE_RATE = 2143;      // a wave sample rate above 1 MHz
+constexpr int ERROR_WAVE_CHANNELS = 2144;  // a wave file of more than eight channels
 
 // Returns the text for code (its sign is ignored): a constant of the table;
 // for ERROR_SYSTEM_BASE + errno the system's text of that errno; for any

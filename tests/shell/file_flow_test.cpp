@@ -137,6 +137,18 @@ TEST_F(FileFlow, LoadNextChannelAddsACurveThatUndoRemoves) {
   EXPECT_EQ(Ch(1).iNrOfSamples, 0);
   EXPECT_EQ(app.Channels.iChannelsInUse, 1);
 
+  // The channel takes the name of a header row, and loses it to a file without one.
+  std::string named = files.File("named.csv");
+  ASSERT_TRUE(TestFiles_Write(named, "volts\n1\nx\n"));
+  for (const std::string& path : {named, next}) {
+    s_boxAnswers.push_back(IDNO);
+    s_fileAnswers.push_back({1, path, 2});
+    Command(IDM_LOAD_NEXT);
+    EXPECT_STREQ(Ch(1).szName, path == named ? "volts" : "Channel 2");
+    if (path == named) EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Loaded file \"" + named + "\", 2 points (1 missing value)");
+    Command(IDM_UNDO);
+  }
+
   // A failing load names the chosen file; with every channel in use only a box.
   s_boxAnswers.push_back(IDNO);
   s_fileAnswers.push_back({1, files.File("missing.txt"), 2});
@@ -156,7 +168,8 @@ TEST_F(FileFlow, SaveEntryPicksTheLayout) {
     const char* name;    // the file name chosen
     const char* starts;  // how the saved file must begin
   };
-  const Case cases[] = {{4, "b.json", "{"}, {5, "c.txt", ""}, {1, "d.txt", ""}};
+  const Case cases[] = {{4, "b.json", "{"},      {5, "c.txt", ""},         {1, "d.txt", ""},
+                        {7, "e16.flac", "fLaC"}, {8, "e24.flac", "fLaC"}, {9, "f.ogg", "OggS"}};
   for (const Case& k : cases) {
     s_fileAnswers.push_back({1, files.File(k.name), k.entry});
     Command(IDM_SAVE);
@@ -164,6 +177,13 @@ TEST_F(FileFlow, SaveEntryPicksTheLayout) {
     EXPECT_EQ(TestFiles_Read(files.File(k.name)).rfind(k.starts, 0), 0u) << k.name;
   }
   EXPECT_NE(TestFiles_Read(files.File("c.txt")), TestFiles_Read(files.File("d.txt")));
+  // The FLAC entries differ in the bits per sample of the stream header.
+  for (const char* name : {"e16.flac", "e24.flac"}) {
+    std::string flac = TestFiles_Read(files.File(name));
+    ASSERT_GT(flac.size(), 22u);
+    int bits = (((static_cast<unsigned char>(flac[20]) & 1) << 4) | (static_cast<unsigned char>(flac[21]) >> 4)) + 1;
+    EXPECT_EQ(bits, name[1] == '1' ? 16 : 24) << name;
+  }
 }
 
 TEST_F(FileFlow, DroppedFileOpensAfterThePrompt) {
