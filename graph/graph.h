@@ -31,7 +31,7 @@ struct Graph {
   int iPanelWidth;        // width of the panel strip at the last paint, pixels
   int iPanelEraseRequest; // 1 when the next paint must clear the panel strip
   int iLastEditIndex;     // sample last set by a point drag, -1 when none is under way
-  int iBackupBeforeEdit;  // 1 when the next point edit backs the channel up first
+  int iStrokeOpen;        // 1 from a press in points mode to its release (the stroke's step is open)
   RECT rcLegend[MAX_CHANNELS];  // legend box of each channel at the last paint (empty: not drawn)
   int iPanelShownAtLastPaint;   // AppState.iPanelShown as the last paint saw it
   int iBandDragging;      // 1 while the left button draws a rubber band

@@ -48,6 +48,7 @@ int Graph_VScrollRange(const AppState* app, const GraphScrollState* state, doubl
 // sample exists there, else -1 (edits change samples, they never append).
 int Graph_EditIndex(const AppState* app, int c, int i);
 // Stores v into the existing samples from index "from" to "to" (both
-// included) of channel c; marks the view changed and the data modified when
+// included) of channel c, the old values kept by the edit history's open
+// step (a "point edit" step is opened when none is); marks the view changed and the data modified when
 // a sample was stored.  Returns the number of samples stored.
 int Graph_StoreRun(AppState* app, int c, int from, int to, double v);

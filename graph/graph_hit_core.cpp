@@ -237,6 +237,7 @@ int Graph_EditIndex(const AppState* app, int c, int i) {
 int Graph_StoreRun(AppState* app, int c, int from, int to, double v) {
   if (!app || c < 0 || c >= MAX_CHANNELS) return 0;
   int stored = 0, step = from <= to ? 1 : -1;
+  History_Touch(app, c, from, to);  // the open step keeps what is about to be overwritten
   for (int i = from;; i += step) {
     if (Graph_EditIndex(app, c, i) >= 0 && ChannelSet_SetSample(&app->Channels, c, i, v)) ++stored;
     if (i == to) break;

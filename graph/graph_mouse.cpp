@@ -9,7 +9,7 @@
 
 #include "graph/graph_hit.h"
 #include "graph/graph_measure.h"
-#include "shell/undo.h"
+#include "shell/app_state.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
 
@@ -34,8 +34,8 @@ void SetXView(AppState* app, double x0, double x1) {
 // under the mouse into the samples from the chain's last index (a press
 // starts a new chain) to the one under the mouse, and remembers that one.  No
 // sample under the mouse (also just past the last one) stores nothing and
-// ends the chain.  The first store after entering points mode backs the
-// channel up for undo.
+// ends the chain.  The stores of one stroke (press to release) are one step
+// of the edit history.
 void DragPointTo(AppState* app, int x, int y, bool startsChain) {
   Graph& g = app->Graph;
   int c = g.iActiveChannel, i = -1;
@@ -43,13 +43,8 @@ void DragPointTo(AppState* app, int x, int y, bool startsChain) {
   if (!Graph_PointAt(app, x, y, &c, &i, &v)) return;
   i = Graph_EditIndex(app, c, i);
   int from = startsChain ? i : g.iLastEditIndex;
-  if (i >= 0 && from >= 0) {
-    if (g.iBackupBeforeEdit) {
-      g.iBackupBeforeEdit = 0;
-      Undo_Backup(app, c);
-    }
-    Graph_StoreRun(app, c, from, i, v);
-  }
+  if (startsChain) g.iStrokeOpen = History_Begin(app, "point edit");
+  if (i >= 0 && from >= 0) Graph_StoreRun(app, c, from, i, v);
   g.iLastEditIndex = i;
 }
 
@@ -158,6 +153,11 @@ int Graph_OnButtonUp(AppState* app, int keys, int x, int y) {
       g.iViewChanged = 1;
     }
     if (part == GRAPH_PART_PLOT && g.iEditMode == EDIT_MODE_POINTS) g.iLastEditIndex = -1;
+    // The release ends the stroke's step wherever it happens.
+    if (g.iStrokeOpen && (keys & MK_LBUTTON)) {
+      g.iStrokeOpen = 0;
+      if (History_End(app) < 0) WinUtil_SetStatusText(app->hwndStatus, STATUS_PART_MESSAGE, 0, HISTORY_CANNOT_UNDO_TEXT);
+    }
   }
   Graph_EraseFocusRect(app);
   if ((keys & MK_RBUTTON) && part == GRAPH_PART_PLOT) {
@@ -233,10 +233,7 @@ void Graph_NextSelection(AppState* app) {
 void Graph_SetEditMode(AppState* app, int mode) {
   if (!app) return;
   app->Graph.iEditMode = mode;
-  if (mode == EDIT_MODE_POINTS) {
-    app->Graph.iLastEditIndex = -1;
-    app->Graph.iBackupBeforeEdit = 1;
-  }
+  if (mode == EDIT_MODE_POINTS) app->Graph.iLastEditIndex = -1;
   Graph_ShowMode(app);
 }
 

@@ -20,7 +20,6 @@ void AppState_InitDefaults(AppState* app) {
   AppState_CopyText(app->szTitle, "Plot Smith");
   app->Graph.iLastEditIndex = -1;
   app->bPanelMode = PANEL_MODE_NONE;
-  app->iUndoChannel = -1;
   for (int s = 0; s < GRAPH_MAX_SELECTIONS; ++s) {
     GraphSelection& sel = app->Graph.Selection[s];
     sel.iVisible = 0;

@@ -5,6 +5,8 @@
 #include "curve/lowpass.h"
 #include "formats/spectrum_ref.h"
 #include "graph/graph.h"
+#include "shell/history.h"
+#include "shell/journal.h"
 #include "winutil/wintypes.h"
 
 constexpr int PLOTWIN_MAX_INSTANCES = 4;                // slots of PlotWin_Instances
@@ -35,20 +37,17 @@ struct AppState {
   ChannelSet Channels;  // first member: the record's address is channel 0's
   SpectrumRefHeader SpectrumHeader;  // header of the last reference file loaded
   ::Graph Graph;                     // the diagram's state
-  int iModified;  // 1 after any change of samples since the last load or save
+  int iModified;  // 1 while the samples differ from the last load or save (or New)
   char szCaption[APP_TEXT_LEN];   // caption of every message box ("Plotsmith V0.1")
   char szTitle[APP_TEXT_LEN];     // window title before the file name ("Plot Smith")
   char szDataFile[APP_TEXT_LEN];  // path of the current file ("unnamed.txt" at start)
   ParamScroller Param[PARAM_COUNT];  // the parameter panel's three scrollers
   int iPanelShown;           // 1 while the parameter panel is shown
   unsigned char bPanelMode;  // PANEL_MODE_NONE or PANEL_MODE_LOWPASS
-  CurveChannel UndoBuffer;   // copy of one channel before the last change (owned storage)
-  int iUndoChannel;  // channel backed up in UndoBuffer, or -1
-  // Channel c as it was before the last crop cut it (valid while bit c of
-  // iCropBackups is set); owned storage, grown on demand, freed by Undo_FreeAll.
-  CurveChannel CropBackup[MAX_CHANNELS];
-  LowPassSpectrum LiveFilter;  // forward transform of UndoBuffer while the low-pass panel is open
-  int iCropBackups;  // bit c: Undo also restores CropBackup[c]; 0 after any other backup
+  int iPanelChannel;         // channel the interactive filter writes while the panel is open
+  EditHistory History;  // the steps that Undo takes back and Redo re-applies
+  EditJournal Journal;  // the crash journal of the unsaved changes
+  LowPassSpectrum LiveFilter;  // forward transform of the samples the open filter panel's step kept
   HWND hwndMain;                   // the main window, null before it is created
   HWND hwndStatus;                 // its four-part status bar
   HWND hwndScroller[PARAM_COUNT];  // the panel's scroll bars, one per Param

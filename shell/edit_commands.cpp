@@ -1,10 +1,11 @@
 // The edit commands: crop to the current selection, delete hidden channels,
 // the low-pass presets and the live low-pass panel, and the help and about
-// boxes.  Each backs up what it changes first (shell/undo.h); a crop keeps a
-// copy of every channel it cuts in CropBackup so that Undo restores them all.
+// boxes, and Undo and Redo.  Each change of samples is one step of the edit
+// history (shell/history.h): the command opens it, changes the channels
+// through the history or tells it which samples it is about to write, and
+// ends it.
 #include <cmath>
 #include <cstdio>
-#include <utility>
 
 #include "curve/lowpass.h"
 #include "curve/safe_int.h"
@@ -51,6 +52,12 @@ void SetStatus(AppState* app, int part, const char* text) {
   WinUtil_SetStatusText(app->hwndStatus, part, 0, text);
 }
 
+// A change of samples while the filter panel is open first keeps the
+// panel's result, as Ok does, so that each is a step of its own.
+void ClosePanel(AppState* app) {
+  if (app->bPanelMode == PANEL_MODE_LOWPASS) PlotWin_PanelOk(app);
+}
+
 }  // namespace
 
 int PlotWin_CropSelection(AppState* app) {
@@ -65,13 +72,9 @@ int PlotWin_CropSelection(AppState* app) {
     CurveChannel& ch = app->Channels.Channel[c];
     int first = 0, last = 0;
     if (!CropRange(ch, x1, x2, &first, &last)) continue;
-    Undo_CopyExact(&ch, &app->CropBackup[c]);
-    app->iCropBackups |= 1 << c;
-    Channel_Crop(&ch, first, last);
-    cropped = 1;
+    if (History_CropChannel(app, c, first, last)) cropped = 1;
   }
   if (!cropped) return 0;
-  app->iModified = 1;
   char text[96];
   std::snprintf(text, sizeof text, "Cropped selection, %ld points remaining",
                 static_cast<long>(app->Channels.Channel[0].iNrOfSamples));
@@ -81,10 +84,12 @@ int PlotWin_CropSelection(AppState* app) {
 
 void PlotWin_CmdCrop(AppState* app) {
   if (!app) return;
-  Undo_Backup(app, Graph_ActiveChannel(app));
+  ClosePanel(app);
+  History_Begin(app, "crop");
   PlotWin_CropSelection(app);
   PlotWin_ClearSelections(app);
   Graph_Invalidate(app, 1);
+  PlotWin_EndStep(app);
 }
 
 void PlotWin_ClearSelections(AppState* app) {
@@ -99,36 +104,25 @@ void PlotWin_ClearSelections(AppState* app) {
 
 void PlotWin_DeleteHiddenChannels(AppState* app) {
   if (!app) return;
-  CurveChannel* ch = app->Channels.Channel;
-  // The visible channels move down over the hidden ones in their order; the
-  // slots left over at the top become fresh, empty channels.
-  int newSlot[MAX_CHANNELS];  // where each old channel went, -1 when removed
-  int kept = 0;
+  // The hidden channels that hold samples go; the others move down over
+  // them in their order, and the active channel follows its curve.
+  int mask = 0, kept = 0, a = Graph_ActiveChannel(app), newActive = 0;
   for (int c = 0; c < MAX_CHANNELS; ++c) {
-    if (ch[c].iVisible) {
-      if (kept != c) ch[kept] = ch[c];
-      newSlot[c] = kept++;
+    const CurveChannel& ch = app->Channels.Channel[c];
+    if (!ch.iVisible && ch.iNrOfSamples > 0) {
+      mask |= 1 << c;
       continue;
     }
-    if (ch[c].iNrOfSamples > 0) app->iModified = 1;
-    Channel_Free(&ch[c]);
-    newSlot[c] = -1;
+    if (c == a) newActive = kept;
+    ++kept;
   }
-  for (int c = kept; c < MAX_CHANNELS; ++c) Channel_Init(&ch[c], 0);
-  // The undo state and the active channel follow their curves.
-  int u = app->iUndoChannel;
-  app->iUndoChannel = Channel_IsIndex(u) ? newSlot[u] : -1;
-  int a = app->Graph.iActiveChannel;
-  app->Graph.iActiveChannel = Channel_IsIndex(a) && newSlot[a] >= 0 ? newSlot[a] : 0;
-  // Kept crop backups move down with their channels (slots only ever move
-  // down and keep their order, so a swap never disturbs one still to move).
-  int mask = 0;
-  for (int c = 0; c < MAX_CHANNELS; ++c) {
-    if (!(app->iCropBackups & (1 << c)) || newSlot[c] < 0) continue;
-    if (newSlot[c] != c) std::swap(app->CropBackup[newSlot[c]], app->CropBackup[c]);
-    mask |= 1 << newSlot[c];
+  if (mask) {
+    ClosePanel(app);
+    History_Begin(app, "delete hidden channels");
+    History_DeleteChannels(app, mask);
+    app->Graph.iActiveChannel = newActive;
+    PlotWin_EndStep(app);
   }
-  app->iCropBackups = mask;
   ChannelSet_CountInUse(&app->Channels);
   app->Graph.iViewChanged = 1;
 }
@@ -136,17 +130,30 @@ void PlotWin_DeleteHiddenChannels(AppState* app) {
 void PlotWin_LowPassPreset(AppState* app, int k) {
   if (!app || k < 0 || k >= LOWPASS_PRESET_COUNT) return;
   int c = Graph_ActiveChannel(app);
-  Undo_Backup(app, c);
+  char label[HISTORY_LABEL_LEN];
+  std::snprintf(label, sizeof label, "low pass %lg", LOWPASS_PRESETS[k]);
+  ClosePanel(app);
+  History_Begin(app, label);
+  History_KeepChannel(app, c);
   CurveChannel* ch = &app->Channels.Channel[c];
   int rc = Channel_LowPass(ch, ch, 0, 0, LOWPASS_PRESETS[k], kPresetTransition);
-  if (rc == LOWPASS_NO_MEMORY) Win_MessageBox(app->hwndMain, kNoFilterMemory, app->szCaption, MB_OK);
-  if (rc == 1) app->iModified = 1;
+  if (rc == LOWPASS_NO_MEMORY) {
+    History_Cancel(app);
+    Win_MessageBox(app->hwndMain, kNoFilterMemory, app->szCaption, MB_OK);
+  } else {
+    PlotWin_EndStep(app);
+  }
   app->Graph.iViewChanged = 1;
 }
 
 void PlotWin_CmdLowPassInteractive(AppState* app) {
   if (!app) return;
-  Undo_Backup(app, Graph_ActiveChannel(app));
+  ClosePanel(app);
+  // The step stays open while the panel is: every scroller move filters the
+  // samples it kept, Ok ends it and Cancel takes it back.
+  app->iPanelChannel = Graph_ActiveChannel(app);
+  History_Begin(app, "low pass");
+  History_KeepChannel(app, app->iPanelChannel);
   PlotWin_SetPanelMode(app, PANEL_MODE_LOWPASS);
 }
 
@@ -199,13 +206,15 @@ void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state) 
     }
   }
   ClampInt(&app->Graph.iActiveChannel, 0, MAX_CHANNELS - 1);
-  // The live filter always starts again from the backup and writes back only
-  // into the channel that backup was taken from.
-  int c = app->iUndoChannel;
-  // The backup's forward transform is kept while the panel is open (and made
-  // again when the backup changed), so each setting costs one inverse transform.
-  if (app->bPanelMode == PANEL_MODE_LOWPASS && Channel_IsIndex(c)) {
-    int rc = LowPass_Prepare(&app->UndoBuffer, 0, 0, &app->LiveFilter);
+  // The live filter always starts again from the samples the panel's step
+  // kept and writes back only into the channel they came from.  Their forward
+  // transform is made once while the panel is open (those samples do not
+  // change until it closes, which frees it), so each setting costs one
+  // inverse transform.
+  int c = app->iPanelChannel;
+  CurveChannel kept{};
+  if (app->bPanelMode == PANEL_MODE_LOWPASS && History_KeptChannel(app, c, &kept)) {
+    int rc = app->LiveFilter.pdBins ? 1 : LowPass_Prepare(&kept, 0, 0, &app->LiveFilter);
     if (rc == LOWPASS_NO_MEMORY) SetStatus(app, STATUS_PART_MESSAGE, kNoFilterMemory);
     if (rc == 1 && LowPass_Apply(&app->LiveFilter, &app->Channels.Channel[c], app->Param[0].dParamValue,
                                  app->Param[1].dParamValue))
@@ -215,13 +224,63 @@ void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state) 
   if (app->Graph.iViewChanged) Graph_Invalidate(app, 0);
 }
 
-void PlotWin_PanelOk(AppState* app) { PlotWin_SetPanelMode(app, PANEL_MODE_NONE); }
+void PlotWin_PanelOk(AppState* app) {
+  if (!app) return;
+  CurveChannel kept{};
+  if (app->bPanelMode == PANEL_MODE_LOWPASS && History_KeptChannel(app, app->iPanelChannel, &kept)) {
+    char label[HISTORY_LABEL_LEN];
+    std::snprintf(label, sizeof label, "low pass %lg", app->Param[0].dParamValue);
+    History_SetLabel(app, label);
+    PlotWin_EndStep(app);
+  }
+  PlotWin_SetPanelMode(app, PANEL_MODE_NONE);
+}
 
 void PlotWin_PanelCancel(AppState* app) {
   if (!app) return;
-  Undo_Restore(app);
+  CurveChannel kept{};
+  if (app->bPanelMode == PANEL_MODE_LOWPASS && History_KeptChannel(app, app->iPanelChannel, &kept)) {
+    History_Cancel(app);
+    app->Graph.iViewChanged = 1;
+  }
   PlotWin_SetPanelMode(app, PANEL_MODE_NONE);
 }
+
+void PlotWin_EndStep(AppState* app) {
+  if (History_End(app) < 0) SetStatus(app, STATUS_PART_MESSAGE, HISTORY_CANNOT_UNDO_TEXT);
+}
+
+// Undo and Redo share all but the direction.
+static void UndoOrRedo(AppState* app, int redo) {
+  if (!app) return;
+  ClosePanel(app);
+  char label[HISTORY_LABEL_LEN];
+  int lengthChanged = 0;
+  int done = redo ? History_Redo(app, label, sizeof label, &lengthChanged)
+                  : History_Undo(app, label, sizeof label, &lengthChanged);
+  if (!done) {
+    Win_MessageBox(app->hwndMain, redo ? "Nothing to redo." : "Nothing to undo.", app->szCaption, MB_OK);
+    return;
+  }
+  char text[HISTORY_LABEL_LEN + 16];
+  std::snprintf(text, sizeof text, "%s: %s", redo ? "Redone" : "Undone", label);
+  SetStatus(app, STATUS_PART_MESSAGE, text);
+  if (lengthChanged) PlotWin_ScaleXView(app);
+  app->Graph.iViewChanged = 1;
+}
+
+void PlotWin_ScaleXView(AppState* app) {
+  if (!app) return;
+  double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;
+  int a = Graph_ActiveChannel(app);
+  Graph_XExtent(app, &x0, &x1);
+  Graph_GetViewY(app, a, &y0, &y1);
+  Graph_SetView(app, a, x0, x1, y0, y1);
+}
+
+void PlotWin_CmdUndo(AppState* app) { UndoOrRedo(app, 0); }
+
+void PlotWin_CmdRedo(AppState* app) { UndoOrRedo(app, 1); }
 
 void PlotWin_ShowHelp(AppState* app) {
   if (!app) return;

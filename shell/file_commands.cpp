@@ -4,7 +4,9 @@
 // prompt that guards New, Open, loading into the next channel and closing.
 //
 // iModified marks unsaved changes: the data commands set it, New, a
-// successful load into channel 0 and a successful save clear it.
+// successful load into channel 0 and a successful save clear it (they are
+// the history's save point).  New and loading into channel 0 start a new
+// history; loading into the next channel is a step of it.
 #include <cstdio>
 #include <cstring>
 
@@ -44,7 +46,6 @@ void MakeNewData(AppState* app, int n, int m) {
     for (int i = 0; i < m; i += 65536) Channel_StoreSamples(&ch, i, kZeros, m - i < 65536 ? m - i : 65536);
   }
   ChannelSet_CountInUse(&set);
-  Undo_FreeAll(app);
   if (app->Graph.iActiveChannel >= n) app->Graph.iActiveChannel = 0;
   Graph_Invalidate(app, 1);
 }
@@ -79,7 +80,7 @@ int PlotWin_SaveFile(AppState* app, int type) {
   int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type, &notes);
   CurveFile_SaveStatusText(status, sizeof status, app->szDataFile, rc, &notes);
   if (notes.szReason[0]) std::fprintf(stderr, "%s\n", status);
-  if (rc == 0) app->iModified = 0;
+  if (rc == 0) History_MarkSaved(app);
   SetMessage(app, status);
   std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, app->szDataFile);
   WinUtil_SetWindowText(app->hwndMain, title);
@@ -96,9 +97,18 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
     long points = (c >= 0 && c < MAX_CHANNELS) ? app->Channels.Channel[c].iNrOfSamples : 0;
     CurveFile_LoadStatusText(status, sizeof status, path, points, &notes);
     std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, path);
-    // A fresh main file has nothing unsaved; a curve added to it has.
-    app->iModified = c == 0 ? 0 : 1;
+    // A fresh main file has nothing unsaved and a history of its own; a
+    // curve added to it is a step of the history it has.
+    if (c == 0) {
+      History_Init(app, app->History.llBudget);
+      History_MarkSaved(app);
+    }
   } else {
+    // A failed read may have left channel 0 changed: the steps no longer fit it.
+    if (c == 0) {
+      History_Init(app, app->History.llBudget);
+      app->History.iSavePos = -1;
+    }
     CurveFile_LoadErrorText(status, sizeof status, path, rc, &notes);
     // A decoding library's reason goes to stderr as well, for bug reports.
     if (notes.szReason[0]) std::fprintf(stderr, "%s\n", status);
@@ -128,7 +138,8 @@ void PlotWin_CmdNew(AppState* app) {
   MakeNewData(app, n, m);
   AppState_CopyText(app->szDataFile, APP_DEFAULT_DATA_FILE);
   WinUtil_SetWindowText(app->hwndMain, app->szTitle);
-  app->iModified = 0;
+  History_Init(app, app->History.llBudget);
+  History_MarkSaved(app);
 }
 
 void PlotWin_CmdOpen(AppState* app) {
@@ -154,8 +165,13 @@ void PlotWin_CmdLoadNextChannel(AppState* app) {
   AppState_CopyText(path, app->szDataFile);
   if (!WinUtil_ChooseFileToOpen(app->hwndMain, app->hInstance, title, path, kPathMax, CurveFormat_OpenFilter(), kDefExt))
     return;
-  Undo_Backup(app, c);
-  PlotWin_LoadFile(app, path, app->Channels.iChannelsInUse);
+  // One step: every channel the file may fill, from c on, as it was.
+  char label[HISTORY_LABEL_LEN];
+  std::snprintf(label, sizeof label, "load into channel %d", c + 1);
+  History_Begin(app, label);
+  for (int k = c; k < MAX_CHANNELS; ++k) History_KeepChannel(app, k);
+  PlotWin_LoadFile(app, path, c);
+  PlotWin_EndStep(app);
 }
 
 void PlotWin_CmdSave(AppState* app) {

@@ -4,7 +4,6 @@
 
 #include "formats/save_type.h"
 #include "shell/app_state.h"
-#include "shell/undo.h"
 #include "winutil/wintypes.h"
 
 constexpr const char* PLOTWIN_CLASS_NAME = "Plotsmith";
@@ -18,6 +17,7 @@ constexpr int IDM_LOAD_NEXT = 3;
 constexpr int IDM_SAVE = 4;
 constexpr int IDM_EXIT = 5;
 constexpr int IDM_UNDO = 11;
+constexpr int IDM_REDO = 12;
 constexpr int IDM_CROP = 17;
 constexpr int IDM_MODE_NOTHING = 22;
 constexpr int IDM_MODE_POINTS = 23;
@@ -55,6 +55,8 @@ constexpr double LOWPASS_PRESETS[LOWPASS_PRESET_COUNT] = {0.001, 0.003, 0.01, 0.
 // Settings of the main window's outer rectangle and of the stacked view.
 constexpr const char* SETTINGS_SECTION = "MainWnd";
 constexpr const char* SETTINGS_KEY_STACKED = "Stacked";
+// Settings of the edit history: key "MaxMegabytes" bounds its memory.
+constexpr const char* SETTINGS_HISTORY_SECTION = "History";
 
 // The command line as given to the program, at most 255 chars; the About text shows it.
 extern char PlotWin_CommandLine[APP_TEXT_LEN];
@@ -86,7 +88,7 @@ void PlotWin_ShowPanel(AppState* app, int show);
 void PlotWin_SetStacked(AppState* app, int on);
 // Gives the three panel scrollers the range 0 to 1000 again.
 void PlotWin_ResetScrollerRanges(AppState* app);
-// Brings the File, Mode and Channels menu texts, checks and grays up to date;
+// Brings the File, Edit, Mode and Channels menu texts, checks and grays up to date;
 // returns 0 (handled), also for a null record.
 int PlotWin_UpdateMenus(AppState* app);
 
@@ -117,7 +119,21 @@ void PlotWin_CmdSave(AppState* app);
 // Opens a dropped file as Open does after its dialog (prompt first).
 void PlotWin_OpenDroppedFile(AppState* app, const char* path);
 
-// Edit commands (their undo is in shell/undo.h).
+// Edit commands (each one step of the history, shell/history.h).
+// Edit, Undo and Redo: take back or re-apply one step and say which in the
+// status bar; "Nothing to undo." / "Nothing to redo." in a box otherwise.
+void PlotWin_CmdUndo(AppState* app);
+void PlotWin_CmdRedo(AppState* app);
+// Sets the x view to the whole x extent of the data, keeping every channel's
+// value view and data range as they are (after undo, redo and recovery,
+// which put those back exactly).
+void PlotWin_ScaleXView(AppState* app);
+// Ends the open step of the history; when the change cannot be undone the
+// status bar says so.
+void PlotWin_EndStep(AppState* app);
+// At start-up: offers to recover what a run that did not end normally left
+// in the journal folder (Yes rebuilds it unsaved, No discards it).
+void PlotWin_OfferRecovery(AppState* app);
 // Cuts every channel the current selection overlaps to it; 1 when one was cut.
 int PlotWin_CropSelection(AppState* app);
 // The Crop command: backup, crop, hide the selections, auto-scale.

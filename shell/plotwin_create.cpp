@@ -96,7 +96,9 @@ void BuildMenus(AppState* app) {
                          {nullptr, 0},
                          {"E&xit", IDM_EXIT}}),
               "&File");
-  AppendPopup(bar, MakePopup({{"&Undo\tCtrl-Z", IDM_UNDO}, {"Crop &Selection", IDM_CROP}}), "&Edit");
+  AppendPopup(bar,
+              MakePopup({{"&Undo\tCtrl-Z", IDM_UNDO}, {"&Redo\tCtrl-Y", IDM_REDO}, {"Crop &Selection", IDM_CROP}}),
+              "&Edit");
   AppendPopup(bar, MakePopup({{"Edit &Points", IDM_MODE_POINTS}, {"Edit &Nothing", IDM_MODE_NOTHING}}), "&Mode");
   AppendPopup(bar,
               MakePopup({{".. &into selection", IDM_ZOOM_SELECTION},
@@ -173,8 +175,6 @@ void CreatePanel(AppState* app) {
 // Channel storage, the record's table slot, the x view and the demonstration sine.
 void SetDataDefaults(AppState* app) {
   ChannelSet_Init(&app->Channels, PLOTWIN_INITIAL_CAPACITY);
-  Channel_Init(&app->UndoBuffer, PLOTWIN_INITIAL_CAPACITY);
-  app->iUndoChannel = -1;
   PlotWin_Instances[0] = app;
   app->Channels.dXViewMin = 0.0;
   app->Channels.dXViewMax = 100.0;
@@ -254,6 +254,8 @@ int PlotWin_UpdateMenus(AppState* app) {
                           set.iChannelsInUse + 1);
   Win_CheckMenuItem(app->hMainMenu, IDM_ZOOM_STACKED,
                     MF_BYCOMMAND | (app->Graph.iStacked ? MF_CHECKED : MF_UNCHECKED));
+  Win_EnableMenuItem(app->hMainMenu, IDM_UNDO, MF_BYCOMMAND | (History_CanUndo(app) ? MF_ENABLED : MF_GRAYED));
+  Win_EnableMenuItem(app->hMainMenu, IDM_REDO, MF_BYCOMMAND | (History_CanRedo(app) ? MF_ENABLED : MF_GRAYED));
   int mode = app->Graph.iEditMode;
   Win_CheckMenuItem(app->hMainMenu, IDM_MODE_NOTHING,
                     MF_BYCOMMAND | (mode == EDIT_MODE_SELECT ? MF_CHECKED : MF_UNCHECKED));

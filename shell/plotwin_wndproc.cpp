@@ -1,6 +1,8 @@
 // Window procedure of the main window: routes each message to its handler,
 // turns menu, accelerator and button commands into operations through one
-// dispatcher, and keeps the "Modified" indicator current on a 100 ms timer.
+// dispatcher, and keeps the "Modified" indicator current on a 100 ms timer,
+// which also writes the crash journal once a change has been on screen long
+// enough.
 // A message for a window without a record (during creation, after
 // destruction) gets the default handling or result 0.
 #include <algorithm>
@@ -88,6 +90,7 @@ void PlotWin_OnTimer(AppState* app, int) {
     s_iModifiedShown = v;
     WinUtil_SetStatusText(app->hwndStatus, STATUS_PART_INFO, 0, v ? "Modified" : "");
   }
+  Journal_Tick(app);
   s_iInTimer = 0;
 }
 
@@ -113,10 +116,8 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     case IDM_LOAD_NEXT: PlotWin_CmdLoadNextChannel(app); break;
     case IDM_SAVE: PlotWin_CmdSave(app); break;
     case IDM_EXIT: Win_SendMessage(app->hwndMain, WM_CLOSE, 0, 0); break;
-    case IDM_UNDO:
-      if (!Undo_Restore(app)) Win_MessageBox(app->hwndMain, "Nothing to undo.", app->szCaption, MB_OK);
-      app->Graph.iViewChanged = 1;
-      break;
+    case IDM_UNDO: PlotWin_CmdUndo(app); break;
+    case IDM_REDO: PlotWin_CmdRedo(app); break;
     case IDM_CROP: PlotWin_CmdCrop(app); break;
     case IDM_MODE_NOTHING: Graph_SetEditMode(app, EDIT_MODE_SELECT); break;
     case IDM_MODE_POINTS: Graph_SetEditMode(app, EDIT_MODE_POINTS); break;

@@ -1,11 +1,14 @@
-// Program entry, the command line, the message loop and shutdown.
+// Program entry, the command line, the message loop and shutdown, and the
+// offer to recover what a run that did not end normally left unsaved.
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <iterator>
 
 #include "shell/plotwin.h"
 #include "winutil/input_dialog.h"
 #include "winutil/winapi.h"
+#include "winutil/window_utils.h"
 
 char PlotWin_CommandLine[APP_TEXT_LEN];
 
@@ -14,12 +17,15 @@ namespace {
 AppState s_App;
 HACCEL s_hAccel;
 
-// F9, F7 and F2 give commands that the dispatcher ignores; Ctrl+Z undoes.
+// F9, F7 and F2 give commands that the dispatcher ignores; Ctrl+Z undoes,
+// Ctrl+Y and Ctrl+Shift+Z redo.
 constexpr ACCEL kAccelerators[] = {
     {FVIRTKEY, static_cast<unsigned short>(VK_F9), IDM_ACCEL_F9},
     {FVIRTKEY, static_cast<unsigned short>(VK_F7), IDM_ACCEL_F7},
     {FVIRTKEY, static_cast<unsigned short>(VK_F2), IDM_ACCEL_F2},
     {FCONTROL | FVIRTKEY, static_cast<unsigned short>('Z'), IDM_UNDO},
+    {FCONTROL | FVIRTKEY, static_cast<unsigned short>('Y'), IDM_REDO},
+    {FCONTROL | FSHIFT | FVIRTKEY, static_cast<unsigned short>('Z'), IDM_REDO},
 };
 
 }  // namespace
@@ -41,11 +47,15 @@ void PlotWin_Start(AppState* app, HINSTANCE instance, const char* cmdLine) {
   AppState_CopyText(PlotWin_CommandLine, cmdLine);
   AppState_InitDefaults(app);
   PlotWin_Create(app, instance);
+  History_Init(app, History_BudgetFor(Profile_GetInt(SETTINGS_HISTORY_SECTION, "MaxMegabytes", 0, SETTINGS_FILE)));
+  char dir[JOURNAL_PATH_LEN];
+  if (Journal_DefaultDir(dir, sizeof dir)) Journal_Setup(app, dir);
   if (!s_hAccel) s_hAccel = Win_CreateAcceleratorTable(kAccelerators, static_cast<int>(std::size(kAccelerators)));
   if (PlotWin_CommandLine[0] != '\0') {
     PlotWin_CommandLineToFile(app, PlotWin_CommandLine);
     PlotWin_LoadFile(app, app->szDataFile, 0);
   }
+  PlotWin_OfferRecovery(app);
   Win_ShowWindow(app->hwndMain, SW_SHOW);
 }
 
@@ -84,7 +94,8 @@ int PlotWin_OnDestroy(AppState* app, HWND hwnd) {
   Win_PostQuitMessage(0);
   if (app) {
     ChannelSet_FreeAll(&app->Channels);
-    Undo_FreeAll(app);
+    History_Clear(app);
+    Journal_Discard(app);  // a normal end leaves no journal, saved or not
     app->hwndMain = nullptr;
     // The record may end before the process (a record per test run): the
     // table must not keep a pointer to it for the next window's lookups.
@@ -92,4 +103,38 @@ int PlotWin_OnDestroy(AppState* app, HWND hwnd) {
       if (slot == app) slot = nullptr;
   }
   return 0;
+}
+
+void PlotWin_OfferRecovery(AppState* app) {
+  JournalFound found{};
+  if (!app || !Journal_FindOrphan(app->Journal.szDir, &found)) return;
+  char when[64] = "unknown time";
+  auto t = static_cast<std::time_t>(found.llTime);
+  std::tm local{};
+  if (found.llTime > 0 && localtime_r(&t, &local)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+  const char* file = found.szDataFile[0] ? found.szDataFile : found.szPath;
+  char text[4 * JOURNAL_PATH_LEN + 400];
+  std::snprintf(text, sizeof text, "Plotsmith was closed without saving changes to %s (%s). Recover them?", file, when);
+  int answer = found.iDamaged ? IDNO : Win_MessageBox(app->hwndMain, text, app->szCaption, MB_YESNO | MB_ICONQUESTION);
+  if (answer == IDYES && Journal_Recover(app, &found)) {
+    // The rebuilt state is unsaved work: Save and the prompt still guard it,
+    // and this run's journal keeps it from the start.
+    History_Init(app, app->History.llBudget);
+    app->History.iSavePos = -1;
+    app->iModified = 1;
+    Journal_StartUnsaved(app);
+    char title[2 * APP_TEXT_LEN + 16];
+    std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, app->szDataFile);
+    WinUtil_SetWindowText(app->hwndMain, title);
+    PlotWin_ScaleXView(app);
+    Graph_Invalidate(app, 0);
+  }
+  if (found.iDamaged) {
+    std::snprintf(text, sizeof text,
+                  "Plotsmith was closed without saving changes to %s (%s), but they cannot be recovered: "
+                  "the journal %s is damaged.",
+                  file, when, found.szPath);
+    Win_MessageBox(app->hwndMain, text, app->szCaption, MB_OK | MB_ICONWARNING);
+  }
+  Journal_CloseFound(&found);
 }

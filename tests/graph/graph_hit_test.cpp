@@ -247,6 +247,7 @@ TEST_F(GraphHit, ZoomStepsStayInsideTheAutoScaledExtent) {
 }
 
 TEST_F(GraphHit, StoreRunChangesExistingSamplesOnly) {
+  History_Init(&app, 1 << 20);
   EXPECT_EQ(Graph_StoreRun(&app, 0, 10, 15, 2.5), 6);
   EXPECT_EQ(Graph_StoreRun(&app, 0, 15, 12, 1.0), 4);
   const double* s = app.Channels.Channel[0].pdSamples;
@@ -272,6 +273,12 @@ TEST_F(GraphHit, StoreRunChangesExistingSamplesOnly) {
   EXPECT_EQ(Graph_StoreRun(&app, 4, 0, 3, 7.0), 0);  // an empty channel stays empty
   EXPECT_EQ(app.Channels.Channel[4].iNrOfSamples, 0);
   EXPECT_EQ(Graph_StoreRun(&app, 8, 0, 3, 7.0), 0);
+  // The stores opened a "point edit" step that keeps the old values.
+  EXPECT_EQ(History_CanUndo(&app), 1);
+  EXPECT_EQ(History_Undo(&app, nullptr, 0, nullptr), 1);
+  EXPECT_EQ(s[10], 1.0);
+  EXPECT_EQ(s[98], 9.8);
+  History_Clear(&app);
 }
 
 }  // namespace

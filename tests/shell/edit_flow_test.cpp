@@ -35,17 +35,20 @@ TEST_F(EditFlow, OpenWaveCropUndoPresetUndoTwice) {
   EXPECT_EQ(app.Graph.Selection[0].iVisible, 0);
   EXPECT_EQ(app.iModified, 1);
 
-  // Undo brings back both cut channels, and again on a second Undo.
-  for (int round = 0; round < 2; ++round) {
-    Command(IDM_UNDO);
-    EXPECT_EQ(Samples(0), all0);
-    EXPECT_EQ(Samples(1), all1);
-  }
-
-  // A preset after a crop: its one-channel backup replaces the crop's.
-  Select(0.5, 0.998);
-  Command(IDM_CROP);
+  // Undo brings back both cut channels and scales the view to them again;
+  // Redo cuts them again.
+  Command(IDM_UNDO);
+  EXPECT_EQ(Samples(0), all0);
+  EXPECT_EQ(Samples(1), all1);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Undone: crop");
+  EXPECT_DOUBLE_EQ(app.Channels.dXViewMax, 2.0);
+  EXPECT_EQ(app.iModified, 0);
+  Command(IDM_REDO);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Redone: crop");
+  EXPECT_EQ(Samples(0), std::vector<double>(all0.begin() + 50, all0.begin() + 101));
   const std::vector<double> cut0 = Samples(0), cut1 = Samples(1);
+
+  // A preset after the crop is a step of its own: two Undos go back through both.
   Command(IDM_LOWPASS_FIRST + 6);
   CurveChannel ref{};
   Channel_Init(&ref, 0);
@@ -54,10 +57,16 @@ TEST_F(EditFlow, OpenWaveCropUndoPresetUndoTwice) {
   EXPECT_EQ(Samples(0), std::vector<double>(ref.pdSamples, ref.pdSamples + 51));
   Channel_Free(&ref);
   Command(IDM_UNDO);
-  Command(IDM_UNDO);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Undone: low pass 0.75");
   EXPECT_EQ(Samples(0), cut0);
   EXPECT_EQ(Samples(1), cut1);
-  EXPECT_EQ(AskedKinds(), "open");  // Undo always had something to restore
+  Command(IDM_UNDO);
+  EXPECT_EQ(Samples(0), all0);
+  EXPECT_EQ(AskedKinds(), "open");
+  Command(IDM_UNDO);
+  EXPECT_EQ(AskedKinds(), "open box");
+  EXPECT_EQ(s_asked.back().szText, "Nothing to undo.");
+  EXPECT_EQ(s_asked.back().szCaption, "Plotsmith V0.1");
 }
 
 TEST_F(EditFlow, CropKeepsWhatTheSelectionCoversOfEachChannel) {
@@ -92,27 +101,28 @@ TEST_F(EditFlow, CropKeepsWhatTheSelectionCoversOfEachChannel) {
   }
 }
 
-TEST_F(EditFlow, UndoIsExactAndSaysWhenThereIsNothing) {
-  Command(IDM_UNDO);
-  ASSERT_EQ(s_asked.size(), 1u);
-  EXPECT_EQ(s_asked[0].szText, "Nothing to undo.");
-  EXPECT_EQ(s_asked[0].szCaption, "Plotsmith V0.1");
-  // A long backup followed by a short one: the restore gives exactly the short one.
-  for (int i = 0; i < 300; ++i) ChannelSet_SetSample(&app.Channels, 1, i, 7.0);
-  Undo_Backup(&app, 1);
-  Undo_Backup(&app, 0);
-  EXPECT_EQ(app.UndoBuffer.iNrOfSamples, 100);
-  Ch(0).iNrOfSamples = 0;
-  for (int i = 0; i < 250; ++i) ChannelSet_SetSample(&app.Channels, 0, i, -2.0);
-  Command(IDM_UNDO);
-  ASSERT_EQ(Ch(0).iNrOfSamples, 100);
-  EXPECT_EQ(Ch(0).pdSamples[99], std::sin(0.1 * 99));
-  // An empty backup empties its channel again.
-  Undo_Backup(&app, 2);
-  for (int i = 0; i < 10; ++i) ChannelSet_SetSample(&app.Channels, 2, i, 1.0);
-  Command(IDM_UNDO);
-  EXPECT_EQ(Ch(2).iNrOfSamples, 0);
+TEST_F(EditFlow, LoadIntoTheNextChannelIsUndoneByFreeingItAgain) {
+  std::string wav = files.File("stereo.wav");
+  ASSERT_TRUE(TestFiles_Write(wav, WaveBytes({Ramp(30, 0, 10), Ramp(30, 5, 10)}, 10)));
+  s_fileAnswers.push_back({1, wav, 1});
+  Command(IDM_LOAD_NEXT);
+  ASSERT_EQ(app.Channels.iChannelsInUse, 3);
+  const std::vector<double> left = Samples(1), right = Samples(2);
+  const std::string name1 = Ch(1).szName;
   EXPECT_EQ(app.iModified, 1);
+  Command(IDM_UNDO);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Undone: load into channel 2");
+  EXPECT_EQ(app.Channels.iChannelsInUse, 1);
+  EXPECT_EQ(Ch(1).iNrOfSamples, 0);
+  EXPECT_STREQ(Ch(1).szName, "Channel 2");
+  EXPECT_EQ(app.iModified, 0);
+  Command(IDM_REDO);
+  EXPECT_EQ(Samples(1), left);
+  EXPECT_EQ(Samples(2), right);
+  EXPECT_EQ(Ch(1).szName, name1);
+  EXPECT_EQ(app.Channels.iChannelsInUse, 3);
+  Command(IDM_REDO);
+  EXPECT_EQ(s_asked.back().szText, "Nothing to redo.");
 }
 
 TEST_F(EditFlow, DeleteHiddenChannelsKeepsChannelNumbersTrue) {
@@ -120,27 +130,30 @@ TEST_F(EditFlow, DeleteHiddenChannelsKeepsChannelNumbersTrue) {
     for (int i = 0; i < 50; ++i) ChannelSet_SetSample(&app.Channels, c, i, c + 0.5);
   for (int c = 1; c < 4; ++c) Ch(c).iVisible = 1;
   app.Graph.iActiveChannel = 3;
-  Command(IDM_LOWPASS_FIRST);  // backs up channel 4 (slot 3)
   Command(IDM_CHANNEL_FIRST + 0);
   Command(IDM_CHANNEL_FIRST + 2);
   Command(IDM_DELETE_HIDDEN);
   EXPECT_EQ(app.Channels.iChannelsInUse, 2);
   EXPECT_STREQ(Ch(0).szName, "Channel 2");
   EXPECT_STREQ(Ch(1).szName, "Channel 4");
-  EXPECT_EQ(Ch(2).pdSamples, nullptr);
+  EXPECT_EQ(Ch(2).iNrOfSamples, 0);
   EXPECT_EQ(app.Graph.iActiveChannel, 1);
-  EXPECT_EQ(app.iUndoChannel, 1);
-  Command(IDM_UNDO);
-  EXPECT_EQ(Samples(1), std::vector<double>(50, 3.5));
-  EXPECT_EQ(Ch(0).pdSamples[0], 1.5);
 
-  // Deleting the backed-up, active curve drops the backup; channel 1 becomes active.
-  Command(IDM_CHANNEL_FIRST + 1);
-  Command(IDM_DELETE_HIDDEN);
-  EXPECT_EQ(app.iUndoChannel, -1);
-  EXPECT_EQ(app.Graph.iActiveChannel, 0);
+  // Undo puts every channel back into its slot, hidden ones hidden; Redo
+  // deletes them again.
   Command(IDM_UNDO);
-  EXPECT_EQ(AskedKinds(), "box");
+  EXPECT_EQ(app.Channels.iChannelsInUse, 4);
+  for (int c = 0; c < 4; ++c) {
+    EXPECT_EQ(Ch(c).szName, "Channel " + std::to_string(c + 1));
+    EXPECT_EQ(Ch(c).iVisible, c == 0 || c == 2 ? 0 : 1);
+  }
+  EXPECT_EQ(Samples(2), std::vector<double>(50, 2.5));
+  EXPECT_EQ(Ch(0).pdSamples[99], std::sin(0.1 * 99));
+  EXPECT_EQ(app.Graph.iActiveChannel, 3);
+  Command(IDM_REDO);
+  EXPECT_STREQ(Ch(1).szName, "Channel 4");
+  EXPECT_EQ(Samples(1), std::vector<double>(50, 3.5));
+  EXPECT_EQ(app.Channels.iChannelsInUse, 2);
 }
 
 TEST_F(EditFlow, LiveFilterWritesIntoTheChannelItsBackupCameFrom) {
@@ -173,6 +186,22 @@ TEST_F(EditFlow, LiveFilterWritesIntoTheChannelItsBackupCameFrom) {
   EXPECT_EQ(Samples(0), sine);
   EXPECT_EQ(app.bPanelMode, PANEL_MODE_NONE);
   EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "");
+  EXPECT_EQ(History_CanUndo(&app), 0);  // Cancel adds no step
+  EXPECT_EQ(app.iModified, 0);
+
+  // Ok keeps the result as one step named by its cut-off.
+  app.Graph.iActiveChannel = 0;
+  Command(IDM_LOWPASS_INTERACTIVE);
+  Win_SendMessage(app.hwndMain, WM_VSCROLL, static_cast<WPARAM>(MAKELONG(SB_THUMBPOSITION, 750)),
+                  reinterpret_cast<LPARAM>(app.hwndScroller[0]));
+  const std::vector<double> filtered = Samples(0);
+  ASSERT_NE(filtered, sine);
+  Command(IDC_PANEL_OK);
+  Command(IDM_UNDO);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Undone: low pass 0.25");
+  EXPECT_EQ(Samples(0), sine);
+  Command(IDM_REDO);
+  EXPECT_EQ(Samples(0), filtered);
 }
 
 TEST_F(EditFlow, ScrollByATenthStopsAtTheChannelEnds) {
@@ -194,15 +223,44 @@ TEST_F(EditFlow, ScrollByATenthStopsAtTheChannelEnds) {
   }
 }
 
-TEST_F(EditFlow, CtrlZUndoesAndTheUndoItemSaysSo) {
-  const std::vector<double> sine = Samples(0);
-  Command(IDM_LOWPASS_FIRST);
-  ASSERT_NE(Samples(0), sine);
-  WinTest_PressKey(app.hwndMain, 'Z', FCONTROL);
-  Win_PostQuitMessage(0);  // handed out after the key
-  EXPECT_EQ(PlotWin_RunMessageLoop(&app), 0);
-  EXPECT_EQ(Samples(0), sine);
+TEST_F(EditFlow, CtrlZAndCtrlYWalkThroughThePresetsAndTheItemsGray) {
+  // The menu grays follow the history (WM_INITMENU before a popup opens).
+  auto grays = [this] {
+    Win_SendMessage(app.hwndMain, WM_INITMENU, reinterpret_cast<WPARAM>(app.hMainMenu), 0);
+    return std::to_string((Win_GetMenuState(app.hMainMenu, IDM_UNDO, MF_BYCOMMAND) & MF_GRAYED) != 0) +
+           std::to_string((Win_GetMenuState(app.hMainMenu, IDM_REDO, MF_BYCOMMAND) & MF_GRAYED) != 0);
+  };
+  EXPECT_EQ(grays(), "11");
+  const std::vector<double> raw = Samples(0);
+  Command(IDM_LOWPASS_FIRST + 4);
+  const std::vector<double> once = Samples(0);
+  Command(IDM_LOWPASS_FIRST + 2);
+  const std::vector<double> twice = Samples(0);
+  ASSERT_NE(once, raw);
+  ASSERT_NE(twice, once);
+  EXPECT_EQ(grays(), "01");
+  // Real key presses through the toolkit, each followed by the loop's turn.
+  auto press = [this](int vk, int modifiers) {
+    WinTest_PressKey(app.hwndMain, vk, modifiers);
+    Win_PostQuitMessage(0);  // handed out after the key
+    EXPECT_EQ(PlotWin_RunMessageLoop(&app), 0);
+  };
+  press('Z', FCONTROL);
+  EXPECT_EQ(Samples(0), once);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Undone: low pass 0.01");
+  press('Z', FCONTROL);
+  EXPECT_EQ(Samples(0), raw);
+  EXPECT_EQ(grays(), "10");
+  press('Y', FCONTROL);
+  EXPECT_EQ(Samples(0), once);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Redone: low pass 0.1");
+  EXPECT_EQ(grays(), "00");
+  press('Z', FCONTROL | FSHIFT);
+  EXPECT_EQ(Samples(0), twice);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Redone: low pass 0.01");
+  EXPECT_EQ(grays(), "01");
   EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_UNDO), "&Undo\tCtrl-Z");
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_REDO), "&Redo\tCtrl-Y");
 }
 
 TEST_F(EditFlow, HelpAndAboutBoxes) {

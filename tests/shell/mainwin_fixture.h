@@ -1,6 +1,7 @@
 #pragma once
-// A started editor for the main window tests: its own settings folder, the
-// record started as the program starts it, and the window destroyed at the end.
+// A started editor for the main window tests: its own settings and journal
+// folders, the record started as the program starts it, and the window
+// destroyed at the end.
 
 #include <gtest/gtest.h>
 
@@ -16,11 +17,12 @@
 #include "winutil/wintest.h"
 
 struct MainWindowTest : ::testing::Test {
-  TempDir config;  // the settings folder
+  TempDir config;  // the settings folder, also the state folder (journals in config/plotsmith)
   AppState app{};  // the started record
 
   void SetUp() override {
     setenv("XDG_CONFIG_HOME", config.szPath.c_str(), 1);
+    setenv("XDG_STATE_HOME", config.szPath.c_str(), 1);
     Win_Init(nullptr, nullptr);
     PlotWin_Start(&app, nullptr, "");
     ASSERT_NE(app.hwndMain, nullptr);

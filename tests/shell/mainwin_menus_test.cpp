@@ -34,7 +34,7 @@ TEST_F(MainMenus, MenuBarAndSelectionPopupHoldEveryCommand) {
                            "92 >>"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 0)),
             (V{"1 &New", "2 &Open", "3 &Load data for next channel", "4 &Save", "-", "5 E&xit"}));
-  EXPECT_EQ(Items(Win_GetSubMenu(bar, 1)), (V{"11 &Undo\tCtrl-Z", "17 Crop &Selection"}));
+  EXPECT_EQ(Items(Win_GetSubMenu(bar, 1)), (V{"11 &Undo\tCtrl-Z", "12 &Redo\tCtrl-Y", "17 Crop &Selection"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 2)), (V{"23 Edit &Points", "22 Edit &Nothing"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 3)),
             (V{"42 .. &into selection", "43 .. &out completely", "44 .. o&ut by 50 %", "46 Fit &values",
@@ -194,8 +194,10 @@ TEST_F(MainMenus, OpeningAMenuUpdatesTextsChecksAndGrays) {
     EXPECT_EQ(MenuItemText(app.hChannelMenu, 100 + c), "Channel &" + std::to_string(c + 1));
     EXPECT_EQ(Win_GetMenuState(app.hChannelMenu, 100 + c, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED), MF_GRAYED);
   }
-  // No other item is grayed or checked.
-  for (int id : {IDM_UNDO, IDM_CROP, IDM_ZOOM_SELECTION, IDM_ZOOM_OUT_ALL, IDM_ZOOM_OUT_HALF, IDM_DELETE_HIDDEN})
+  // Undo and Redo are grayed with an empty history; no other item is grayed or checked.
+  for (int id : {IDM_UNDO, IDM_REDO})
+    EXPECT_EQ(Win_GetMenuState(app.hMainMenu, id, MF_BYCOMMAND), static_cast<int>(MF_GRAYED)) << id;
+  for (int id : {IDM_CROP, IDM_ZOOM_SELECTION, IDM_ZOOM_OUT_ALL, IDM_ZOOM_OUT_HALF, IDM_DELETE_HIDDEN})
     EXPECT_EQ(Win_GetMenuState(app.hMainMenu, id, MF_BYCOMMAND), 0) << id;
 
   // Eight channels, a per cent sign in a name, another edit mode: the user opens the Channels menu.

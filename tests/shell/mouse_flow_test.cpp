@@ -134,14 +134,20 @@ TEST_F(MouseFlow, PointsModeDragSetsTheSamplesPassedOver) {
   EXPECT_EQ(s_iPrompts, 1);
   ASSERT_TRUE(Win_IsWindow(app.hwndMain));
 
-  // One backup per entry into points mode, taken before the first change.
-  ASSERT_EQ(app.iUndoChannel, 0);
-  EXPECT_EQ(app.UndoBuffer.pdSamples[14], before14);
+  // Each stroke, press to release, is one step: Undo takes back the last
+  // one only, the next Undo the one before, bit for bit.
   Mouse(WM_LBUTTONDOWN, MK_LBUTTON, At(30.5, 3.0));
   Mouse(WM_LBUTTONUP, 0, At(30.5, 3.0));
-  EXPECT_EQ(app.UndoBuffer.pdSamples[14], before14);
+  const double edited14 = Sample(14);
+  ASSERT_NE(Sample(30), std::sin(3.0));
+  Command(IDM_UNDO);
+  EXPECT_EQ(Sample(30), std::sin(3.0));
+  EXPECT_EQ(Sample(14), edited14);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Undone: point edit");
   Command(IDM_UNDO);
   EXPECT_EQ(Sample(14), before14);
+  for (int k = 0; k < 100; ++k) EXPECT_EQ(Sample(k), std::sin(0.1 * k)) << k;
+  EXPECT_EQ(app.iModified, 0);  // back at the state of the start
 }
 
 TEST_F(MouseFlow, ClicksOnSelectionsAndTheLegend) {

@@ -25,6 +25,7 @@ struct Startup : ::testing::Test {
 
   void SetUp() override {
     setenv("XDG_CONFIG_HOME", config.szPath.c_str(), 1);
+    setenv("XDG_STATE_HOME", config.szPath.c_str(), 1);
     Win_Init(nullptr, nullptr);
   }
   void TearDown() override {
@@ -66,8 +67,7 @@ TEST_F(Startup, NoCommandLineShowsTheDemonstrationSine) {
   EXPECT_EQ(app.Channels.dXViewMin, 0.0);
   EXPECT_EQ(app.Channels.dXViewMax, 100.0);
   EXPECT_EQ(app.Channels.Channel[1].iAllocated, 65536);
-  EXPECT_EQ(app.UndoBuffer.iAllocated, 65536);
-  EXPECT_EQ(app.iUndoChannel, -1);
+  EXPECT_EQ(History_CanUndo(&app), 0);
   EXPECT_EQ(app.Graph.iLastEditIndex, -1);
   EXPECT_EQ(app.Graph.Selection[2].crFill, RGB(255, 192, 192));
   EXPECT_EQ(PlotWin_CommandLine[0], '\0');
@@ -108,7 +108,6 @@ TEST_F(Startup, ClosingWritesTheMovedRectangleAndFreesTheData) {
   EXPECT_EQ(app.hwndMain, nullptr);
   EXPECT_EQ(Graph_FromWindow(main), nullptr);
   EXPECT_EQ(app.Channels.Channel[0].pdSamples, nullptr);
-  EXPECT_EQ(app.UndoBuffer.pdSamples, nullptr);
   EXPECT_EQ(Setting("Left"), 33);
   EXPECT_EQ(Setting("Top"), 44);
   EXPECT_EQ(Setting("Width"), 640);
