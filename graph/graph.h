@@ -195,6 +195,12 @@ void Graph_ZoomOutHalf(AppState* app);
 // Moves the x view by fraction f of its width (negative: left), within the
 // active channel's samples; the value view stays.
 void Graph_ScrollView(AppState* app, double f);
+// Multiplies the x view's width by factor around its centre (below 1 zooms in),
+// within the auto-scaled x extent; nothing for a record without data.
+void Graph_ZoomView(AppState* app, double factor);
+// Shows the first (toEnd 0) or the last (toEnd 1) samples of the active
+// channel at the current view width.
+void Graph_ScrollViewToEnd(AppState* app, int toEnd);
 // Wheel over the plot: zooms the x view by 1.25 per notch around the x under the
 // pointer (client x, y); with MK_SHIFT scrolls by a tenth of the view per notch.
 int Graph_OnMouseWheel(AppState* app, int keys, int delta, int x, int y);

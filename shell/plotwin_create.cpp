@@ -88,18 +88,18 @@ void BuildMenus(AppState* app) {
   HMENU bar = Win_CreateMenu();
   app->hMainMenu = bar;
   AppendPopup(bar,
-              MakePopup({{"&New", IDM_NEW},
-                         {"&Open", IDM_OPEN},
-                         {"&Load data for next channel", IDM_LOAD_NEXT},
-                         {"&Save", IDM_SAVE},
+              MakePopup({{"&New\tCtrl-N", IDM_NEW},
+                         {"&Open\tCtrl-O", IDM_OPEN},
+                         {"&Load data for next channel\tCtrl-L", IDM_LOAD_NEXT},
+                         {"&Save\tCtrl-S", IDM_SAVE},
                          {nullptr, 0},
-                         {"E&xit", IDM_EXIT}}),
+                         {"E&xit\tCtrl-Q", IDM_EXIT}}),
               "&File");
   AppendPopup(bar, MakePopup({{"&Undo\tCtrl-Z", IDM_UNDO}, {"Crop &Selection", IDM_CROP}}), "&Edit");
   AppendPopup(bar, MakePopup({{"Edit &Points", IDM_MODE_POINTS}, {"Edit &Nothing", IDM_MODE_NOTHING}}), "&Mode");
   AppendPopup(bar,
               MakePopup({{".. &into selection", IDM_ZOOM_SELECTION},
-                         {".. &out completely", IDM_ZOOM_OUT_ALL},
+                         {".. &out completely\tCtrl-0", IDM_ZOOM_OUT_ALL},
                          {".. o&ut by 50 %", IDM_ZOOM_OUT_HALF}}),
               "&Zoom");
   HMENU functions = Win_CreatePopupMenu();
@@ -111,7 +111,7 @@ void BuildMenus(AppState* app) {
                                    {"Zoom &Out", IDM_POPUP_ZOOM_OUT},
                                    {"&Hide this selection", IDM_POPUP_HIDE},
                                    {"&Switch to next selection", IDM_POPUP_NEXT}});
-  AppendPopup(bar, MakePopup({{"Commands && functions", IDM_HELP}, {"&About", IDM_ABOUT}}), "&Help");
+  AppendPopup(bar, MakePopup({{"Commands && functions\tF1", IDM_HELP}, {"&About", IDM_ABOUT}}), "&Help");
   Win_AppendMenu(bar, MF_STRING, IDM_SCROLL_LEFT, "<<");
   Win_AppendMenu(bar, MF_STRING, IDM_SCROLL_RIGHT, ">>");
 }
@@ -236,7 +236,7 @@ void PlotWin_ResetScrollerRanges(AppState* app) {
 int PlotWin_UpdateMenus(AppState* app) {
   if (!app) return 0;
   const ChannelSet& set = app->Channels;
-  WinUtil_SetMenuItemText(app->hMainMenu, IDM_LOAD_NEXT, 0, "&Load data for next channel (#%d)",
+  WinUtil_SetMenuItemText(app->hMainMenu, IDM_LOAD_NEXT, 0, "&Load data for next channel (#%d)\tCtrl-L",
                           set.iChannelsInUse + 1);
   int mode = app->Graph.iEditMode;
   Win_CheckMenuItem(app->hMainMenu, IDM_MODE_NOTHING,

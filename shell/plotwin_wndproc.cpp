@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "graph/graph_hit.h"
 #include "shell/plotwin.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -122,6 +123,10 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     case IDM_HELP: PlotWin_ShowHelp(app); break;
     case IDM_SCROLL_LEFT: Graph_ScrollView(app, -0.1); break;
     case IDM_SCROLL_RIGHT: Graph_ScrollView(app, +0.1); break;
+    case IDM_KEY_ZOOM_IN: Graph_ZoomView(app, 1.0 / GRAPH_WHEEL_ZOOM); break;
+    case IDM_KEY_ZOOM_OUT: Graph_ZoomView(app, GRAPH_WHEEL_ZOOM); break;
+    case IDM_VIEW_START: Graph_ScrollViewToEnd(app, 0); break;
+    case IDM_VIEW_END: Graph_ScrollViewToEnd(app, 1); break;
     case IDM_DELETE_HIDDEN: PlotWin_DeleteHiddenChannels(app); break;
     case IDM_POPUP_HIDE: Graph_HideSelection(app); break;
     case IDM_POPUP_NEXT: Graph_NextSelection(app); break;

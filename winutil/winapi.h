@@ -79,9 +79,10 @@ int Win_IsDialogMessage(HWND hwnd, MSG* msg);
 // queued), else 1.
 int Win_PumpMessages(void);
 
-// Accelerator tables: a key message whose key and modifiers match an entry is
-// turned into WM_COMMAND with HIWORD(wParam) = 1 and LOWORD(wParam) = cmd,
-// sent to hwnd.
+// Accelerator tables: a key message for hwnd or one of its child windows,
+// while hwnd is enabled, whose key and modifiers match an entry is turned into
+// WM_COMMAND with HIWORD(wParam) = 1 and LOWORD(wParam) = cmd, sent to hwnd.
+// Keys for another top-level window (a dialog) are left alone.
 HACCEL Win_CreateAcceleratorTable(const ACCEL* entries, int count);
 int Win_DestroyAcceleratorTable(HACCEL accel);
 // 1 when the message matched an entry and its command was sent.
@@ -110,6 +111,8 @@ int Win_ShowWindow(HWND hwnd, int cmd);
 int Win_IsWindowVisible(HWND hwnd);
 int Win_IsZoomed(HWND hwnd);
 int Win_IsIconic(HWND hwnd);
+// 1 when child is a WS_CHILD descendant of parent (owned top-level windows are not).
+int Win_IsChild(HWND parent, HWND child);
 // The parent of a child window, the owner of a top-level window, or null.
 HWND Win_GetParent(HWND hwnd);
 // Window title (top-level) or control text.

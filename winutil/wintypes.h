@@ -320,6 +320,10 @@ constexpr int VK_F4 = 0x73;
 constexpr int VK_F7 = 0x76;
 constexpr int VK_F9 = 0x78;
 constexpr int VK_F10 = 0x79;
+constexpr int VK_ADD = 0x6B;        // the keypad's +
+constexpr int VK_SUBTRACT = 0x6D;   // the keypad's -
+constexpr int VK_OEM_PLUS = 0xBB;   // the main keyboard's + (and = beside it)
+constexpr int VK_OEM_MINUS = 0xBD;  // the main keyboard's -
 
 // Mouse key state bits of mouse messages.
 constexpr WPARAM MK_LBUTTON = 0x0001;

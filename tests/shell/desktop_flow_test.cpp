@@ -1,0 +1,104 @@
+// The editor's desktop habits as a user meets them: shortcuts typed as real
+// key events, the Save dialog and a failed save, the recent files across two
+// starts.  Modal services are answered and recorded by the edit fixture.
+#include <cmath>
+
+#include "tests/shell/edit_fixture.h"
+#include "winutil/input_dialog.h"
+
+namespace {
+
+using DesktopFlow = EditFlowTest;
+
+// Presses a key on the main window as a user would, then runs the message loop
+// (accelerators included) until the key is handled.
+void Type(AppState& app, int vk, int mods) {
+  WinTest_PressKey(app.hwndMain, vk, mods);
+  Win_PostQuitMessage(0);  // handed out after the key
+  PlotWin_RunMessageLoop(&app);
+}
+
+TEST_F(DesktopFlow, EveryShortcutReachesItsCommand) {
+  // The sine covers x 0 .. 100; each key starts from the view 40 .. 60.
+  struct Case {
+    int iKey, iMods;       // the key and its FCONTROL / FSHIFT modifiers
+    const char* szAsked;   // the question the command asks ("" for none)
+    double dLeft, dRight;  // the x view afterwards (NaN: unchanged)
+  };
+  const double same = NAN;
+  const Case cases[] = {
+      {'N', FCONTROL, "number Number of channels ?", same, same},
+      {'O', FCONTROL, "open Load Curve from Text File", same, same},
+      {'L', FCONTROL, "open Load Data for Channel #2", same, same},
+      {'S', FCONTROL, "save Save Curve as Text File", same, same},
+      {VK_F1, 0, "box Sorry, too early for a help page ;-)\r\n", same, same},
+      {VK_OEM_PLUS, 0, "", 42, 58},
+      {VK_OEM_PLUS, FSHIFT, "", 42, 58},
+      {VK_ADD, 0, "", 42, 58},
+      {VK_OEM_MINUS, 0, "", 37.5, 62.5},
+      {VK_SUBTRACT, 0, "", 37.5, 62.5},
+      {VK_LEFT, 0, "", 38, 58},
+      {VK_RIGHT, 0, "", 42, 62},
+      {VK_HOME, 0, "", 0, 20},
+      {VK_END, 0, "", 80, 100},
+      {'0', FCONTROL, "", 0, 100},
+      {'N', 0, "", same, same},  // plain letters are no shortcuts
+      {'Q', FCONTROL, "box Data may have been modified.\r\nSave changes in file ?", same, same},
+  };
+  for (const Case& k : cases) {
+    s_asked.clear();
+    app.iModified = k.iKey == 'Q';  // Exit asks first; Cancel keeps the editor
+    app.Channels.dXViewMin = 40;
+    app.Channels.dXViewMax = 60;
+    Type(app, k.iKey, k.iMods);
+    std::string asked;
+    if (!s_asked.empty()) asked = s_asked[0].szKind + " " + s_asked[0].szText;
+    EXPECT_EQ(asked, k.szAsked) << k.iKey;
+    double left = std::isnan(k.dLeft) ? 40 : k.dLeft, right = std::isnan(k.dRight) ? 60 : k.dRight;
+    EXPECT_DOUBLE_EQ(app.Channels.dXViewMin, left) << k.iKey << " " << k.iMods;
+    EXPECT_DOUBLE_EQ(app.Channels.dXViewMax, right) << k.iKey << " " << k.iMods;
+  }
+  EXPECT_TRUE(Win_IsWindow(app.hwndMain));
+  // The menus name the shortcuts after a tab.
+  Win_SendMessage(app.hwndMain, WM_INITMENU, 0, 0);
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_NEW), "&New\tCtrl-N");
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_LOAD_NEXT), "&Load data for next channel (#2)\tCtrl-L");
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_ZOOM_OUT_ALL), ".. &out completely\tCtrl-0");
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_HELP), "Commands && functions\tF1");
+}
+
+// While the number dialog has the keyboard, shortcuts typed into it do nothing.
+HWND s_hwndMainForTimer;
+HWND s_hwndTypedInto;  // where the keys went: the number dialog's field
+void TypeIntoDialog(HWND, UINT, std::uintptr_t id, DWORD) {
+  Win_KillTimer(s_hwndMainForTimer, id);
+  HWND focus = Win_GetFocus();
+  s_hwndTypedInto = focus;
+  for (int key : {static_cast<int>('O'), static_cast<int>('S'), VK_F1, VK_HOME, VK_OEM_PLUS, VK_ADD})
+    WinTest_PressKey(focus, key, key == 'O' || key == 'S' ? FCONTROL : 0);
+  WinTest_PressKey(focus, VK_ESCAPE, 0);  // closes the dialog
+  Win_PostQuitMessage(0);                  // then ends the test's loop
+}
+
+TEST_F(DesktopFlow, NoShortcutFiresWhileTheNumberDialogIsOpen) {
+  static const WinModalSeam realNumbers{Box, FileDialog, nullptr};
+  Win_SetModalSeam(&realNumbers);
+  InputDlg_hInstance = Win_Init(nullptr, nullptr);  // the fixture starts without an instance
+  app.Channels.dXViewMin = 40;
+  app.Channels.dXViewMax = 60;
+  s_hwndMainForTimer = app.hwndMain;
+  Win_SetTimer(app.hwndMain, 77, 10, TypeIntoDialog);
+  s_hwndTypedInto = nullptr;
+  WinTest_PressKey(app.hwndMain, 'N', FCONTROL);  // File, New: the real number dialog opens
+  PlotWin_RunMessageLoop(&app);
+  ASSERT_NE(s_hwndTypedInto, nullptr);
+  EXPECT_NE(s_hwndTypedInto, app.hwndMain);
+  EXPECT_FALSE(Win_IsChild(app.hwndMain, s_hwndTypedInto));
+  EXPECT_EQ(AskedKinds(), "");
+  EXPECT_EQ(app.Channels.dXViewMin, 40);
+  EXPECT_EQ(app.Channels.dXViewMax, 60);
+  EXPECT_TRUE(Win_IsWindowEnabled(app.hwndMain));
+  InputDlg_hInstance = nullptr;
+}
+
+}  // namespace
