@@ -69,29 +69,35 @@ int PlotWin_ConfirmDiscard(AppState* app) {
   if (answer == IDNO) return 1;
   if (answer != IDYES) return 0;
   int type = SAVE_TYPE_INT16;
-  if (!PlotWin_ChooseSaveFile(app, &type)) return 0;
-  return PlotWin_SaveFile(app, type) == 0 ? 1 : 0;
+  char path[APP_TEXT_LEN];
+  if (!PlotWin_ChooseSaveFile(app, &type, path)) return 0;
+  return PlotWin_SaveFile(app, path, type) == 0 ? 1 : 0;
 }
 
-int PlotWin_ChooseSaveFile(AppState* app, int* type) {
-  if (!app) return 0;
+int PlotWin_ChooseSaveFile(AppState* app, int* type, char* path) {
+  if (!app || !path) return 0;
+  char name[APP_TEXT_LEN];
+  AppState_CopyText(name, app->szDataFile);
   int index = -1;
-  int chosen = WinUtil_ChooseFileToSave(app->hwndMain, app->hInstance, "Save Curve as Text File",
-                                        app->szDataFile, kPathMax, kSaveFilter, kDefExt, &index);
+  int chosen = WinUtil_ChooseFileToSave(app->hwndMain, app->hInstance, "Save Curve as Text File", name,
+                                        kPathMax, kSaveFilter, kDefExt, &index);
+  if (chosen) AppState_CopyText(path, name);
   constexpr int entries = static_cast<int>(sizeof kSaveTypeOfEntry / sizeof kSaveTypeOfEntry[0]);
   if (chosen && type && index >= 0 && index < entries && kSaveTypeOfEntry[index] != 0)
     *type = kSaveTypeOfEntry[index];
   return chosen;
 }
 
-int PlotWin_SaveFile(AppState* app, int type) {
-  if (!app) return 0;
+int PlotWin_SaveFile(AppState* app, const char* path, int type) {
+  if (!app || !path) return 0;
   char status[APP_TEXT_LEN + 160];
   char title[2 * APP_TEXT_LEN + 16];
-  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type);
-  CurveFile_SaveStatusText(status, sizeof status, app->szDataFile, rc);
-  if (rc == 0) app->iModified = 0;
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, type);
+  CurveFile_SaveStatusText(status, sizeof status, path, rc);
   SetMessage(app, status);
+  if (rc != 0) return rc;  // the file in memory keeps its name, title and Modified flag
+  AppState_CopyText(app->szDataFile, path);
+  app->iModified = 0;
   std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, app->szDataFile);
   WinUtil_SetWindowText(app->hwndMain, title);
   return rc;
@@ -162,8 +168,9 @@ void PlotWin_CmdLoadNextChannel(AppState* app) {
 
 void PlotWin_CmdSave(AppState* app) {
   int type = 0;
-  if (!PlotWin_ChooseSaveFile(app, &type)) return;
-  PlotWin_SaveFile(app, type);
+  char path[APP_TEXT_LEN];
+  if (!PlotWin_ChooseSaveFile(app, &type, path)) return;
+  PlotWin_SaveFile(app, path, type);
 }
 
 void PlotWin_OpenDroppedFile(AppState* app, const char* path) {

@@ -102,12 +102,15 @@ int PlotWin_OnKeyDown(AppState* app, HWND hwnd, int key, LPARAM lp);
 // File commands.
 // The save-changes prompt: 1 to go on, 0 to stop.
 int PlotWin_ConfirmDiscard(AppState* app);
-// Shows the Save dialog over szDataFile; maps the chosen type into *type when
-// given.  Returns non-zero when a name was chosen, 0 when cancelled (or for a
-// null record; *type and szDataFile then stay).
-int PlotWin_ChooseSaveFile(AppState* app, int* type);
-// Saves all channels into szDataFile; returns 0 or the error code (reported in the status bar).
-int PlotWin_SaveFile(AppState* app, int type);
+// Shows the Save dialog over szDataFile; the chosen name goes into path
+// (APP_TEXT_LEN chars), the chosen type into *type when given.  Returns
+// non-zero when a name was chosen, 0 when cancelled (or for a null record;
+// *type and path then stay).  szDataFile is not changed.
+int PlotWin_ChooseSaveFile(AppState* app, int* type, char* path);
+// Saves all channels into path; only a successful save makes it szDataFile,
+// names it in the title and clears iModified, a failed one changes nothing
+// but the status text.  Returns 0 or the error code.
+int PlotWin_SaveFile(AppState* app, const char* path, int type);
 // Loads a file into channel c and reports the result in the status bar and title.
 void PlotWin_LoadFile(AppState* app, const char* path, int c);
 void PlotWin_CmdNew(AppState* app);

@@ -42,6 +42,10 @@ void WinTest_AnswerMessageBox(int id);
 // filterIndex (1-based, 0 keeps the preselected one) is chosen, then path is
 // typed as the file name and accepted; a null path cancels.
 void WinTest_AnswerFileDialog(const char* path, int filterIndex);
+// The next save dialog is answered as a user who first types name into the
+// name field, then picks the filterIndex-th type (1-based) from the type list,
+// and then accepts whatever the name field holds.
+void WinTest_AnswerSaveDialogTypingFirst(const char* name, int filterIndex);
 // Runs the toolkit's event processing for about ms milliseconds, dispatching
 // queued messages as a message loop would.
 void WinTest_RunFor(int ms);

@@ -8,7 +8,15 @@
 
 namespace {
 
-using DesktopFlow = EditFlowTest;
+struct DesktopFlow : EditFlowTest {
+  // The "Modified" indicator remembers what it last showed across windows:
+  // leave it showing nothing for the next test.
+  void TearDown() override {
+    app.iModified = 0;
+    RunUntil([this] { return StatusText(STATUS_PART_INFO).empty(); });
+    EditFlowTest::TearDown();
+  }
+};
 
 // Presses a key on the main window as a user would, then runs the message loop
 // (accelerators included) until the key is handled.
@@ -99,6 +107,48 @@ TEST_F(DesktopFlow, NoShortcutFiresWhileTheNumberDialogIsOpen) {
   EXPECT_EQ(app.Channels.dXViewMax, 60);
   EXPECT_TRUE(Win_IsWindowEnabled(app.hwndMain));
   InputDlg_hInstance = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// The real Save dialog: a name typed first keeps its stem when another type is
+// picked, and the extension becomes the type's plain one.
+TEST_F(DesktopFlow, SaveDialogTypeChangeKeepsTheName) {
+  Win_SetModalSeam(nullptr);
+  AppState_CopyText(app.szDataFile, files.File("start.txt").c_str());
+  WinTest_AnswerSaveDialogTypingFirst("bigtest.txt", 5);  // "Wave audio files (*.wav)"
+  Command(IDM_SAVE);
+  const std::string saved = files.File("bigtest.wav");
+  EXPECT_EQ(std::string(app.szDataFile), saved);
+  bool ok = false;
+  EXPECT_EQ(TestFiles_Read(saved, &ok).substr(0, 4), "RIFF");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Title(), "Plot Smith  -   " + saved);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Saved file \"" + saved + "\"");
+}
+
+// A save that fails names the file but leaves the name, title and Modified flag.
+TEST_F(DesktopFlow, FailedSaveChangesNothingButTheStatus) {
+  const std::string good = files.File("good.txt");
+  s_fileAnswers.push_back({1, good, 1});
+  Command(IDM_SAVE);
+  ASSERT_EQ(std::string(app.szDataFile), good);
+  app.iModified = 1;
+  const std::string bad = files.File("no-such-folder/bad.txt");
+  s_fileAnswers.push_back({1, bad, 1});
+  Command(IDM_SAVE);
+  EXPECT_EQ(std::string(app.szDataFile), good);
+  EXPECT_EQ(Title(), "Plot Smith  -   " + good);
+  EXPECT_EQ(app.iModified, 1);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE).rfind("ERROR: failed to save \"" + bad + "\" (", 0), 0u);
+  // The prompt's save fails too: the command that asked stops.
+  s_boxAnswers.push_back(IDYES);
+  s_fileAnswers.push_back({1, bad, 1});
+  Command(IDM_EXIT);
+  EXPECT_TRUE(Win_IsWindow(app.hwndMain));
+  EXPECT_EQ(std::string(app.szDataFile), good);
 }
 
 }  // namespace
