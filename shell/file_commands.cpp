@@ -98,6 +98,7 @@ int PlotWin_SaveFile(AppState* app, const char* path, int type) {
   if (rc != 0) return rc;  // the file in memory keeps its name, title and Modified flag
   AppState_CopyText(app->szDataFile, path);
   app->iModified = 0;
+  PlotWin_AddRecentFile(app, path);
   std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, app->szDataFile);
   WinUtil_SetWindowText(app->hwndMain, title);
   return rc;
@@ -115,6 +116,7 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
     std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, path);
     // A fresh main file has nothing unsaved; a curve added to it has.
     app->iModified = c == 0 ? 0 : 1;
+    if (c == 0) PlotWin_AddRecentFile(app, path);
   } else {
     CurveFile_LoadErrorText(status, sizeof status, path, rc);
     std::snprintf(title, sizeof title, "%s  -  file not loaded", app->szTitle);

@@ -38,6 +38,7 @@ constexpr int IDM_SCROLL_LEFT = 91;
 constexpr int IDM_SCROLL_RIGHT = 92;
 constexpr int IDM_CHANNEL_FIRST = 100;  // 100 to 107: show or hide channel 1 to 8
 constexpr int IDM_DELETE_HIDDEN = 120;
+constexpr int IDM_RECENT_FIRST = 130;  // 130 to 137: the recent files, newest first
 constexpr int IDM_POPUP_ZOOM_IN = 201;
 constexpr int IDM_POPUP_ZOOM_OUT = 202;
 constexpr int IDM_POPUP_HIDE = 203;
@@ -119,6 +120,21 @@ void PlotWin_CmdLoadNextChannel(AppState* app);
 void PlotWin_CmdSave(AppState* app);
 // Opens a dropped file as Open does after its dialog (prompt first).
 void PlotWin_OpenDroppedFile(AppState* app, const char* path);
+
+// Recent files: kept in the settings file (section RECENT_SECTION, keys File1
+// to File8) and listed in the File menu between Save and Exit.
+constexpr const char* RECENT_SECTION = "RecentFiles";
+// Reads the list from the settings file and shows it in the File menu.
+void PlotWin_LoadRecentFiles(AppState* app);
+// Puts path (made absolute) at the top of the list, dropping a former entry of
+// it and the ninth; stores the list and shows it.
+void PlotWin_AddRecentFile(AppState* app, const char* path);
+// The recent-file command i: a file that no longer exists is taken off the
+// list (status text), another is opened after the save-changes prompt.
+void PlotWin_OpenRecentFile(AppState* app, int i);
+// A highlighted menu item: a recent file shows its full path in the status
+// bar; any other item, or the menu closing, brings the former text back.
+void PlotWin_OnMenuSelect(AppState* app, int id, int flags);
 
 // Edit commands (their undo is in shell/undo.h).
 // Cuts every channel the current selection overlaps to it; 1 when one was cut.

@@ -202,6 +202,7 @@ void PlotWin_Create(AppState* app, HINSTANCE instance) {
   SetDataDefaults(app);
   PlotWin_ShowPanel(app, 0);
   Graph_ShowMode(app);  // the mode part names the start mode, not only later changes
+  PlotWin_LoadRecentFiles(app);
 }
 
 int PlotWin_OnSize(AppState* app, int, int width, int height) {

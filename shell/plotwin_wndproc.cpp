@@ -135,6 +135,8 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     default:
       if (id >= IDM_LOWPASS_FIRST && id < IDM_LOWPASS_FIRST + LOWPASS_PRESET_COUNT) {
         PlotWin_LowPassPreset(app, id - IDM_LOWPASS_FIRST);
+      } else if (id >= IDM_RECENT_FIRST && id < IDM_RECENT_FIRST + RECENT_FILE_MAX) {
+        PlotWin_OpenRecentFile(app, id - IDM_RECENT_FIRST);
       } else if (id >= IDM_CHANNEL_FIRST && id < IDM_CHANNEL_FIRST + MAX_CHANNELS) {
         // Also for a channel not in use: the menu shows the flag once it is.
         app->Channels.Channel[id - IDM_CHANNEL_FIRST].iVisible ^= 1;
@@ -182,6 +184,9 @@ LRESULT PlotWin_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_VSCROLL: return app ? OnVScroll(app, hwnd, wp, lp) : 0;
     case WM_INITMENU: return PlotWin_UpdateMenus(app);
+    case WM_MENUSELECT:
+      PlotWin_OnMenuSelect(app, static_cast<int>(LOWORD(wp)), static_cast<int>(HIWORD(wp)));
+      return 0;
     case WM_MOUSEMOVE: return app ? Graph_OnMouseMove(app, static_cast<int>(wp), x, y) : 0;
     case WM_LBUTTONDOWN: return app ? Graph_OnButtonDown(app, static_cast<int>(wp), x, y) : 0;
     case WM_LBUTTONUP: return app ? Graph_OnButtonUp(app, static_cast<int>(wp | MK_LBUTTON), x, y) : 0;

@@ -154,7 +154,9 @@ int Win_GetSystemMetrics(int index);
 
 // Menus.  A menu bar is given to a top-level window at creation; its popups
 // open on the user's click, and before any of them opens WM_INITMENU (wParam:
-// the bar) is sent to the window.  Choosing an item sends WM_COMMAND with
+// the bar) is sent to the window.  Highlighting a command item sends
+// WM_MENUSELECT (LOWORD(wParam) its id, HIWORD its MF_* state, lParam the menu
+// holding it); a popup closing sends it with HIWORD 0xFFFF and lParam 0.  Choosing an item sends WM_COMMAND with
 // LOWORD(wParam) = id and HIWORD(wParam) = 0; a command item appended directly
 // to the bar is chosen by one click.  Item texts use "&" for the mnemonic
 // ("&&" shows one ampersand) and "\t" before a right-aligned shortcut text.
@@ -164,6 +166,12 @@ HMENU Win_CreatePopupMenu(void);
 // the popup HMENU cast), MF_SEPARATOR; MF_GRAYED and MF_CHECKED may be added.
 // 0 for a bad menu or a popup that already has a parent.
 int Win_AppendMenu(HMENU menu, UINT flags, std::uintptr_t idOrPopup, const char* text);
+// Inserts an item before the one at position (MF_BYPOSITION) or with the
+// command id; a position at or past the end appends.  Flags and idOrPopup as
+// for Win_AppendMenu.  0 for a bad menu or a missing item.
+int Win_InsertMenu(HMENU menu, UINT item, UINT flags, std::uintptr_t idOrPopup, const char* text);
+// Removes an item (by MF_BYPOSITION or command) and frees its popup; 0 when not found.
+int Win_DeleteMenu(HMENU menu, UINT item, UINT flags);
 // Sets or clears the check mark of an item (MF_BYCOMMAND searches submenus
 // too); returns the previous MF_CHECKED state, or -1 when there is no such item.
 int Win_CheckMenuItem(HMENU menu, UINT item, UINT flags);
@@ -280,6 +288,10 @@ void Win_DragFinish(HDROP drop);
 // name in the per-user configuration folder.  A missing file or key gives the
 // default; a value below zero, or one that is not a number, reads as 0.
 int Profile_GetInt(const char* section, const char* key, int defaultValue, const char* file);
+// Reads one key's text into buffer (size bytes, cut to fit); a missing file or
+// key gives defaultValue.  Returns the length copied.
+int Profile_GetString(const char* section, const char* key, const char* defaultValue, char* buffer, int size,
+                      const char* file);
 // Writes one key; 0 when the file cannot be written.
 int Profile_WriteString(const char* section, const char* key, const char* value, const char* file);
 // The full path of the settings file of that name.

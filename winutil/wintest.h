@@ -24,6 +24,9 @@ void WinTest_Wheel(HWND hwnd, int keys, int delta, int x, int y);
 // popup that holds it opens (WM_INITMENU first), then the item is triggered.
 // 0 when the window has no such enabled item.
 int WinTest_ChooseMenuItem(HWND hwnd, int id);
+// Highlights a menu item of the window's menu bar as the pointer resting on
+// it would; 0 when the window has no such item.
+int WinTest_HighlightMenuItem(HWND hwnd, int id);
 // Chooses an item of the popup menu being shown by Win_TrackPopupMenu (tests
 // call it before the popup opens; the next popup shown picks it at once).
 void WinTest_ChooseNextPopupItem(int id);

@@ -156,6 +156,7 @@ constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_INITMENU = 0x0116;
+constexpr UINT WM_MENUSELECT = 0x011F;  // LOWORD(wParam) item id, HIWORD flags (0xFFFF: closed), lParam menu
 constexpr UINT WM_GETTEXT = 0x000D;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 constexpr UINT WM_MOUSEMOVE = 0x0200;

@@ -152,3 +152,74 @@ TEST_F(DesktopFlow, FailedSaveChangesNothingButTheStatus) {
 }
 
 }  // namespace
+
+namespace {
+
+// The File menu as "id text" lines, separators as "-".
+std::vector<std::string> FileMenu(const AppState& app) {
+  std::vector<std::string> items;
+  HMENU file = Win_GetSubMenu(app.hMainMenu, 0);
+  for (int pos = 0; pos < Win_GetMenuItemCount(file); ++pos) {
+    int id = Win_GetMenuItemID(file, pos);
+    std::string text = MenuItemText(file, static_cast<UINT>(pos), 1);
+    items.push_back(text.empty() ? "-" : std::to_string(id) + " " + text);
+  }
+  return items;
+}
+
+TEST_F(DesktopFlow, RecentFilesAcrossTwoStarts) {
+  using V = std::vector<std::string>;
+  const std::string a = files.File("a.txt"), b = files.File("b&b.txt"), c = files.File("c.txt");
+  ASSERT_TRUE(TestFiles_Write(a, TextBytes({1, 2, 3})));
+  ASSERT_TRUE(TestFiles_Write(b, TextBytes({4, 5})));
+  Open(a);
+  Open(b);
+  s_fileAnswers.push_back({1, c, 1});
+  Command(IDM_SAVE);
+  const V head{"1 &New\tCtrl-N", "2 &Open\tCtrl-O", "3 &Load data for next channel\tCtrl-L", "4 &Save\tCtrl-S"};
+  V listed = head;
+  for (const char* item : {"-", "130 &1 c.txt", "131 &2 b&&b.txt", "132 &3 a.txt", "-", "5 E&xit\tCtrl-Q"})
+    listed.push_back(item);
+  EXPECT_EQ(FileMenu(app), listed);
+
+  // The second start reads the list back from the settings file.
+  Win_DestroyWindow(app.hwndMain);
+  WinTest_RunFor(1);
+  MSG msg{};
+  while (Win_PeekMessage(&msg, nullptr, 0, 0, 1)) {
+  }
+  app = AppState{};
+  PlotWin_Start(&app, nullptr, "");
+  EXPECT_EQ(FileMenu(app), listed);
+
+  // Highlighted, an entry shows its full path; leaving it brings the text back.
+  WinUtil_SetStatusText(app.hwndStatus, STATUS_PART_MESSAGE, 0, "before");
+  ASSERT_TRUE(WinTest_HighlightMenuItem(app.hwndMain, IDM_RECENT_FIRST + 1));
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), b);
+  WinTest_HighlightMenuItem(app.hwndMain, IDM_SAVE);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "before");
+
+  // A file that is gone is taken off the list, and so from the settings file.
+  ASSERT_EQ(std::remove(b.c_str()), 0);
+  ASSERT_TRUE(WinTest_ChooseMenuItem(app.hwndMain, IDM_RECENT_FIRST + 1));
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "\"" + b + "\" no longer exists; it was taken off the recent files");
+  char stored[300];
+  Profile_GetString(RECENT_SECTION, "File2", "?", stored, sizeof stored, SETTINGS_FILE);
+  EXPECT_EQ(std::string(stored), a);
+  Profile_GetString(RECENT_SECTION, "File3", "?", stored, sizeof stored, SETTINGS_FILE);
+  EXPECT_EQ(std::string(stored), "");
+
+  // Choosing one opens it (after the prompt) and moves it to the top.
+  app.iModified = 1;
+  s_boxAnswers.push_back(IDNO);
+  ASSERT_TRUE(WinTest_ChooseMenuItem(app.hwndMain, IDM_RECENT_FIRST + 1));
+  EXPECT_EQ(s_asked.back().szText, "Data may have been modified.\r\nSave changes in file ?");
+  EXPECT_EQ(Title(), "Plot Smith  -   " + a);
+  EXPECT_EQ(app.Channels.Channel[0].iNrOfSamples, 3);
+  listed = head;
+  listed[2] = "3 &Load data for next channel (#2)\tCtrl-L";  // the menu was opened
+  for (const char* item : {"-", "130 &1 a.txt", "131 &2 c.txt", "-", "5 E&xit\tCtrl-Q"}) listed.push_back(item);
+  EXPECT_EQ(FileMenu(app), listed);
+}
+
+}  // namespace
