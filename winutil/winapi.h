@@ -261,6 +261,14 @@ int Win_MessageBox(HWND owner, const char* text, const char* caption, UINT type)
 int Win_GetOpenFileName(OPENFILENAMEA* ofn);
 int Win_GetSaveFileName(OPENFILENAMEA* ofn);
 
+// The help window: one window, not modal, showing an HTML page (the subset
+// QTextBrowser renders: headings, tables, lists, code); a second call shows the
+// new page in it and brings it to the front.  0 when it cannot be shown.
+int Win_ShowHelpWindow(HWND owner, const char* title, const char* html);
+// The plain text the help window shows (length copied, cut to fit); 0 and an
+// empty buffer when it is not open.
+int Win_GetHelpWindowText(char* buffer, int size);
+
 // The seam of the modal services: a non-null function answers in place of the
 // dialog.  Win_SetModalSeam(null) restores the real dialogs.
 struct WinModalSeam {

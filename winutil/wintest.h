@@ -49,6 +49,8 @@ void WinTest_AnswerFileDialog(const char* path, int filterIndex);
 // name field, then picks the filterIndex-th type (1-based) from the type list,
 // and then accepts whatever the name field holds.
 void WinTest_AnswerSaveDialogTypingFirst(const char* name, int filterIndex);
+// Closes the help window as its close box would (nothing when it is not open).
+void WinTest_CloseHelpWindow(void);
 // Runs the toolkit's event processing for about ms milliseconds, dispatching
 // queued messages as a message loop would.
 void WinTest_RunFor(int ms);

@@ -3,6 +3,7 @@
 // starts.  Modal services are answered and recorded by the edit fixture.
 #include <cmath>
 
+#include "shell/help_text.h"
 #include "tests/shell/edit_fixture.h"
 #include "winutil/input_dialog.h"
 
@@ -17,6 +18,13 @@ struct DesktopFlow : EditFlowTest {
     EditFlowTest::TearDown();
   }
 };
+
+// What the help window shows, "" when it is not open.
+std::string HelpText() {
+  static char text[65536];
+  Win_GetHelpWindowText(text, sizeof text);
+  return text;
+}
 
 // Presses a key on the main window as a user would, then runs the message loop
 // (accelerators included) until the key is handled.
@@ -39,7 +47,7 @@ TEST_F(DesktopFlow, EveryShortcutReachesItsCommand) {
       {'O', FCONTROL, "open Load Curve from Text File", same, same},
       {'L', FCONTROL, "open Load Data for Channel #2", same, same},
       {'S', FCONTROL, "save Save Curve as Text File", same, same},
-      {VK_F1, 0, "box Sorry, too early for a help page ;-)\r\n", same, same},
+      {VK_F1, 0, "", same, same},  // the help window, below
       {VK_OEM_PLUS, 0, "", 42, 58},
       {VK_OEM_PLUS, FSHIFT, "", 42, 58},
       {VK_ADD, 0, "", 42, 58},
@@ -62,6 +70,9 @@ TEST_F(DesktopFlow, EveryShortcutReachesItsCommand) {
     std::string asked;
     if (!s_asked.empty()) asked = s_asked[0].szKind + " " + s_asked[0].szText;
     EXPECT_EQ(asked, k.szAsked) << k.iKey;
+    std::string help = HelpText();
+    EXPECT_EQ(help.find("Ctrl+N, Ctrl+O") != std::string::npos, k.iKey == VK_F1) << k.iKey;
+    WinTest_CloseHelpWindow();
     double left = std::isnan(k.dLeft) ? 40 : k.dLeft, right = std::isnan(k.dRight) ? 60 : k.dRight;
     EXPECT_DOUBLE_EQ(app.Channels.dXViewMin, left) << k.iKey << " " << k.iMods;
     EXPECT_DOUBLE_EQ(app.Channels.dXViewMax, right) << k.iKey << " " << k.iMods;
@@ -103,6 +114,7 @@ TEST_F(DesktopFlow, NoShortcutFiresWhileTheNumberDialogIsOpen) {
   EXPECT_NE(s_hwndTypedInto, app.hwndMain);
   EXPECT_FALSE(Win_IsChild(app.hwndMain, s_hwndTypedInto));
   EXPECT_EQ(AskedKinds(), "");
+  EXPECT_EQ(HelpText(), "");
   EXPECT_EQ(app.Channels.dXViewMin, 40);
   EXPECT_EQ(app.Channels.dXViewMax, 60);
   EXPECT_TRUE(Win_IsWindowEnabled(app.hwndMain));
@@ -220,6 +232,28 @@ TEST_F(DesktopFlow, RecentFilesAcrossTwoStarts) {
   listed[2] = "3 &Load data for next channel (#2)\tCtrl-L";  // the menu was opened
   for (const char* item : {"-", "130 &1 a.txt", "131 &2 c.txt", "-", "5 E&xit\tCtrl-Q"}) listed.push_back(item);
   EXPECT_EQ(FileMenu(app), listed);
+}
+
+}  // namespace
+
+namespace {
+
+// The help page is the README's key table and file formats in HTML.
+TEST(HelpPage, MarkdownSectionsBecomeHtml) {
+  const char* md =
+      "# Title\n\n## Keys\n\n| where | what |\n|---|---|\n| `F1` & co | <b> **Help** |\n\nSome\ntext.\n\n"
+      "## Other\n\nskipped\n\n## Formats\n\n- **Text**: one\n  more\n- two\n";
+  const char* const titles[] = {"Keys", "Formats", "Missing"};
+  EXPECT_EQ(Help_MarkdownSectionsToHtml(md, titles, 3),
+            "<h2>Keys</h2>\n<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n"
+            "<tr><th>where</th><th>what</th></tr>\n"
+            "<tr><td><code>F1</code> &amp; co</td><td>&lt;b&gt; <b>Help</b></td></tr>\n</table>\n"
+            "<p>Some text.</p>\n"
+            "<h2>Formats</h2>\n<ul><li><b>Text</b>: one more</li><li>two</li></ul>\n");
+  const std::string& page = Help_Html();
+  EXPECT_EQ(page.rfind("<h2>Mouse, keys and menu commands</h2>\n<table", 0), 0u);
+  EXPECT_NE(page.find("<tr><td>keys</td><td>Ctrl+N, Ctrl+O, Ctrl+L, Ctrl+S, Ctrl+Q, F1</td>"), std::string::npos);
+  EXPECT_NE(page.find("<h2>File formats</h2>\n<ul><li><b>Text curves"), std::string::npos);
 }
 
 }  // namespace
