@@ -146,6 +146,16 @@ int Graph_Paint(AppState* app, HWND hwnd);
 // Draws the whole diagram into dc over a w x h drawing area and sets rcPlot;
 // the paint and the command-line renderer share it.
 void Graph_Draw(AppState* app, HDC dc, int w, int h);
+// 1 when path ends in ".svg" (letter case ignored): pictures are then SVG, else PNG.
+int Graph_IsSvgPath(const char* path);
+// Draws the diagram over a w x h area as an SVG document (a path ending in
+// .svg) or a PNG image and replaces path with it through a temporary file.
+// Sets rcPlot for that size, as a paint does.  Returns 0, or an errno (ENOMEM
+// when the picture could not be made); a failure leaves path as it was.
+int Graph_SavePicture(AppState* app, const char* path, int w, int h);
+// Draws the diagram over a w x h area and puts the image on the clipboard;
+// 1 when it got there.  Sets rcPlot for that size, as a paint does.
+int Graph_CopyPicture(AppState* app, int w, int h);
 // Draws the legend of the visible channels from (x, y) and records their boxes.
 void Graph_DrawLegend(HDC dc, AppState* app, int x, int y);
 // Draws channel c as a polyline with at most two points per pixel column.

@@ -16,8 +16,10 @@ constexpr int IDM_OPEN = 2;
 constexpr int IDM_LOAD_NEXT = 3;
 constexpr int IDM_SAVE = 4;
 constexpr int IDM_EXIT = 5;
+constexpr int IDM_EXPORT_PICTURE = 6;  // File, Export Picture: the diagram as PNG or SVG
 constexpr int IDM_UNDO = 11;
 constexpr int IDM_CROP = 17;
+constexpr int IDM_COPY_PICTURE = 18;  // Edit, Copy Picture: the diagram on the clipboard
 constexpr int IDM_MODE_NOTHING = 22;
 constexpr int IDM_MODE_POINTS = 23;
 constexpr int IDM_ZOOM_SELECTION = 42;
@@ -120,6 +122,12 @@ void PlotWin_CmdLoadNextChannel(AppState* app);
 void PlotWin_CmdSave(AppState* app);
 // Opens a dropped file as Open does after its dialog (prompt first).
 void PlotWin_OpenDroppedFile(AppState* app, const char* path);
+
+// The picture commands.  Export asks for the size (the drawing area's at
+// first) and a PNG or SVG name, writes the diagram through the safe save and
+// reports in the status bar; Copy puts the drawing area's image on the clipboard.
+void PlotWin_CmdExportPicture(AppState* app);
+void PlotWin_CmdCopyPicture(AppState* app);
 
 // Recent files: kept in the settings file (section RECENT_SECTION, keys File1
 // to File8) and listed in the File menu between Save and Exit.

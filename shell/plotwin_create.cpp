@@ -92,10 +92,11 @@ void BuildMenus(AppState* app) {
                          {"&Open\tCtrl-O", IDM_OPEN},
                          {"&Load data for next channel\tCtrl-L", IDM_LOAD_NEXT},
                          {"&Save\tCtrl-S", IDM_SAVE},
+                         {"Export &Picture...", IDM_EXPORT_PICTURE},
                          {nullptr, 0},
                          {"E&xit\tCtrl-Q", IDM_EXIT}}),
               "&File");
-  AppendPopup(bar, MakePopup({{"&Undo\tCtrl-Z", IDM_UNDO}, {"Crop &Selection", IDM_CROP}}), "&Edit");
+  AppendPopup(bar, MakePopup({{"&Undo\tCtrl-Z", IDM_UNDO}, {"Crop &Selection", IDM_CROP}, {"&Copy Picture", IDM_COPY_PICTURE}}), "&Edit");
   AppendPopup(bar, MakePopup({{"Edit &Points", IDM_MODE_POINTS}, {"Edit &Nothing", IDM_MODE_NOTHING}}), "&Mode");
   AppendPopup(bar,
               MakePopup({{".. &into selection", IDM_ZOOM_SELECTION},

@@ -105,6 +105,8 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     case IDM_OPEN: PlotWin_CmdOpen(app); break;
     case IDM_LOAD_NEXT: PlotWin_CmdLoadNextChannel(app); break;
     case IDM_SAVE: PlotWin_CmdSave(app); break;
+    case IDM_EXPORT_PICTURE: PlotWin_CmdExportPicture(app); break;
+    case IDM_COPY_PICTURE: PlotWin_CmdCopyPicture(app); break;
     case IDM_EXIT: Win_SendMessage(app->hwndMain, WM_CLOSE, 0, 0); break;
     case IDM_UNDO:
       if (!Undo_Restore(app)) Win_MessageBox(app->hwndMain, "Nothing to undo.", app->szCaption, MB_OK);

@@ -7,6 +7,7 @@
 // Text crosses the layer as NUL-terminated single-byte strings in the local
 // 8-bit encoding (UTF-8 on Linux).
 
+#include <cstddef>
 #include <cstdint>
 
 #include "winutil/wintypes.h"
@@ -244,6 +245,17 @@ int Win_GetTextExtentPoint32(HDC dc, const char* text, int count, SIZE* size);
 int Win_DrawFocusRect(HDC dc, const RECT* rc);
 // Colour of one pixel (0x00BBGGRR), or 0xFFFFFFFF outside the canvas.
 COLORREF Win_GetPixel(HDC dc, int x, int y);
+// A canvas that records what is drawn on it as an SVG document of w x h
+// pixels: lines, polylines, rectangles and text stay vectors.  Freed by
+// Win_DeleteDC; null for a size below 1.
+HDC Win_CreateSvgDC(int w, int h);
+// The picture of a memory canvas as file bytes: the SVG document of an SVG
+// canvas (its drawing ends here), or the PNG of the bitmap selected into any
+// other.  A malloc'd block of *size bytes for the caller to free; null when
+// there is nothing to encode or no memory.
+char* Win_EncodeCanvas(HDC dc, size_t* size);
+// Puts the bitmap on the clipboard as an image; 0 when there is no clipboard.
+int Win_CopyBitmapToClipboard(HBITMAP bitmap);
 // Writes the bitmap as a PNG file; 0 when it cannot be written.
 int Win_SaveBitmapPng(HBITMAP bitmap, const char* path);
 // Reads a PNG file into a new bitmap; null when it cannot be read.

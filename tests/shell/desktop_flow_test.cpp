@@ -1,6 +1,10 @@
 // The editor's desktop habits as a user meets them: shortcuts typed as real
 // key events, the Save dialog and a failed save, the recent files across two
 // starts.  Modal services are answered and recorded by the edit fixture.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QXmlStreamReader>
 #include <cmath>
 
 #include "shell/help_text.h"
@@ -188,7 +192,8 @@ TEST_F(DesktopFlow, RecentFilesAcrossTwoStarts) {
   Open(b);
   s_fileAnswers.push_back({1, c, 1});
   Command(IDM_SAVE);
-  const V head{"1 &New\tCtrl-N", "2 &Open\tCtrl-O", "3 &Load data for next channel\tCtrl-L", "4 &Save\tCtrl-S"};
+  const V head{"1 &New\tCtrl-N", "2 &Open\tCtrl-O", "3 &Load data for next channel\tCtrl-L", "4 &Save\tCtrl-S",
+               "6 Export &Picture..."};
   V listed = head;
   for (const char* item : {"-", "130 &1 c.txt", "131 &2 b&&b.txt", "132 &3 a.txt", "-", "5 E&xit\tCtrl-Q"})
     listed.push_back(item);
@@ -254,6 +259,80 @@ TEST(HelpPage, MarkdownSectionsBecomeHtml) {
   EXPECT_EQ(page.rfind("<h2>Mouse, keys and menu commands</h2>\n<table", 0), 0u);
   EXPECT_NE(page.find("<tr><td>keys</td><td>Ctrl+N, Ctrl+O, Ctrl+L, Ctrl+S, Ctrl+Q, F1</td>"), std::string::npos);
   EXPECT_NE(page.find("<h2>File formats</h2>\n<ul><li><b>Text curves"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The polylines of more than two points (curves, not axis lines or ticks) of
+// an SVG document, as their stroke colours; "not XML" when it does not parse.
+std::vector<std::string> CurveStrokes(const std::string& svg) {
+  std::vector<std::string> strokes;
+  std::vector<std::string> groups{""};  // the stroke each open <g> gives its content
+  QXmlStreamReader xml(QByteArray::fromStdString(svg));
+  while (!xml.atEnd()) {
+    QXmlStreamReader::TokenType t = xml.readNext();
+    bool g = xml.name() == QLatin1String("g");
+    if (t == QXmlStreamReader::EndElement && g) groups.pop_back();
+    if (t != QXmlStreamReader::StartElement) continue;
+    std::string stroke = xml.attributes().value("stroke").toString().toStdString();
+    if (stroke.empty()) stroke = groups.back();
+    if (g) groups.push_back(stroke);
+    if (xml.name() == QLatin1String("polyline") &&
+        xml.attributes().value("points").toString().trimmed().split(' ').size() > 2)
+      strokes.push_back(stroke);
+  }
+  if (xml.hasError()) return {"not XML"};
+  return strokes;
+}
+
+TEST_F(DesktopFlow, ExportAndCopyThePicture) {
+  using V = std::vector<std::string>;
+  const std::string csv = files.File("two.csv");
+  std::string text = "a,b\r\n";
+  for (int i = 0; i < 300; ++i) text += std::to_string(std::sin(i / 9.0)) + "," + std::to_string(i % 17) + "\r\n";
+  ASSERT_TRUE(TestFiles_Write(csv, text));
+  Open(csv);
+  ASSERT_EQ(app.Channels.iChannelsInUse, 2);
+
+  // PNG at a typed size; the proposed name is the data file's with .png.
+  const std::string png = files.File("two.png");
+  s_numberAnswers = {{1, 640}, {1, 360}};
+  s_fileAnswers.push_back({1, png, 1});
+  Command(IDM_EXPORT_PICTURE);
+  EXPECT_EQ(AskedKinds(), "open number number save");
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Exported picture \"" + png + "\" (640 x 360)");
+  QImage image(QString::fromStdString(png), "PNG");
+  EXPECT_EQ(image.size(), QSize(640, 360));
+
+  // SVG: vector curves, one per visible channel in its colour, and text.
+  const std::string svg = files.File("two.svg");
+  for (int visible : {2, 1}) {
+    s_numberAnswers = {{1, 800}, {1, 500}};
+    s_fileAnswers.push_back({1, svg, 2});
+    Command(IDM_EXPORT_PICTURE);
+    const std::string doc = TestFiles_Read(svg);
+    // The active channel 1 (black) is drawn last, on top.
+    EXPECT_EQ(CurveStrokes(doc), (visible == 2 ? V{"#ff7f7f", "#000000"} : V{"#000000"}));
+    EXPECT_NE(doc.find(">a</text>"), std::string::npos);  // the legend's name, as text
+    EXPECT_EQ(doc.find("<image"), std::string::npos);
+    Command(IDM_CHANNEL_FIRST + 1);  // hide channel 2 for the second round
+  }
+
+  // A failed export names the file and leaves the one there.
+  s_numberAnswers = {{1, 100}, {1, 100}};
+  s_fileAnswers.push_back({1, files.File("missing/x.svg"), 2});
+  Command(IDM_EXPORT_PICTURE);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE).rfind("ERROR: failed to export \"" + files.File("missing/x.svg"), 0), 0u);
+
+  // Copy Picture: the drawing area's image on the clipboard.
+  RECT rc{};
+  Win_GetClientRect(app.hwndMain, &rc);
+  Command(IDM_COPY_PICTURE);
+  const QImage copied = QGuiApplication::clipboard()->image();
+  EXPECT_EQ(copied.width(), rc.right);
+  EXPECT_EQ(copied.height(), rc.bottom - WinUtil_GetWindowHeight(app.hwndStatus));
 }
 
 }  // namespace

@@ -33,9 +33,9 @@ TEST_F(MainMenus, MenuBarAndSelectionPopupHoldEveryCommand) {
   EXPECT_EQ(Items(bar), (V{">&File", ">&Edit", ">&Mode", ">&Zoom", ">F&unctions", ">&Channels", ">&Help", "91 <<",
                            "92 >>"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 0)),
-            (V{"1 &New\tCtrl-N", "2 &Open\tCtrl-O", "3 &Load data for next channel\tCtrl-L", "4 &Save\tCtrl-S", "-",
-               "5 E&xit\tCtrl-Q"}));
-  EXPECT_EQ(Items(Win_GetSubMenu(bar, 1)), (V{"11 &Undo\tCtrl-Z", "17 Crop &Selection"}));
+            (V{"1 &New\tCtrl-N", "2 &Open\tCtrl-O", "3 &Load data for next channel\tCtrl-L", "4 &Save\tCtrl-S",
+               "6 Export &Picture...", "-", "5 E&xit\tCtrl-Q"}));
+  EXPECT_EQ(Items(Win_GetSubMenu(bar, 1)), (V{"11 &Undo\tCtrl-Z", "17 Crop &Selection", "18 &Copy Picture"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 2)), (V{"23 Edit &Points", "22 Edit &Nothing"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 3)),
             (V{"42 .. &into selection", "43 .. &out completely\tCtrl-0", "44 .. o&ut by 50 %"}));

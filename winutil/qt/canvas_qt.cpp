@@ -5,15 +5,22 @@
 // through a QPainter, begun and ended inside one call, in one fixed font so
 // that layout is the same on every machine.
 //
+// An SVG canvas (Win_CreateSvgDC) draws the same calls as vector lines,
+// polylines, rectangles and text through a QPainter on a QSvgGenerator.
+//
 // A window canvas draws on the window's screen image (WinWindow::pScreen),
 // which the client widget's paint event copies out; ending the paint or
 // releasing the canvas asks the widget for that copy.
+#include <QBuffer>
+#include <QClipboard>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QSvgGenerator>
+#include <cstdlib>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -58,6 +65,9 @@ struct WinCanvas {
   int iBkMode;      // OPAQUE at first
   UINT uAlign;      // TA_* bits
   POINT ptCur;      // current position of MoveToEx / LineTo
+  QPainter* pSvgPainter;  // an SVG canvas's painter (null for pixel canvases)
+  QSvgGenerator* pSvg;    // the SVG document it paints
+  QBuffer* pSvgBytes;     // where the document is written
 };
 
 namespace {
@@ -88,8 +98,9 @@ bool LiveCanvas(HDC dc) { return dc && LiveCanvases().count(dc); }
 bool LiveObject(HGDIOBJ o) { return o && (o->bStock || LiveObjects().count(o)); }
 
 HDC NewCanvas(HWND hwnd, QImage* target) {
-  WinCanvas* dc = new WinCanvas{hwnd, target, nullptr, StockObject(-1), StockObject(WHITE_BRUSH),
-                                RGB(255, 255, 255), RGB(0, 0, 0), OPAQUE, TA_LEFT | TA_TOP, POINT{0, 0}};
+  WinCanvas* dc = new WinCanvas{hwnd,         target,       nullptr,          StockObject(-1), StockObject(WHITE_BRUSH),
+                                RGB(255, 255, 255), RGB(0, 0, 0), OPAQUE, TA_LEFT | TA_TOP, POINT{0, 0},
+                                nullptr,      nullptr,      nullptr};
   dc->hPen->iSelected++;
   dc->hBrush->iSelected++;
   LiveCanvases().insert(dc);
@@ -99,6 +110,10 @@ HDC NewCanvas(HWND hwnd, QImage* target) {
 void FreeCanvas(HDC dc) {
   for (HGDIOBJ o : {dc->hBitmap, dc->hPen, dc->hBrush})
     if (o) o->iSelected--;
+  if (dc->pSvgPainter && dc->pSvgPainter->isActive()) dc->pSvgPainter->end();
+  delete dc->pSvgPainter;
+  delete dc->pSvg;
+  delete dc->pSvgBytes;
   LiveCanvases().erase(dc);
   delete dc;
 }
@@ -324,7 +339,69 @@ HPEN Win_CreatePen(int, int width, COLORREF color) {
   return pen;
 }
 
+// The painter of an SVG canvas with the canvas's pen, or null.
+QPainter* SvgPainter(HDC dc) {
+  if (!LiveCanvas(dc) || !dc->pSvgPainter) return nullptr;
+  HPEN pen = dc->hPen;
+  QPen p(QColor(ToRgb(pen ? pen->cr : 0)));
+  p.setWidth(pen ? std::max(pen->iWidth, 1) : 1);
+  p.setCapStyle(Qt::FlatCap);
+  dc->pSvgPainter->setPen(p);
+  dc->pSvgPainter->setBrush(Qt::NoBrush);
+  return dc->pSvgPainter;
+}
+
+HDC Win_CreateSvgDC(int w, int h) {
+  if (w < 1 || h < 1) return nullptr;
+  HDC dc = NewCanvas(nullptr, nullptr);
+  dc->pSvgBytes = new QBuffer();
+  dc->pSvg = new QSvgGenerator();
+  dc->pSvg->setOutputDevice(dc->pSvgBytes);
+  dc->pSvg->setSize(QSize(w, h));
+  dc->pSvg->setViewBox(QRect(0, 0, w, h));
+  dc->pSvg->setTitle("Plotsmith diagram");
+  dc->pSvgPainter = new QPainter();
+  if (!dc->pSvgPainter->begin(dc->pSvg)) {
+    Win_DeleteDC(dc);
+    return nullptr;
+  }
+  if (const QFont* font = CanvasFont()) dc->pSvgPainter->setFont(*font);
+  return dc;
+}
+
+char* Win_EncodeCanvas(HDC dc, size_t* size) {
+  if (!LiveCanvas(dc) || !size) return nullptr;
+  QByteArray bytes;
+  if (dc->pSvgPainter) {
+    if (dc->pSvgPainter->isActive()) dc->pSvgPainter->end();
+    bytes = dc->pSvgBytes->data();
+  } else if (dc->hBitmap && !dc->hBitmap->bStock) {
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    if (!dc->hBitmap->Image.save(&out, "PNG")) return nullptr;
+  }
+  if (bytes.isEmpty()) return nullptr;
+  char* data = static_cast<char*>(std::malloc(static_cast<size_t>(bytes.size())));
+  if (!data) return nullptr;
+  std::memcpy(data, bytes.constData(), static_cast<size_t>(bytes.size()));
+  *size = static_cast<size_t>(bytes.size());
+  return data;
+}
+
+int Win_CopyBitmapToClipboard(HBITMAP bitmap) {
+  if (!LiveObject(bitmap) || bitmap->iKind != GDI_BITMAP || bitmap->Image.isNull()) return 0;
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 0;
+  QClipboard* clip = QGuiApplication::clipboard();
+  if (!clip) return 0;
+  clip->setImage(bitmap->Image);
+  return 1;
+}
+
 int Win_FillRect(HDC dc, const RECT* rc, HBRUSH brush) {
+  if (QPainter* p = SvgPainter(dc); p && rc && LiveObject(brush) && brush->iKind == GDI_BRUSH) {
+    p->fillRect(QRect(QPoint(rc->left, rc->top), QPoint(rc->right - 1, rc->bottom - 1)), QColor(ToRgb(brush->cr)));
+    return 1;
+  }
   QImage* img = Target(dc);
   if (!img || !rc || !LiveObject(brush) || brush->iKind != GDI_BRUSH) return 0;
   FillPixels(img, rc->left, rc->top, rc->right, rc->bottom, ToRgb(brush->cr));
@@ -339,6 +416,11 @@ int Win_MoveToEx(HDC dc, int x, int y, POINT* old) {
 }
 
 int Win_LineTo(HDC dc, int x, int y) {
+  if (QPainter* p = SvgPainter(dc)) {
+    p->drawLine(dc->ptCur.x, dc->ptCur.y, x, y);
+    dc->ptCur = POINT{x, y};
+    return 1;
+  }
   QImage* img = Target(dc);
   if (!img) return 0;
   PenLine(dc, img, dc->ptCur.x, dc->ptCur.y, x, y);
@@ -347,6 +429,12 @@ int Win_LineTo(HDC dc, int x, int y) {
 }
 
 int Win_Polyline(HDC dc, const POINT* pts, int count) {
+  if (QPainter* p = SvgPainter(dc); p && pts && count >= 2) {
+    QPolygon poly(count);
+    for (int k = 0; k < count; ++k) poly.setPoint(k, pts[k].x, pts[k].y);
+    p->drawPolyline(poly);
+    return 1;
+  }
   QImage* img = Target(dc);
   if (!img || !pts || count < 2) return 0;
   for (int k = 1; k < count; ++k) PenLine(dc, img, pts[k - 1].x, pts[k - 1].y, pts[k].x, pts[k].y);
@@ -384,7 +472,7 @@ UINT Win_SetTextAlign(HDC dc, UINT align) {
 int Win_TextOut(HDC dc, int x, int y, const char* text, int count) {
   QImage* img = Target(dc);
   const QFont* font = CanvasFont();
-  if (!img || !font || !text || count < 0) return 0;
+  if ((!img && !SvgPainter(dc)) || !font || !text || count < 0) return 0;
   QString s = QString::fromLocal8Bit(text, count);
   QFontMetrics fm(*font);
   long long w = fm.horizontalAdvance(s), h = fm.height(), ascent = fm.ascent();
@@ -398,6 +486,12 @@ int Win_TextOut(HDC dc, int x, int y, const char* text, int count) {
     case TA_BASELINE: top -= ascent; break;
     case TA_BOTTOM: top -= h; break;
     default: break;
+  }
+  if (QPainter* p = SvgPainter(dc)) {
+    if (dc->iBkMode == OPAQUE) p->fillRect(QRect(int(left), int(top), int(w), int(h)), QColor(ToRgb(dc->crBk)));
+    p->setPen(QColor(ToRgb(dc->crText)));
+    p->drawText(QPoint(static_cast<int>(left), static_cast<int>(top + ascent)), s);
+    return 1;
   }
   if (dc->iBkMode == OPAQUE) FillPixels(img, left, top, left + w, top + h, ToRgb(dc->crBk));
   if (left + w < 0 || top + h < 0 || left > img->width() || top > img->height()) return 1;
