@@ -105,9 +105,16 @@ int Cli_Save(AppState* app, const char* path, int saveType) {
   const char* ext = CurveFile_Extension(path);
   if (saveType == CLI_SAVE_TYPE_BY_NAME)
     saveType = ext && strcasecmp(ext, ".json") == 0 ? SAVE_TYPE_JSON + SAVE_TYPE_FLOAT : SAVE_TYPE_INT16;
-  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType);
   char status[2 * 4096];
-  CurveFile_SaveStatusText(status, sizeof status, path, rc);
+  // Nothing loaded is nothing to save: OUT keeps what it holds.
+  if (app->Channels.iChannelsInUse < 1 || app->Channels.Channel[0].iNrOfSamples <= 0) {
+    std::snprintf(status, sizeof status, "the inputs hold no samples; \"%s\" was not written", path);
+    Cli_Error(status);
+    return CLI_EXIT_FAILED;
+  }
+  CurveSaveNotes notes;
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType, &notes);
+  CurveFile_SaveStatusText(status, sizeof status, path, rc, &notes);
   std::fprintf(stderr, "%s\n", status);
   if (rc != 0) return CLI_EXIT_FAILED;
   if (ext && strcasecmp(ext, ".wav") == 0) Cli_WarnAboutWave(&app->Channels);

@@ -42,9 +42,10 @@ constexpr int CLI_SAVE_TYPE_BY_NAME = -1;  // no --type: chosen by the output na
 
 // Saves all channels in use to path with saveType; CLI_SAVE_TYPE_BY_NAME
 // gives a name ending in ".json" the JSON layout with reals and any other
-// 16-bit integers.  Prints the status text, and for a WAV the warnings about
-// clipped values and a sample rate moved into range.  Returns CLI_EXIT_OK or
-// CLI_EXIT_FAILED.
+// 16-bit integers.  Prints the status text with its notes (channels cut or
+// padded, missing values), and for a WAV the warnings about clipped values
+// and a sample rate moved into range.  Refuses, leaving path as it is, when
+// channel 0 holds no samples.  Returns CLI_EXIT_OK or CLI_EXIT_FAILED.
 int Cli_Save(AppState* app, const char* path, int saveType);
 // Parses a --type word (int16, uint8, float, json, json-int16) into a save
 // type; no word (NULL) gives CLI_SAVE_TYPE_BY_NAME.  Returns 1, or 0 after

@@ -8,6 +8,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_common.h"
+#include "formats/safe_write.h"
 
 namespace {
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
   // Under a file size limit a write must fail with EFBIG and be reported as
   // a failed save, not end the process halfway through the temporary file.
   std::signal(SIGXFSZ, SIG_IGN);
+  // Ended by the user or the system halfway through a save, it leaves no temporary.
+  SafeWrite_RemoveTempOnSignals();
   if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     Cli_PrintUsage(stdout);
     return CLI_EXIT_OK;

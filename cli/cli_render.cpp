@@ -5,7 +5,6 @@
 // document of vector lines and text when the output ends in .svg.  No window is
 // shown; without a display platform the toolkit runs off-screen.  A program
 // of its own so that plotsmith-cli starts without the toolkit.
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +12,8 @@
 #include <strings.h>
 
 #include "cli/cli_common.h"
+#include "formats/curve_file.h"
+#include "formats/safe_write.h"
 #include "graph/graph.h"
 #include "winutil/winapi.h"
 
@@ -50,12 +51,9 @@ int RenderPicture(AppState* app, int w, int h, const char* path) {
   Win_Init(nullptr, nullptr);
   Graph_AutoScale(app);
   int rc = Graph_SavePicture(app, path, w, h);
-  if (rc == ENOMEM)
-    std::fprintf(stderr, "ERROR: no memory for a %d x %d picture\n", w, h);
-  else if (rc != 0)
-    std::fprintf(stderr, "ERROR: failed to save \"%s\" (%s)\n", path, std::strerror(rc));
-  else
-    std::fprintf(stderr, "Saved file \"%s\"\n", path);
+  char status[2 * 4096];
+  CurveFile_SaveStatusText(status, sizeof status, path, rc);
+  std::fprintf(stderr, "%s\n", status);
   return rc == 0 ? CLI_EXIT_OK : CLI_EXIT_FAILED;
 }
 
@@ -85,6 +83,7 @@ int RunRender(int argc, char** argv) {
 int main(int argc, char** argv) {
   // As in plotsmith-cli: a file size limit makes the save fail, not the process.
   std::signal(SIGXFSZ, SIG_IGN);
+  SafeWrite_RemoveTempOnSignals();
   int rc = RunRender(argc - 1, argv + 1);
   if (rc == CLI_EXIT_USAGE) Cli_PrintUsage(stderr);
   return rc;

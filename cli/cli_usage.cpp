@@ -38,6 +38,6 @@ void Cli_PrintUsage(void* stream) {
   std::fprintf(out, "usage:\n");
   for (const CliCommandText& c : kCommands) std::fprintf(out, "  plotsmith-cli %s\n", c.szUsage);
   std::fprintf(out, "  plotsmith-cli --help | --version\n");
-  std::fprintf(out, "Files load into channels 1, 2, ... (.txt, .csv, .wav, .ref); options may stand anywhere,\n"
+  std::fprintf(out, "Files load into channels 1, 2, ... (.txt, .csv, .json, .wav, .ref); options may stand anywhere,\n"
                     "\"--\" makes every later argument a file name; status texts and warnings go to stderr.\n");
 }

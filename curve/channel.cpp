@@ -153,8 +153,12 @@ void ChannelSet_Init(ChannelSet* set, int n) {
   std::memset(set, 0, sizeof(*set));
   for (int c = 0; c < MAX_CHANNELS; ++c) {
     Channel_Init(&set->Channel[c], n);
-    std::snprintf(set->Channel[c].szName, CHANNEL_NAME_LEN, "Channel %d", c + 1);
+    ChannelSet_NameDefault(set, c);
   }
+}
+
+void ChannelSet_NameDefault(ChannelSet* set, int c) {
+  if (set && Channel_IsIndex(c)) std::snprintf(set->Channel[c].szName, CHANNEL_NAME_LEN, "Channel %d", c + 1);
 }
 
 void ChannelSet_FreeAll(ChannelSet* set) {

@@ -61,6 +61,9 @@ int Channel_CopySamples(const CurveChannel* src, CurveChannel* dst, int first, i
 void ChannelSet_Init(ChannelSet* set, int n);
 // Releases the storage of all eight channels.
 void ChannelSet_FreeAll(ChannelSet* set);
+// Gives channel c its default name "Channel n" (n = c + 1); no effect for a
+// channel number outside the set.
+void ChannelSet_NameDefault(ChannelSet* set, int c);
 // Counts the channels that hold samples into iChannelsInUse.
 void ChannelSet_CountInUse(ChannelSet* set);
 // Stores a sample into channel c (0 to 7) and raises iChannelsInUse; 0 (and

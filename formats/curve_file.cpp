@@ -6,6 +6,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "formats/json_curve_read.h"
 #include "formats/spectrum_ref.h"
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
@@ -28,10 +29,19 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
   if (notes) *notes = CurveLoadNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
-  if (ExtIs(ext, ".ref")) return SpectrumRef_Read(path, set, first, hdr, notes);
-  if (ExtIs(ext, ".wav")) return WaveFile_Read(path, set, first, notes);
-  if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) return TextCurve_Read(path, set, first, notes);
-  return ERROR_NOT_SUPPORTED;
+  int rc = ERROR_NOT_SUPPORTED;
+  if (ExtIs(ext, ".ref")) rc = SpectrumRef_Read(path, set, first, hdr, notes);
+  else if (ExtIs(ext, ".wav")) rc = WaveFile_Read(path, set, first, notes);
+  else if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) rc = TextCurve_Read(path, set, first, notes);
+  else if (ExtIs(ext, ".json")) rc = JsonCurve_Read(path, set, first, notes);
+  if (rc == 0 && notes) {
+    // The readers prepare at least channel first; empty when none got a value.
+    int loaded = notes->iChannelsLoaded > 1 ? notes->iChannelsLoaded : 1;
+    notes->fEmpty = 1;
+    for (int c = first; c < first + loaded && c < MAX_CHANNELS; ++c)
+      if (set->Channel[c].iNrOfSamples > 0) notes->fEmpty = 0;
+  }
+  return rc;
 }
 
 int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points, const CurveLoadNotes* notes) {
@@ -48,8 +58,12 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
       std::snprintf(skipped, sizeof skipped, " (%d channel%s not loaded: all channels in use)",
                     notes->iChannelsSkipped, notes->iChannelsSkipped == 1 ? "" : "s");
   }
-  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s", path ? path : "",
-                        points, truncated, skipped);
+  char missing[64] = "";
+  if (notes && notes->iMissing > 0)
+    std::snprintf(missing, sizeof missing, " (%lld missing value%s)", notes->iMissing, notes->iMissing == 1 ? "" : "s");
+  const char* shortData = notes && notes->fShortData ? " (file truncated: the data ends before its header says)" : "";
+  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s%s", path ? path : "",
+                        points, truncated, shortData, missing, skipped);
   return FittedLength(n, size);
 }
 
@@ -60,21 +74,41 @@ int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc) {
   return FittedLength(n, size);
 }
 
-int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc) {
+int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, const CurveSaveNotes* notes) {
   if (!dst || size <= 0) return 0;
   const char* p = path ? path : "";
-  int n = rc == 0 ? std::snprintf(dst, static_cast<size_t>(size), "Saved file \"%s\"", p)
-                  : std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to save \"%s\" (%s)", p,
-                                  ErrorCodeToText(rc));
-  return FittedLength(n, size);
+  if (rc != 0) {
+    int n = std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to save \"%s\" (%s)", p, ErrorCodeToText(rc));
+    return FittedLength(n, size);
+  }
+  std::snprintf(dst, static_cast<size_t>(size), "Saved file \"%s\"", p);
+  return CurveSave_AppendText(dst, size, notes);
 }
 
-int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType) {
+int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType,
+                  CurveSaveNotes* notes) {
+  if (notes) *notes = CurveSaveNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
-  if (ExtIs(ext, ".ref")) return SpectrumRef_Write(path, set, first, hdr);
-  if (ExtIs(ext, ".wav")) return WaveFile_Write(path, set, first, set->iChannelsInUse);
-  if (ExtIs(ext, ".txt") || ExtIs(ext, ".json"))
-    return TextCurve_Write(path, set, first, set->iChannelsInUse, saveType);
-  return ERROR_NOT_SUPPORTED;
+  int inUse = set->iChannelsInUse;
+  int n = first >= 0 && first < MAX_CHANNELS ? set->Channel[first].iNrOfSamples : 0;
+  int rc;
+  if (ExtIs(ext, ".ref")) {
+    rc = SpectrumRef_Write(path, set, first, hdr);
+    if (notes) notes->iChannelsLeftOut = inUse > first + 1 ? inUse - first - 1 : 0;
+  } else if (ExtIs(ext, ".wav")) {
+    rc = WaveFile_Write(path, set, first, inUse);
+    CurveSave_NoteChanges(notes, set, first, inUse, n, "0");
+  } else if (ExtIs(ext, ".txt") || ExtIs(ext, ".json")) {
+    rc = TextCurve_Write(path, set, first, inUse, saveType);
+    // Reals keep a missing value as one; the integer types write their lowest value.
+    int type = saveType & 0x0F;
+    const char* missingAs = type == SAVE_TYPE_FLOAT ? nullptr : (type == SAVE_TYPE_UINT8 ? "0" : "-32767");
+    int nch = inUse < MAX_CHANNELS - first ? inUse : MAX_CHANNELS - first;
+    CurveSave_NoteChanges(notes, set, first, nch, n, missingAs);
+  } else {
+    return ERROR_NOT_SUPPORTED;
+  }
+  if (notes && rc != 0) *notes = CurveSaveNotes{};
+  return rc;
 }

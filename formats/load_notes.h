@@ -6,4 +6,7 @@ struct CurveLoadNotes {
   int fTruncated;        // the file holds more samples per channel than a channel can take
   int iChannelsLoaded;   // channels of the file that went into the set
   int iChannelsSkipped;  // channels of the file left out: no free channel was left
+  int fShortData;        // the data ends before the samples its header announces (loaded as far as it goes)
+  long long iMissing;    // values loaded as missing (NaN): empty, not a number, nan or null
+  int fEmpty;            // the load found no value at all: every channel loaded holds 0 points
 };

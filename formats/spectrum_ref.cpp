@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
+#include "formats/save_notes.h"
 #include "formats/text_scan.h"
 #include "winutil/error_text.h"
 
@@ -58,13 +61,13 @@ int Ref_ApplyKeyLine(const char* line, SpectrumRefHeader* hdr) {
 
 // Header phase.  Returns 1 when data starts; *piFirst is 1 when the line that
 // started it was the first value (stored as sample 0 into *pdFirst).
-int Ref_ReadHeader(BufferedFile* f, SpectrumRefHeader* hdr, int* piFirst, double* pdFirst) {
-  char line[MAX_LINE_CHARS + 1];
+int Ref_ReadHeader(BufferedFile* f, TextLine* text, SpectrumRefHeader* hdr, int* piFirst, double* pdFirst) {
   int empty = 0;
   *piFirst = 0;
   while (empty < REF_MAX_EMPTY_LINES) {
-    int n = BufferedFile_ReadLine(f, line, MAX_LINE_CHARS);
+    int n = TextLine_Read(f, text);
     if (n < 0) return 0;
+    const char* line = text->szText;
     if (n == 0) {
       ++empty;
       continue;
@@ -87,9 +90,8 @@ int Ref_ReadHeader(BufferedFile* f, SpectrumRefHeader* hdr, int* piFirst, double
 // Data phase: one value per non-empty line up to an "end" line, the bin
 // count, the growth limit or the end of the file.  Returns the sample count;
 // *pfTruncated is 1 when values beyond the growth limit were left unread.
-int Ref_ReadData(BufferedFile* f, ChannelSet* set, int first, const SpectrumRefHeader* hdr,
+int Ref_ReadData(BufferedFile* f, TextLine* line, ChannelSet* set, int first, const SpectrumRefHeader* hdr,
                  int i, double* pdLo, double* pdHi, int* pfTruncated) {
-  char line[MAX_LINE_CHARS + 1];
   if (hdr->iNrOfBins < 0) return i;
   while ((i < hdr->iNrOfBins || hdr->iNrOfBins == 0) && i < CHANNEL_MAX_ALLOC) {
     const char* p = Text_NextDataLine(f, line, "end");
@@ -112,40 +114,54 @@ int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHe
                      CurveLoadNotes* notes) {
   if (!path || !set || !hdr || first < 0 || first >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   BufferedFile file;
-  if (!BufferedFile_OpenRead(&file, path)) return ERROR_FILE_MISSING;
-  hdr->dTime = 0.0;
-  hdr->dBinWidthHz = 1.0;
-  hdr->dOffsetHz = 0.0;
-  hdr->iCompsPerBin = 1;
+  if (!BufferedFile_OpenRead(&file, path)) return ErrorCode_FromOpenErrno(static_cast<int>(file.dwLastError));
+  SpectrumRefHeader h = *hdr;  // taken over only when the load succeeds
+  h.dTime = 0.0;
+  h.dBinWidthHz = 1.0;
+  h.dOffsetHz = 0.0;
+  h.iCompsPerBin = 1;
+  TextLine line = {};
   int hasFirst = 0;
   double firstValue = 0.0;
   int i = 0;
   int fTruncated = 0;
+  long long missing = 0;
   CurveChannel* ch = &set->Channel[first];
-  if (Ref_ReadHeader(&file, hdr, &hasFirst, &firstValue)) {
-    if (hdr->iType == 0) hdr->iType = 1;
+  int fData = Ref_ReadHeader(&file, &line, &h, &hasFirst, &firstValue);
+  if (fData && !line.fTooLong) {
+    if (h.iType == 0) h.iType = 1;
     double lo = 1e100, hi = -1e100;
     if (hasFirst) {
       ChannelSet_SetSample(set, first, 0, firstValue);
       if (std::isfinite(firstValue)) lo = hi = firstValue;
       i = 1;
     }
-    i = Ref_ReadData(&file, set, first, hdr, i, &lo, &hi, &fTruncated);
+    i = Ref_ReadData(&file, &line, set, first, &h, i, &lo, &hi, &fTruncated);
     if (lo < hi) {
       ch->dViewMin = lo;
       ch->dViewMax = hi;
     }
+    for (int k = 0; k < i && k < ch->iAllocated; ++k) missing += std::isnan(ch->pdSamples[k]);
   }
+  int rc = line.fTooLong ? ERROR_LINE_TOO_LONG : 0;
+  TextLine_Free(&line);
+  BufferedFile_Close(&file);
+  if (rc) {
+    if (fData) ch->iNrOfSamples = 0;  // no half-read channel is left behind
+    return rc;
+  }
+  *hdr = h;
   ch->iNrOfSamples = i;
   if (i > 0) ch->iVisible = 1;
   if (hdr->iNrOfBins == 0) hdr->iNrOfBins = i;
   ch->dXOrigin = hdr->dOffsetHz;
   ch->dXStep = hdr->dBinWidthHz;
+  ChannelSet_NameDefault(set, first);
   if (notes) {
     notes->fTruncated = fTruncated;
+    notes->iMissing = missing;
     notes->iChannelsLoaded = 1;
   }
-  BufferedFile_Close(&file);
   return 0;
 }
 
@@ -153,10 +169,18 @@ namespace {
 
 const char* Ref_TypeWord(int t) { return t >= 0 && t < REF_TYPE_COUNT ? REF_TYPE_WORDS[t] : "unknown"; }
 
-// Writes key and a real as one line that the reader takes back whole.
+// Writes key and a real as one line that the reader takes back whole and
+// as the same double: "%lf" where its six decimals already say the value
+// exactly (so ordinary files keep their bytes), else the shortest digits
+// that read back as v (1.234e-07, 2.0833333333333333e-05).
 int Ref_WriteReal(BufferedFile* f, const char* key, double v) {
   char line[MAX_LINE_CHARS + 32];
   Text_FormatKeyReal(line, sizeof line, key, v);
+  size_t keyLen = std::strlen(key);
+  if (std::isfinite(v) && !(Text_ToDouble(line + keyLen, nullptr) == v)) {
+    std::to_chars_result r = std::to_chars(line + keyLen, line + sizeof line - 1, v);
+    *r.ptr = 0;
+  }
   return BufferedFile_WriteString(f, line) && BufferedFile_WriteString(f, "\r\n");
 }
 
@@ -178,8 +202,10 @@ int Ref_WriteBody(BufferedFile* f, const char* path, const CurveChannel* ch,
   int count = ch->pdSamples && ch->iAllocated > 0 ? ch->iNrOfSamples : 0;
   if (count > ch->iAllocated) count = ch->iAllocated;
   if (count < 0) count = 0;
+  char name[256];  // the path as the comment shows it, at most 255 chars
+  CurveSave_PathForComment(name, sizeof name, path);
   int ok = Ref_WriteLine(f, "; Saved by Plotsmith");
-  ok = ok && Ref_WriteLine(f, "; Original filename: \"%.255s\"", path);
+  ok = ok && Ref_WriteLine(f, "; Original filename: \"%s\"", name);
   ok = ok && Ref_WriteReal(f, "time=", hdr->dTime);
   ok = ok && Ref_WriteLine(f, "type=%s", Ref_TypeWord(hdr->iType));
   ok = ok && Ref_WriteReal(f, "bin_width_hz=", ch->dXStep);
@@ -204,11 +230,11 @@ int SpectrumRef_Write(const char* path, ChannelSet* set, int c, const SpectrumRe
   if (!path || !set || !hdr || c < 0 || c >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   BufferedFile file;
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &file, path) != 0) return ERROR_FILE_MISSING;
+  if (int rc = SafeWrite_Begin(&sw, &file, path)) return rc;
   if (!Ref_WriteBody(&file, path, &set->Channel[c], hdr)) {
     int err = static_cast<int>(file.dwLastError);
     SafeWrite_Abort(&sw, &file);
     return err > 0 ? ErrorCode_FromErrno(err) : ERROR_WRITE;
   }
-  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &file));
+  return SafeWrite_Commit(&sw, &file);
 }

@@ -20,14 +20,17 @@ struct SpectrumRefHeader {
   int iAvrgCount;        // number of spectra averaged, kept as read
 };
 
-// Loads the values into channel first and the header into hdr; notes (when
-// given) says whether values were left out.  Returns 0 or 2129 when the file
-// cannot be opened (nothing changes then).
+// Loads the values into channel first (named "Channel n") and the header
+// into hdr; notes (when given) says whether values were left out or missing.
+// Returns 0, 2129 when the file does not exist, the system's error
+// (ErrorCode_FromOpenErrno) when it cannot be opened otherwise (nothing
+// changes then), or 2141 for a line too long to read (the header stays, and
+// a channel that was being filled is left empty).
 int SpectrumRef_Read(const char* path, ChannelSet* set, int first, SpectrumRefHeader* hdr,
                      CurveLoadNotes* notes = nullptr);
 
 // Saves channel c with the header kept in hdr; bin count, bin width and
-// offset are those of the channel.  Returns 0, 2129 when the file cannot be
-// created, or the result code of the system error of a failed write
+// offset are those of the channel, every real with the digits that read back
+// as the same double.  Returns 0, a refusal of SafeWrite_Begin, or the result code of the system error of a failed write
 // (ErrorCode_FromErrno; the previous file stays).
 int SpectrumRef_Write(const char* path, ChannelSet* set, int c, const SpectrumRefHeader* hdr);

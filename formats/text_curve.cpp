@@ -6,12 +6,16 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "curve/safe_int.h"
 #include "formats/buffered_file.h"
 #include "formats/json_curve.h"
+#include "formats/json_curve_read.h"
 #include "formats/safe_write.h"
+#include "formats/save_notes.h"
 #include "formats/text_scan.h"
 #include "winutil/error_text.h"
 
@@ -19,6 +23,7 @@ namespace {
 
 constexpr int kMaxEmptyHeaderLines = 10;
 constexpr int kMaxGroupSize = 0x10000;
+constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
 
 // What the header lines of a text curve file said.
 struct TextHeader {
@@ -26,38 +31,86 @@ struct TextHeader {
   long iNrOfSamples;     // sample groups announced; <= 0 reads to the end
   long iNrOfChannels;    // values per group; below 1 counts as 1
   int fChannelsGiven;    // an "n_channels=" line was read
-  int fNames;            // szNames holds a candidate line of column names
-  char szNames[MAX_LINE_CHARS + 1];  // that line, without a leading "#"
+  int fArray;            // an "array=" line started the data (the program's own layout)
+  char* szNames;         // the last line before the data that may name the columns (malloc'd), or nullptr
+  int iNameFields;       // fields of that line (0 without one)
 };
 
-bool IsDataStart(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; }
+// Fields are split at ";" and tabs in a file whose first data row holds a
+// ";" (its numbers may then use a decimal comma), else also at ",".
+bool IsFieldSeparator(char c, int semicolon) { return c == ';' || c == '\t' || (c == ',' && !semicolon); }
 
-bool IsFieldSeparator(char c) { return c == ',' || c == ';' || c == '\t'; }
+// Splits a line into fields: at the separators when it holds any of them
+// (blanks around a field are dropped; a separator at the end of the line is
+// followed by an empty field, as spreadsheets write an empty last cell),
+// else at runs of blanks.  Calls fn(index, start, end) for each
+// field and returns the number of fields.
+template <typename Fn>
+int TextCurve_SplitFields(const char* line, int semicolon, Fn fn) {
+  bool hard = std::strpbrk(line, semicolon ? ";\t" : ",;\t") != nullptr;
+  const char* p = line;
+  while (*p == ' ' || (!hard && *p == '\t')) ++p;  // a leading tab may stand for an empty field
+  int count = 0;
+  while (*p) {
+    const char* end = p;
+    if (hard) {
+      while (*end && !IsFieldSeparator(*end, semicolon)) ++end;
+    } else {
+      while (*end && *end != ' ' && *end != '\t') ++end;
+    }
+    const char* stop = end;
+    while (stop > p && (stop[-1] == ' ')) --stop;
+    fn(count++, p, stop);
+    if (!*end) break;
+    p = end + 1;
+    while (*p == ' ' || (!hard && *p == '\t')) ++p;
+    if (hard && !*p) fn(count++, p, p);
+  }
+  return count;
+}
 
-// Remembers a header line that may name the columns: one without "=" that
-// holds a field separator, as numpy ("# a,b") and pandas ("a,b") write it.
+// A row of data has only numbers ("nan", "inf" and "-inf" among them) and
+// empty fields, and at least one number; any other row is a header.  Behind
+// a header row, a row of as many fields with a number among them is data as
+// well (a column of dates or labels then holds missing values).
+bool TextCurve_IsDataRow(const char* line, int nHeaderFields) {
+  int semicolon = std::strchr(line, ';') != nullptr;
+  int numbers = 0, words = 0;
+  int fields = TextCurve_SplitFields(line, semicolon, [&](int, const char* p, const char* end) {
+    double v;
+    if (Text_FieldValue(p, end, semicolon, &v)) ++numbers;
+    else if (end > p) ++words;
+  });
+  return numbers > 0 && (words == 0 || fields == nHeaderFields);
+}
+
+// Remembers a header line that may name the columns (numpy writes "# a b",
+// pandas "a,b"): the last one before the data without "=".
 void TextCurve_NoteNameLine(TextHeader* h, const char* line) {
   const char* p = Text_SkipBlanks(line);
   if (*p == '#') p = Text_SkipBlanks(p + 1);
-  if (std::strchr(p, '=') || !std::strpbrk(p, ",;\t")) return;
-  std::snprintf(h->szNames, sizeof(h->szNames), "%s", p);
-  h->fNames = 1;
+  if (!*p || std::strchr(p, '=')) return;
+  char* copy = strdup(p);
+  if (!copy) return;  // without memory the columns keep their default names
+  std::free(h->szNames);
+  h->szNames = copy;
+  h->iNameFields = TextCurve_SplitFields(copy, std::strchr(copy, ';') != nullptr, [](int, const char*, const char*) {});
 }
 
 // Reads header lines until data starts.  Returns 1 when data was found;
-// *fValueLine says whether the current line in szLine is already a value line.
-int TextCurve_ReadHeader(BufferedFile* f, char* szLine, TextHeader* h, int* fValueLine) {
+// *fValueLine says whether the current line is already a row of data.
+int TextCurve_ReadHeader(BufferedFile* f, TextLine* line, TextHeader* h, int* fValueLine) {
   int empty = 0;
   *fValueLine = 0;
   for (;;) {
-    int n = BufferedFile_ReadLine(f, szLine, MAX_LINE_CHARS);
+    int n = TextLine_Read(f, line);
     if (n < 0) return 0;
     if (n == 0) {
       if (++empty >= kMaxEmptyHeaderLines) return 0;
       continue;
     }
     empty = 0;
-    const char* p = szLine;
+    const char* p = line->szText;
     if (*p >= 'a' && *p <= 'z') {
       if (MatchKeyword(&p, "samples_per_second=")) h->dRate = Text_ToDouble(p, nullptr);
       else if (MatchKeyword(&p, "n_samples=")) h->iNrOfSamples = Text_ToLong(p, nullptr);
@@ -66,47 +119,18 @@ int TextCurve_ReadHeader(BufferedFile* f, char* szLine, TextHeader* h, int* fVal
         h->iNrOfChannels = Text_ToLong(p, nullptr);
         h->fChannelsGiven = 1;
       } else if (MatchKeyword(&p, "array=")) {
+        h->fArray = 1;
         return 1;
-      } else {
-        TextCurve_NoteNameLine(h, szLine);
       }
-      continue;
+      if (p != line->szText) continue;  // a key was read
     }
     if (*p == ';') continue;
-    if (IsDataStart(*Text_SkipBlanks(p))) {
+    if (TextCurve_IsDataRow(line->szText, h->iNameFields)) {
       *fValueLine = 1;
       return 1;
     }
-    TextCurve_NoteNameLine(h, szLine);
+    TextCurve_NoteNameLine(h, line->szText);
   }
-}
-
-// Splits a line into fields: at commas, semicolons and tabs when it holds any
-// of them (blanks around a field are dropped, and so is one separator at the
-// end of the line), else at runs of blanks.  Calls fn(index, start, end) for
-// each field and returns the number of fields.
-template <typename Fn>
-int TextCurve_SplitFields(const char* line, Fn fn) {
-  bool hard = std::strpbrk(line, ",;\t") != nullptr;
-  const char* p = line;
-  while (*p == ' ' || (!hard && *p == '\t')) ++p;  // a leading tab may stand for an empty field
-  int count = 0;
-  while (*p) {
-    const char* end = p;
-    if (hard) {
-      while (*end && !IsFieldSeparator(*end)) ++end;
-    } else {
-      while (*end && *end != ' ') ++end;
-    }
-    const char* stop = end;
-    while (stop > p && (stop[-1] == ' ')) --stop;
-    fn(count++, p, stop);
-    if (!*end) break;
-    p = end + 1;
-    while (*p == ' ') ++p;
-    if (hard && !*p) break;  // one separator at the end of the line ends it
-  }
-  return count;
 }
 
 // The data phase of a load: where values go and how many may come.
@@ -114,9 +138,11 @@ struct DataState {
   ChannelSet* pSet;   // the set loaded into
   int iFirst;         // channel of the first value of a group
   int iGroupSize;     // values per group (n_channels, at least 1)
-  long long iValues;  // values stored so far
+  int fSemicolon;     // fields split at ";" only, with decimal commas
+  long long iValues;  // values (groups of the column layout: rows) taken so far
   long long iLimit;   // values to read at most
   int fMore;          // values were left unread when the limit was reached
+  long long iMissing; // values stored as missing (NaN)
   double dLo[MAX_CHANNELS];  // smallest value stored per channel (1e100 before any)
   double dHi[MAX_CHANNELS];  // largest value stored per channel (-1e100 before any)
 };
@@ -124,6 +150,7 @@ struct DataState {
 void Data_StoreAt(DataState* d, int c, int i, double v) {
   if (c >= MAX_CHANNELS) return;
   ChannelSet_SetSample(d->pSet, c, i, v);
+  if (std::isnan(v)) ++d->iMissing;
   if (!std::isfinite(v)) return;  // no place in the view range
   if (v < d->dLo[c]) d->dLo[c] = v;
   if (v > d->dHi[c]) d->dHi[c] = v;
@@ -136,11 +163,9 @@ void Data_Store(DataState* d, double v) {
   Data_StoreAt(d, d->iFirst + j, i, v);
 }
 
-// Takes every number of a data line (separated by commas and blanks) into
-// the next places of the value stream; a non-empty line without any number
-// gives one 0.0.
+// Takes every field of a data line (separated by commas and blanks) as the
+// next value of the stream; a field that is not a number is a missing value.
 void Data_ParseLine(DataState* d, const char* p) {
-  int found = 0;
   for (;;) {
     while (*p == ' ' || *p == '\t' || *p == ',') ++p;
     if (!*p) break;
@@ -149,34 +174,33 @@ void Data_ParseLine(DataState* d, const char* p) {
       break;
     }
     const char* end = p;
-    double v = Text_ToDouble(p, &end);
-    if (end != p) {
-      Data_Store(d, v);
-      found = 1;
-      p = end;
-    }
-    // Skip the rest of a token that is not (or no longer) a number.
-    while (*p && *p != ' ' && *p != '\t' && *p != ',') ++p;
+    while (*end && *end != ' ' && *end != '\t' && *end != ',') ++end;
+    double v;
+    Text_FieldValue(p, end, 0, &v);
+    Data_Store(d, v);
+    p = end;
   }
-  if (!found && d->iValues < d->iLimit) Data_Store(d, 0.0);
 }
 
 // Takes one line as one sample of every column: field j goes to channel
-// first + j; a missing field or one without a number gives 0.0.
+// first + j; an empty or missing field and one that is not a number are
+// missing values.
 void Data_ParseRow(DataState* d, const char* line, int columns) {
   int i = static_cast<int>(d->iValues);
-  int n = TextCurve_SplitFields(line, [&](int j, const char* p, const char* end) {
-    if (j < columns) Data_StoreAt(d, d->iFirst + j, i, end > p ? Text_ToDouble(p, nullptr) : 0.0);
+  int n = TextCurve_SplitFields(line, d->fSemicolon, [&](int j, const char* p, const char* end) {
+    double v;
+    Text_FieldValue(p, end, d->fSemicolon, &v);
+    if (j < columns) Data_StoreAt(d, d->iFirst + j, i, v);
   });
-  for (int j = n; j < columns; ++j) Data_StoreAt(d, d->iFirst + j, i, 0.0);
+  for (int j = n; j < columns; ++j) Data_StoreAt(d, d->iFirst + j, i, kMissing);
   ++d->iValues;
 }
 
 // Gives channels first .. first + count - 1 the names of the name line when
 // it holds one name per column; quotes around a name are dropped.
-void TextCurve_NameColumns(ChannelSet* set, int first, int columns, const char* line) {
-  if (TextCurve_SplitFields(line, [](int, const char*, const char*) {}) != columns) return;
-  TextCurve_SplitFields(line, [&](int j, const char* p, const char* end) {
+void TextCurve_NameColumns(ChannelSet* set, int first, int columns, int semicolon, const char* line) {
+  if (TextCurve_SplitFields(line, semicolon, [](int, const char*, const char*) {}) != columns) return;
+  TextCurve_SplitFields(line, semicolon, [&](int j, const char* p, const char* end) {
     if (end - p >= 2 && *p == '"' && end[-1] == '"') {
       ++p;
       --end;
@@ -194,6 +218,7 @@ void TextCurve_PrepareChannels(ChannelSet* set, int first, int count, double rat
     ch->dViewMin = ch->dDataMin = -1.0;
     ch->dViewMax = ch->dDataMax = 1.0;
     ch->iNrOfSamples = 0;
+    ChannelSet_NameDefault(set, c);
   }
 }
 
@@ -218,40 +243,78 @@ bool TextCurve_LooksBinary(BufferedFile* f) {
   return n > 0 && std::memchr(data, 0, static_cast<size_t>(n)) != nullptr;
 }
 
+// A file whose first character (behind blanks and a byte order mark) is "{"
+// holds the JSON layout.
+bool TextCurve_LooksJson(BufferedFile* f) {
+  const uint8_t* data = nullptr;
+  int n = BufferedFile_Peek(f, &data);
+  int i = n >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF ? 3 : 0;
+  while (i < n && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n')) ++i;
+  return i < n && data[i] == '{';
+}
+
+// Reads the data lines into the prepared channels.  Returns 0, or
+// ERROR_LINE_TOO_LONG when a line was too long to read.
+int TextCurve_ReadData(BufferedFile* f, TextLine* line, bool fLine, int columns, DataState* d) {
+  while (fLine && d->iValues < d->iLimit) {
+    const char* p = Text_SkipBlanks(line->szText);
+    // A line of blanks is no row; numpy's comment lines may end the data.
+    if (*p && *p != '#') {
+      if (columns) Data_ParseRow(d, line->szText, columns);
+      else Data_ParseLine(d, line->szText);
+    }
+    fLine = Text_NextDataLine(f, line, "end_array");
+  }
+  if (line->fTooLong) return ERROR_LINE_TOO_LONG;
+  if (fLine && d->iValues >= d->iLimit) d->fMore = 1;
+  return 0;
+}
+
 }  // namespace
 
 int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
   if (!set || first < 0 || first >= MAX_CHANNELS) return ERROR_FILE_MISSING;
   static BufferedFile f;  // 64 KiB: kept off the stack
-  if (!BufferedFile_OpenRead(&f, path)) return ERROR_FILE_MISSING;
+  if (!BufferedFile_OpenRead(&f, path)) return ErrorCode_FromOpenErrno(static_cast<int>(f.dwLastError));
   if (TextCurve_LooksBinary(&f)) {
     BufferedFile_Close(&f);
     return ERROR_NOT_SUPPORTED;
   }
-  char szLine[MAX_LINE_CHARS + 1];
+  if (TextCurve_LooksJson(&f)) {
+    int rc = JsonCurve_ReadFile(&f, set, first, notes);
+    BufferedFile_Close(&f);
+    return rc;
+  }
+  TextLine line = {};
   TextHeader h = {};
   h.iNrOfChannels = 1;
   int fValueLine = 0;
-  int fData = TextCurve_ReadHeader(&f, szLine, &h, &fValueLine);
+  int fData = TextCurve_ReadHeader(&f, &line, &h, &fValueLine);
   if (h.iNrOfChannels < 1) h.iNrOfChannels = 1;
   if (h.iNrOfChannels > kMaxGroupSize) h.iNrOfChannels = kMaxGroupSize;
-  bool fLine = fData && (fValueLine || Text_NextDataLine(&f, szLine, "end_array"));  // szLine holds a data line
-  // Without "n_channels=", the values of the first data line are the columns.
+  bool fLine = fData && (fValueLine || Text_NextDataLine(&f, &line, "end_array"));  // line holds a data line
+  // A plain data file (no "array=", no "n_channels=") is read as columns:
+  // the fields of its first data row are the channels.
+  bool plain = !h.fArray && !h.fChannelsGiven;
+  int semicolon = fLine && plain && std::strchr(line.szText, ';') != nullptr;
   int columns = 0;
-  if (fLine && !h.fChannelsGiven) {
-    columns = TextCurve_SplitFields(szLine, [](int, const char*, const char*) {});
+  if (fLine && plain) {
+    columns = TextCurve_SplitFields(line.szText, semicolon, [](int, const char*, const char*) {});
     if (columns < 2) columns = 0;
     if (columns > kMaxGroupSize) columns = kMaxGroupSize;
   }
   int nFileChannels = columns ? columns : static_cast<int>(h.iNrOfChannels);
   int nPrepared = nFileChannels < MAX_CHANNELS - first ? nFileChannels : MAX_CHANNELS - first;
-  int fTruncated = 0;
-  if (fData) {
+  int rc = line.fTooLong ? ERROR_LINE_TOO_LONG : 0;
+  int fTruncated = 0, fShort = 0;
+  long long iMissing = 0;
+  if (rc == 0 && fData) {
     TextCurve_PrepareChannels(set, first, nPrepared, h.dRate);
     DataState d = {};
     d.pSet = set;
     d.iFirst = first;
     d.iGroupSize = columns ? 1 : static_cast<int>(h.iNrOfChannels);
+    d.fSemicolon = semicolon;
     long long groups = h.iNrOfSamples > 0 && h.iNrOfSamples < CHANNEL_MAX_ALLOC ? h.iNrOfSamples : CHANNEL_MAX_ALLOC;
     int fCapped = groups == CHANNEL_MAX_ALLOC;  // stops at the growth limit, not at n_samples
     d.iLimit = groups * d.iGroupSize;
@@ -260,32 +323,38 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
       d.dHi[c] = -1e100;
     }
     TextCurve_ReserveChannels(&f, set, first, nPrepared, columns ? columns : d.iGroupSize, groups);
-    if (columns && h.fNames) TextCurve_NameColumns(set, first, columns, h.szNames);
-    while (fLine && d.iValues < d.iLimit) {
-      if (columns) Data_ParseRow(&d, szLine, columns);
-      else Data_ParseLine(&d, szLine);
-      fLine = Text_NextDataLine(&f, szLine, "end_array");
-    }
-    fTruncated = fCapped && (d.fMore || (d.iValues >= d.iLimit && fLine));
+    if (plain && h.szNames) TextCurve_NameColumns(set, first, nFileChannels, semicolon, h.szNames);
+    rc = TextCurve_ReadData(&f, &line, fLine, columns, &d);
+    fTruncated = fCapped && d.fMore;
+    fShort = h.iNrOfSamples > 0 && !fCapped && d.iValues < d.iLimit;
+    iMissing = d.iMissing;
     for (int c = first; c < first + nPrepared; ++c) {
-      if (d.dLo[c] < d.dHi[c]) {
+      // A load that failed part way leaves no half-read channel behind.
+      if (rc) set->Channel[c].iNrOfSamples = 0;
+      else if (d.dLo[c] < d.dHi[c]) {
         set->Channel[c].dViewMin = d.dLo[c];
         set->Channel[c].dViewMax = d.dHi[c];
       }
     }
-  } else {
+  } else if (rc == 0) {
     set->Channel[first].iNrOfSamples = 0;
+    ChannelSet_NameDefault(set, first);
   }
-  for (int c = first; c < first + nPrepared; ++c) set->Channel[c].iVisible = 1;
-  if (notes) {
-    notes->fTruncated = fTruncated;
-    notes->iChannelsLoaded = nPrepared;
-    notes->iChannelsSkipped = nFileChannels - nPrepared;
+  if (rc == 0) {
+    for (int c = first; c < first + nPrepared; ++c) set->Channel[c].iVisible = 1;
+    if (notes) {
+      notes->fTruncated = fTruncated;
+      notes->fShortData = fShort;
+      notes->iMissing = iMissing;
+      notes->iChannelsLoaded = nPrepared;
+      notes->iChannelsSkipped = nFileChannels - nPrepared;
+    }
   }
+  std::free(h.szNames);
+  TextLine_Free(&line);
   BufferedFile_Close(&f);
-  return 0;
+  return rc;
 }
-
 namespace {
 
 int AppendInt(char* dst, long v) {
@@ -315,7 +384,8 @@ const char* DataTypeWord(int type) {
 int WriteKeyValueHeader(BufferedFile* f, const char* path, double rate, long n, int nch, int type) {
   char line[1024];
   int ok = BufferedFile_WriteString(f, "; Saved by Orvane's Plotsmith\r\n; Original filename: \"");
-  ok &= BufferedFile_WriteString(f, path);
+  CurveSave_PathForComment(line, sizeof line, path);
+  ok &= BufferedFile_WriteString(f, line);
   ok &= BufferedFile_WriteString(f, "\"\r\n");
   Text_FormatKeyReal(line, sizeof(line), "samples_per_second=", rate);
   ok &= BufferedFile_WriteString(f, line);
@@ -410,24 +480,28 @@ int FormatUnitReal(char* dst, double x) {
 }  // namespace
 
 int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type) {
-  double v = 0.0;
-  // Only valid samples are written; past a shorter channel's end stands 0.0.
-  if (ch->pdSamples && i >= 0 && i < ch->iAllocated && i < ch->iNrOfSamples) v = ch->pdSamples[i];
+  double v = CurveSave_Value(ch, i);
+  // Reals keep a missing value as one; the integer types have no place for
+  // it and write the lowest value of their range (x = 0 below).
+  if (std::isnan(v) && (type & 0x0F) == SAVE_TYPE_FLOAT) {
+    const char* word = type & SAVE_TYPE_JSON ? "null" : "nan";
+    std::memcpy(dst, word, std::strlen(word) + 1);
+    return static_cast<int>(std::strlen(word));
+  }
   double span = ch->dDataMax - ch->dDataMin;
   double x = span > 0.0 ? (v - ch->dDataMin) / span : v * 0.5 + 0.5;
   if (x > 1.0) x = 1.0;
   if (!(x >= 0.0)) x = 0.0;
+  // The integer types round to the nearest step of their range, so that a
+  // value read back from the file (whose range it spans) is written again
+  // as the same integer: 255 steps for 0 .. 255, 65534 for -32767 .. 32767.
   switch (type & 0x0F) {
-    case SAVE_TYPE_UINT8: {
-      int k = Double_ToInt(x * 255.0);
-      return AppendInt(dst, k < 0 ? 0 : (k > 255 ? 255 : k));
-    }
+    case SAVE_TYPE_UINT8:
+      return AppendInt(dst, Double_ToInt(std::ceil(x * 255.0 - 0.5)));  // a tie (0.0 of -1 .. 1) goes down to 127
     case SAVE_TYPE_FLOAT:
       return FormatUnitReal(dst, x);
-    default: {
-      int k = Double_ToInt(x * 65535.0 - 32767.0);
-      return AppendInt(dst, k < -32767 ? -32767 : (k > 32767 ? 32767 : k));
-    }
+    default:
+      return AppendInt(dst, Double_ToInt(std::floor(x * 65534.0 + 0.5)) - 32767);
   }
 }
 
@@ -441,7 +515,7 @@ int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int t
   int fHasArray = ch->pdSamples && ch->iAllocated > 0;
   static BufferedFile f;  // 64 KiB: kept off the stack
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &f, path) != 0) return ERROR_FILE_MISSING;
+  if (int rc = SafeWrite_Begin(&sw, &f, path)) return rc;
   // Numbers are written with a point whatever locale the program runs in.
   locale_t old = uselocale(Text_CLocale());
   int ok;
@@ -461,5 +535,5 @@ int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int t
   }
   uselocale(old);
   (void)ok;  // failures are sticky in the record; the commit reports them
-  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &f));
+  return SafeWrite_Commit(&sw, &f);
 }

@@ -15,18 +15,22 @@ constexpr int SAVE_TYPE_JSON = 0x10;
 // channel; without one, each field of a data line goes to its own channel as
 // the first data line's fields set (a line of names before the data names
 // them).  notes (when given) says what was left out.  Returns 0, 2129 when
-// the file cannot be opened, 2130 when it holds NUL bytes early on (binary,
+// the file does not exist, the system's error (ErrorCode_FromOpenErrno) when
+// it cannot be opened otherwise, 2130 when it holds NUL bytes early on (binary,
 // UTF-16 or compressed); nothing changes on a refusal.
 int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes = nullptr);
 
 // Saves channels first .. first + nch - 1 with the values converted as the
 // low four bits of type say, in the JSON layout when SAVE_TYPE_JSON is set.
-// Returns 0, 2129 when the file cannot be created, or the result code of the
-// system error of a failed write, flush, sync or close (ErrorCode_FromErrno;
-// the previous file then stays as it was).
+// Returns 0, a refusal of SafeWrite_Begin (a path that cannot be created or
+// may not be replaced), or the result code of the system error of a failed
+// write, flush, sync or close (ErrorCode_FromErrno; the previous file then
+// stays as it was).
 int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int type);
 
-// Converts sample i of channel ch for saving with the given type into dst
-// (at least 32 chars); samples past the channel's end count as 0.0.
-// Returns the length.
+// Converts the value of channel ch at index i (CurveSave_Value: past its end
+// its last sample) for saving with the given type into dst (at least 32
+// chars): normalised by the channel's data range and rounded to the nearest
+// step of an integer type; a missing value (NaN) gives "nan" for reals
+// ("null" in JSON) and the lowest value of an integer type.  Returns the length.
 int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "formats/buffered_file.h"
 
@@ -23,12 +24,70 @@ const char* Text_SkipBlanks(const char* p) {
   return p;
 }
 
-const char* Text_NextDataLine(BufferedFile* f, char* line, const char* terminator) {
+int TextLine_Read(BufferedFile* f, TextLine* line) {
+  if (line->fTooLong) return -1;
+  int len = 0;
   for (;;) {
-    int n = BufferedFile_ReadLine(f, line, MAX_LINE_CHARS);
+    if (line->iCapacity - 1 - len <= 0) {
+      // Grows by doubling up to one char beyond the limit, so that a line of
+      // exactly the limit still ends inside the buffer.
+      long long want = line->iCapacity ? 2LL * line->iCapacity : MAX_LINE_CHARS + 1;
+      if (want > TEXT_LINE_MAX_CHARS + 2LL) want = TEXT_LINE_MAX_CHARS + 2LL;
+      char* grown = want > line->iCapacity ? static_cast<char*>(std::realloc(line->szText, static_cast<size_t>(want))) : nullptr;
+      if (!grown) {
+        line->fTooLong = 1;
+        return -1;
+      }
+      line->szText = grown;
+      line->iCapacity = static_cast<int>(want);
+    }
+    int room = line->iCapacity - 1 - len;
+    // A full piece leaves the line end unread: the next call takes it as the
+    // rest of this line (0 characters), or continues the line.
+    int n = BufferedFile_ReadLine(f, line->szText + len, room);
+    if (n < 0) return len > 0 ? len : -1;
+    len += n;
+    if (len > TEXT_LINE_MAX_CHARS) {
+      line->fTooLong = 1;
+      return -1;
+    }
+    if (n < room) return len;
+  }
+}
+
+void TextLine_Free(TextLine* line) {
+  std::free(line->szText);
+  *line = TextLine{};
+}
+
+int Text_FieldValue(const char* p, const char* end, int decimalComma, double* v) {
+  *v = std::numeric_limits<double>::quiet_NaN();
+  if (end <= p) return 0;
+  char buf[64];
+  if (decimalComma && end - p < static_cast<long>(sizeof buf) && std::memchr(p, ',', static_cast<size_t>(end - p))) {
+    size_t n = static_cast<size_t>(end - p);
+    std::memcpy(buf, p, n);
+    buf[n] = 0;
+    for (char* q = buf; *q; ++q)
+      if (*q == ',') *q = '.';
+    p = buf;
+    end = buf + n;
+  }
+  // The conversions skip leading blanks; a field is a number only without them.
+  if (IsBlank(*p)) return 0;
+  const char* stop = p;
+  double x = Text_ToDouble(p, &stop);
+  if (stop != end) return 0;
+  *v = x;
+  return 1;
+}
+
+const char* Text_NextDataLine(BufferedFile* f, TextLine* line, const char* terminator) {
+  for (;;) {
+    int n = TextLine_Read(f, line);
     if (n < 0) return nullptr;
     if (n == 0) continue;
-    const char* p = Text_SkipBlanks(line);
+    const char* p = Text_SkipBlanks(line->szText);
     bool end = *p == *terminator && std::strncmp(p, terminator, std::strlen(terminator)) == 0;
     return end ? nullptr : p;
   }

@@ -2,12 +2,15 @@
 
 #include "formats/wave_file.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "formats/buffered_file.h"
 #include "formats/safe_write.h"
+#include "formats/save_notes.h"
 #include "winutil/error_text.h"
 
 namespace {
@@ -17,11 +20,10 @@ constexpr int WAVE_HEADER_LEN = 68;
 constexpr int WAVE_DEFAULT_RATE = 11025;
 constexpr double WAVE_MIN_RATE = 1.0;        // the range of rates the reader accepts
 constexpr double WAVE_MAX_RATE = 1000000.0;
-constexpr double WAVE_SCALE_8 = 1.0 / 127.0;
+constexpr double WAVE_SCALE_8 = 1.0 / 128.0;  // unsigned bytes: 128 is silence
 constexpr double WAVE_SCALE_16 = 1.0 / 32767.0;
 constexpr double WAVE_SCALE_24 = 1.0 / 8388607.0;
 constexpr double WAVE_SCALE_32 = 1.0 / 2147483647.0;
-constexpr int WAVE_MAX_SAMPLE_BYTES = 4;
 
 // Tail shared by the PCM and IEEE float SubFormat GUIDs (bytes 2..15).
 constexpr unsigned char WAVE_GUID_TAIL[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
@@ -121,8 +123,15 @@ int Wave_WalkChunks(BufferedFile* f, WaveFormat* fmt, uint32_t* pdwDataSize) {
   }
 }
 
-// Checks the format values; gives the sample kind or WAVE_KIND_NONE.
-int Wave_CheckFormat(WaveFormat* fmt) {
+// Bytes per sample: integer samples of 9 to 32 bits stand left-justified in
+// 2, 3 or 4 bytes and are scaled by their container.
+int Wave_SampleBytes(const WaveFormat* fmt) { return (fmt->iBitsPerSample + 7) / 8; }
+
+// Checks the format values and gives the sample kind in *pKind.  Returns 0,
+// ERROR_WAVE_CHANNELS (more than eight), ERROR_WAVE_RATE (above 1 MHz),
+// ERROR_WAVE_LAYOUT (a block align that is not channels x bytes per sample)
+// or ERROR_DATA_TYPE (anything else the reader cannot take).
+int Wave_CheckFormat(WaveFormat* fmt, int* pKind) {
   Wave_DecodeFormat(fmt);
   int kind = WAVE_KIND_NONE;
   if (fmt->iFormatTag == 1) kind = WAVE_KIND_INT;
@@ -132,31 +141,22 @@ int Wave_CheckFormat(WaveFormat* fmt) {
     if (fmt->bRaw[24] == 1) kind = WAVE_KIND_INT;
     if (fmt->bRaw[24] == 3) kind = WAVE_KIND_FLOAT;
   }
-  int ok = kind != WAVE_KIND_NONE;
-  if (fmt->iChannels < 1 || fmt->iChannels > MAX_CHANNELS) ok = 0;
-  if (fmt->dwSampleRate < WAVE_MIN_RATE || fmt->dwSampleRate > WAVE_MAX_RATE) ok = 0;
-  // A frame holds at most four bytes per channel; eight bytes were always taken.
-  int maxAlign = WAVE_MAX_SAMPLE_BYTES * fmt->iChannels > 8 ? WAVE_MAX_SAMPLE_BYTES * fmt->iChannels : 8;
-  if (fmt->iBlockAlign < 1 || fmt->iBlockAlign > maxAlign) ok = 0;
-  if (fmt->iBitsPerSample < 8 || fmt->iBitsPerSample > 32) ok = 0;
-  if (!ok) return WAVE_KIND_NONE;
+  *pKind = kind;
+  if (fmt->iChannels > MAX_CHANNELS) return ERROR_WAVE_CHANNELS;
+  if (fmt->dwSampleRate > WAVE_MAX_RATE) return ERROR_WAVE_RATE;
+  if (kind == WAVE_KIND_NONE || fmt->iChannels < 1 || fmt->dwSampleRate < WAVE_MIN_RATE ||
+      fmt->iBitsPerSample < 8 || fmt->iBitsPerSample > 32)
+    return ERROR_DATA_TYPE;
+  // Some writers put 1 for 16-bit frames; that one slip is mended.
   if (fmt->iBitsPerSample == 16 && fmt->iBlockAlign == 1) fmt->iBlockAlign = 2 * fmt->iChannels;
-  return kind;
-}
-
-// Bytes per sample in the frame, or 0 when the layout has no sample the
-// reader can take (the load is then refused).  Integer samples of 9 to 32
-// bits stand left-justified in 2, 3 or 4 bytes and are scaled by their
-// container; 8 and 9 to 16 bits are read so whatever the sample kind says.
-int Wave_SampleBytes(const WaveFormat* fmt, int kind) {
-  int bytes = (fmt->iBitsPerSample + 7) / 8;
-  if (kind == WAVE_KIND_FLOAT && bytes > 2 && fmt->iBitsPerSample != 32) return 0;
-  return fmt->iBlockAlign >= bytes ? bytes : 0;
+  // Floats are 32 bits; 8 and 9 to 16 bits are read so whatever the kind says.
+  if (kind == WAVE_KIND_FLOAT && Wave_SampleBytes(fmt) > 2 && fmt->iBitsPerSample != 32) return ERROR_DATA_TYPE;
+  return fmt->iBlockAlign == Wave_SampleBytes(fmt) * fmt->iChannels ? 0 : ERROR_WAVE_LAYOUT;
 }
 
 double Wave_DecodeSample(const unsigned char* p, int bytes, int kind) {
   switch (bytes) {
-    case 1: return (static_cast<int>(p[0]) - 127) * WAVE_SCALE_8;
+    case 1: return (static_cast<int>(p[0]) - 128) * WAVE_SCALE_8;
     case 2: return static_cast<int16_t>(Wave_Le16(p)) * WAVE_SCALE_16;
     case 3: {
       uint32_t w = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
@@ -186,41 +186,68 @@ void Wave_PrepareChannels(ChannelSet* set, int first, int n, uint32_t rate) {
   }
 }
 
-// Reads the frames block by block and stores the samples of channels whose
-// sample lies inside the frame.  Returns 1 when the file holds frames beyond
-// the growth limit of a channel (they are not loaded).
-int Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const WaveFormat* fmt, int kind,
-                    int bytes, uint32_t dataSize) {
+// Reads the frames block by block into channels first .. first + n - 1.
+// *pfMore: the file holds frames beyond the growth limit of a channel (they
+// are not loaded); *pfShort: the data ends before the data chunk's size says,
+// or that size is no whole number of frames.  A size of 0xFFFFFFFF (written
+// by programs that could not go back to fill it in) reads to the end.
+void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const WaveFormat* fmt, int kind,
+                     uint32_t dataSize, int* pfMore, int* pfShort) {
   const int align = fmt->iBlockAlign;
+  const int bytes = Wave_SampleBytes(fmt);
+  const bool open = dataSize == 0xFFFFFFFFu;
   uint32_t frames = dataSize / align;
+  *pfShort = !open && dataSize % align != 0;
   int fMore = frames > static_cast<uint32_t>(CHANNEL_MAX_ALLOC);
   if (fMore) frames = CHANNEL_MAX_ALLOC;
-  int stored = 0;  // channels whose sample lies inside the frame
-  while (bytes && stored < n && (stored + 1) * bytes <= align) ++stored;
   // Each channel is sized once for the frames it will hold, not by doubling;
   // a data chunk that claims more than the file holds is sized by the file.
   uint32_t expect = frames;
   long long left = BufferedFile_BytesLeft(f);
   if (left >= 0 && static_cast<uint64_t>(left) / align < expect) expect = static_cast<uint32_t>(left / align);
-  for (int c = 0; c < stored; ++c) Channel_Reserve(&set->Channel[first + c], static_cast<int>(expect));
+  for (int c = 0; c < n; ++c) Channel_Reserve(&set->Channel[first + c], static_cast<int>(expect));
   static unsigned char block[8192 * 8];
   static double values[8192 * 8];  // one channel's samples of a block
   const uint32_t perBlock = sizeof(block) / align;
   uint32_t f0 = 0;
+  *pfMore = 0;
   while (f0 < frames) {
     uint32_t want = frames - f0 < perBlock ? frames - f0 : perBlock;
     int got = BufferedFile_Read(f, block, want * align);
     uint32_t full = got > 0 ? static_cast<uint32_t>(got) / align : 0;
-    for (int c = 0; c < stored; ++c) {
+    for (int c = 0; c < n; ++c) {
       const unsigned char* p = block + c * bytes;
       for (uint32_t k = 0; k < full; ++k, p += align) values[k] = Wave_DecodeSample(p, bytes, kind);
       ChannelSet_SetSamples(set, first + c, static_cast<int>(f0), values, static_cast<int>(full));
     }
-    if (full < want) return 0;
+    if (full < want) {
+      *pfShort = *pfShort || !open;
+      return;
+    }
     f0 += want;
   }
   // Truncated only when a further whole frame is really there.
-  return fMore && BufferedFile_Read(f, block, align) == align;
+  *pfMore = fMore && BufferedFile_Read(f, block, align) == align;
+}
+
+// The speaker of each bit of the extensible format's channel mask, in bit
+// order; the file's channels take the roles of the bits set, in order.
+constexpr const char* WAVE_ROLE_NAMES[] = {
+    "Front left",     "Front right",      "Front center",    "Low frequency",  "Back left",
+    "Back right",     "Front left of center", "Front right of center", "Back center", "Side left",
+    "Side right",     "Top center",       "Top front left",  "Top front center", "Top front right",
+    "Top back left",  "Top back center",  "Top back right"};
+
+// Names channels first .. first + n - 1 by the roles of the channel mask of
+// an extensible format chunk, "Channel n" where the file gives none.
+void Wave_NameChannels(ChannelSet* set, int first, int n, const WaveFormat* fmt) {
+  uint32_t mask = fmt->iFormatTag == 0xFFFE && Wave_Le16(fmt->bRaw + 16) >= 22 ? Wave_Le32(fmt->bRaw + 20) : 0;
+  int bit = 0;
+  for (int c = first; c < first + n; ++c) {
+    while (bit < 18 && !(mask & (1u << bit))) ++bit;
+    if (bit < 18) std::snprintf(set->Channel[c].szName, CHANNEL_NAME_LEN, "%s", WAVE_ROLE_NAMES[bit++]);
+    else ChannelSet_NameDefault(set, c);
+  }
 }
 
 }  // namespace
@@ -229,7 +256,8 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* 
   if (!path || !set || first < 0 || first >= MAX_CHANNELS) return ERROR_WAVE_OPEN;
   BufferedFile file;
   BufferedFile* f = &file;
-  if (!BufferedFile_OpenRead(f, path)) return ERROR_WAVE_OPEN;
+  if (!BufferedFile_OpenRead(f, path))
+    return f->dwLastError == ENOENT ? ERROR_WAVE_OPEN : ErrorCode_FromErrno(static_cast<int>(f->dwLastError));
   unsigned char riff[12];
   if (BufferedFile_Read(f, riff, 12) == 12 &&
       (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)) {
@@ -240,9 +268,8 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* 
   std::memset(&fmt, 0, sizeof(fmt));
   uint32_t dataSize = 0;
   int rc = Wave_WalkChunks(f, &fmt, &dataSize);
-  int kind = rc ? WAVE_KIND_NONE : Wave_CheckFormat(&fmt);
-  int bytes = kind == WAVE_KIND_NONE ? 0 : Wave_SampleBytes(&fmt, kind);
-  if (rc == 0 && bytes == 0) rc = ERROR_DATA_TYPE;
+  int kind = WAVE_KIND_NONE;
+  if (rc == 0) rc = Wave_CheckFormat(&fmt, &kind);
   if (rc) {
     BufferedFile_Close(f);
     return rc;
@@ -250,10 +277,13 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* 
   int n = fmt.iChannels;
   if (first + n > MAX_CHANNELS) n = MAX_CHANNELS - first;
   Wave_PrepareChannels(set, first, n, fmt.dwSampleRate);
-  int fTruncated = Wave_ReadFrames(f, set, first, n, &fmt, kind, bytes, dataSize);
+  Wave_NameChannels(set, first, n, &fmt);
+  int fTruncated = 0, fShort = 0;
+  Wave_ReadFrames(f, set, first, n, &fmt, kind, dataSize, &fTruncated, &fShort);
   for (int c = first; c < first + n; ++c) set->Channel[c].iVisible = 1;
   if (notes) {
     notes->fTruncated = fTruncated;
+    notes->fShortData = fShort;
     notes->iChannelsLoaded = n;
     notes->iChannelsSkipped = fmt.iChannels - n;
   }
@@ -279,12 +309,7 @@ int16_t Wave_ToPcm16(double v) {
   return static_cast<int16_t>(frac >= 0.5 ? t + 1 : (frac <= -0.5 ? t - 1 : t));
 }
 
-// The samples of the channel that hold a value; later frames get 0.0.
-int Wave_ValidCount(const CurveChannel* ch) {
-  if (!ch->pdSamples) return 0;
-  return ch->iNrOfSamples < ch->iAllocated ? ch->iNrOfSamples : ch->iAllocated;
-}
-
+// The 68 header bytes of nch channels of 16-bit samples.
 void Wave_BuildHeader(unsigned char* h, int nch, uint32_t rate, uint32_t frames) {
   uint32_t align = 2u * nch;
   uint32_t data = align * frames;
@@ -317,11 +342,9 @@ int Wave_WriteBody(BufferedFile* f, const ChannelSet* set, int first, int nch, u
     int cnt = frames - i0 < perBlock ? frames - i0 : perBlock;
     for (int c = 0; c < nch; ++c) {
       const CurveChannel* ch = &set->Channel[first + c];
-      const double* v = ch->pdSamples;
-      int valid = Wave_ValidCount(ch);
       unsigned char* p = block + 2 * c;
       for (int i = i0; i < i0 + cnt; ++i, p += 2 * nch)
-        Wave_PutLe16(p, static_cast<uint16_t>(Wave_ToPcm16(i < valid ? v[i] : 0.0)));
+        Wave_PutLe16(p, static_cast<uint16_t>(Wave_ToPcm16(CurveSave_Value(ch, i))));
     }
     ok = BufferedFile_Write(f, block, cnt * 2 * nch);
   }
@@ -334,10 +357,8 @@ long WaveFile_CountClipped(const ChannelSet* set, int first, int nch) {
   if (!set || first < 0 || nch < 1 || nch > 4 || first + nch > MAX_CHANNELS) return 0;
   int frames = set->Channel[first].iNrOfSamples;
   long count = 0;
-  for (int c = first; c < first + nch; ++c) {
-    int valid = Wave_ValidCount(&set->Channel[c]);
-    for (int i = 0; i < frames && i < valid; ++i) count += Wave_Clips(set->Channel[c].pdSamples[i]);
-  }
+  for (int c = first; c < first + nch; ++c)
+    for (int i = 0; i < frames; ++i) count += Wave_Clips(CurveSave_Value(&set->Channel[c], i));
   return count;
 }
 
@@ -357,11 +378,11 @@ int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch) {
   uint32_t rate = WaveFile_RateForStep(set->Channel[first].dXStep, nullptr);
   BufferedFile file;
   SafeWrite sw;
-  if (SafeWrite_Begin(&sw, &file, path) != 0) return ERROR_FILE_MISSING;
+  if (int rc = SafeWrite_Begin(&sw, &file, path)) return rc;
   if (!Wave_WriteBody(&file, set, first, nch, rate)) {
     int err = static_cast<int>(file.dwLastError);
     SafeWrite_Abort(&sw, &file);
     return err > 0 ? ErrorCode_FromErrno(err) : ERROR_WRITE;
   }
-  return ErrorCode_FromErrno(SafeWrite_Commit(&sw, &file));
+  return SafeWrite_Commit(&sw, &file);
 }

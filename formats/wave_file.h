@@ -8,16 +8,20 @@
 #include "curve/channel.h"
 #include "formats/load_notes.h"
 
-// Loads the file's channels into channels first, first + 1, ... of the set;
-// notes (when given) says what was left out.  Returns 0, or 2101 (open), 2102
-// (not RIFF WAVE), 2103 (truncated header or no data chunk), 2105
-// (unsupported format, or a layout of which no sample could be stored), 2106
-// (chunk skip failed); the channels are unchanged on every refusal.
+// Loads the file's channels into channels first, first + 1, ... of the set,
+// named by the channel roles of an extensible format chunk or "Channel n";
+// notes (when given) says what was left out and whether the data ended
+// early.  Returns 0, or 2101 (no such file), the system's error
+// (ErrorCode_FromErrno) of another failed open, 2102 (not RIFF WAVE), 2103
+// (truncated header or no data chunk), 2105 (unsupported format), 2106 (chunk
+// skip failed), 2142 (block align not channels x bytes per sample), 2143
+// (rate above 1 MHz), 2144 (more than eight channels); the channels are
+// unchanged on every refusal.
 int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes = nullptr);
 
 // Saves channels first .. first + nch - 1 as 16-bit PCM, frame count taken
-// from channel first.  Returns 0, or 2105 (bad arguments), 2129 (cannot
-// create), the result code of the system error of a failed write, flush,
+// from channel first (a shorter channel padded as CurveSave_Value says).
+// Returns 0, or 2105 (bad arguments), a refusal of SafeWrite_Begin, the result code of the system error of a failed write, flush,
 // sync or close (ErrorCode_FromErrno), or 2109 for a failed write without a
 // system cause; the previous file stays on every failure.
 int WaveFile_Write(const char* path, ChannelSet* set, int first, int nch);

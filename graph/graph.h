@@ -150,8 +150,9 @@ void Graph_Draw(AppState* app, HDC dc, int w, int h);
 int Graph_IsSvgPath(const char* path);
 // Draws the diagram over a w x h area as an SVG document (a path ending in
 // .svg) or a PNG image and replaces path with it through a temporary file.
-// Sets rcPlot for that size, as a paint does.  Returns 0, or an errno (ENOMEM
-// when the picture could not be made); a failure leaves path as it was.
+// Sets rcPlot for that size, as a paint does.  Returns 0 or the result code
+// (the system's ENOMEM when the picture could not be made); a failure leaves
+// path as it was.
 int Graph_SavePicture(AppState* app, const char* path, int w, int h);
 // Draws the diagram over a w x h area and puts the image on the clipboard;
 // 1 when it got there.  Sets rcPlot for that size, as a paint does.

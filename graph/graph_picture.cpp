@@ -9,14 +9,15 @@
 
 #include "formats/safe_write.h"
 #include "graph/graph.h"
+#include "winutil/error_text.h"
 #include "winutil/winapi.h"
 
 namespace {
 
-// Writes size bytes to path through a temporary file; 0 or the errno.
+// Writes size bytes to path through a temporary file; 0 or the result code.
 int WriteBytes(const char* path, const char* data, size_t size) {
   SafeWrite sw{};
-  BufferedFile f{};
+  static BufferedFile f;  // 64 KiB: kept off the stack
   int rc = SafeWrite_Begin(&sw, &f, path);
   if (rc != 0) return rc;
   for (size_t done = 0; done < size;) {
@@ -24,7 +25,7 @@ int WriteBytes(const char* path, const char* data, size_t size) {
     if (BufferedFile_Write(&f, data + done, chunk) != chunk) break;
     done += static_cast<size_t>(chunk);
   }
-  return SafeWrite_Commit(&sw, &f);
+  return SafeWrite_Commit(&sw, &f);  // a failed write is sticky in the record
 }
 
 }  // namespace
@@ -35,7 +36,7 @@ int Graph_IsSvgPath(const char* path) {
 }
 
 int Graph_SavePicture(AppState* app, const char* path, int w, int h) {
-  if (!app || !path || w < 1 || h < 1) return EINVAL;
+  if (!app || !path || w < 1 || h < 1) return ERROR_WRITE;
   int svg = Graph_IsSvgPath(path);
   HDC dc = svg ? Win_CreateSvgDC(w, h) : Win_CreateCompatibleDC(nullptr);
   HBITMAP bitmap = svg ? nullptr : Win_CreateCompatibleBitmap(dc, w, h);
@@ -51,7 +52,7 @@ int Graph_SavePicture(AppState* app, const char* path, int w, int h) {
     Win_DeleteObject(bitmap);
   }
   Win_DeleteDC(dc);
-  if (!data) return ENOMEM;
+  if (!data) return ERROR_SYSTEM_BASE + ENOMEM;
   int rc = WriteBytes(path, data, size);
   std::free(data);
   return rc;

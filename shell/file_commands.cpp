@@ -90,10 +90,11 @@ int PlotWin_ChooseSaveFile(AppState* app, int* type, char* path) {
 
 int PlotWin_SaveFile(AppState* app, const char* path, int type) {
   if (!app || !path) return 0;
-  char status[APP_TEXT_LEN + 160];
+  char status[APP_TEXT_LEN + 640];  // the path and the notes of a save
   char title[2 * APP_TEXT_LEN + 16];
-  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, type);
-  CurveFile_SaveStatusText(status, sizeof status, path, rc);
+  CurveSaveNotes notes;
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, type, &notes);
+  CurveFile_SaveStatusText(status, sizeof status, path, rc, &notes);
   SetMessage(app, status);
   if (rc != 0) return rc;  // the file in memory keeps its name, title and Modified flag
   AppState_CopyText(app->szDataFile, path);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "shell/plotwin.h"
+#include "winutil/error_text.h"
 #include "winutil/input_dialog.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -67,7 +68,7 @@ void PlotWin_CmdExportPicture(AppState* app) {
   if (rc == 0)
     std::snprintf(text, sizeof text, "Exported picture \"%s\" (%d x %d)", path, w, h);
   else
-    std::snprintf(text, sizeof text, "ERROR: failed to export \"%s\" (%s)", path, std::strerror(rc));
+    std::snprintf(text, sizeof text, "ERROR: failed to export \"%s\" (%s)", path, ErrorCodeToText(rc));
   SetMessage(app, text);
 }
 

@@ -2,6 +2,7 @@
 
 #include "winutil/error_text.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -64,6 +65,11 @@ constexpr ErrorText kErrorTexts[] = {
     {2128, "CreateFile failed"},
     {ERROR_FILE_MISSING, "File doesnt exist"},
     {ERROR_NOT_SUPPORTED, "Format not supported"},
+    {ERROR_NOT_REGULAR, "not a regular file"},
+    {ERROR_LINE_TOO_LONG, "a line is too long for memory"},
+    {ERROR_WAVE_LAYOUT, "wave header contradicts itself: block align is not channels x bytes per sample"},
+    {ERROR_WAVE_RATE, "sample rate above 1 MHz"},
+    {ERROR_WAVE_CHANNELS, "more than eight channels"},
 };
 
 char g_szErrorText[128];
@@ -103,3 +109,5 @@ int ErrorCode_FromErrno(int err) {
   if (err < 0) err = err == -2147483647 - 1 ? 0x7FFFFFFF : -err;
   return err < 0x7FFFFFFF - ERROR_SYSTEM_BASE ? ERROR_SYSTEM_BASE + err : 0x7FFFFFFF;
 }
+
+int ErrorCode_FromOpenErrno(int err) { return err == ENOENT ? ERROR_FILE_MISSING : ErrorCode_FromErrno(err); }

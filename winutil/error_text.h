@@ -14,6 +14,11 @@ constexpr int ERROR_READ = 2106;           // reading past a chunk failed
 constexpr int ERROR_WRITE = 2109;          // a write failed without a system cause
 constexpr int ERROR_FILE_MISSING = 2129;   // no file to open or create, or a path without extension
 constexpr int ERROR_NOT_SUPPORTED = 2130;  // no reader or writer for the extension, or not text
+constexpr int ERROR_NOT_REGULAR = 2140;    // a save target that is a device, FIFO or socket
+constexpr int ERROR_LINE_TOO_LONG = 2141;  // a text line longer than a reader can hold
+constexpr int ERROR_WAVE_LAYOUT = 2142;    // a wave header whose block align contradicts its channels and bits
+constexpr int ERROR_WAVE_RATE = 2143;      // a wave sample rate above 1 MHz
+constexpr int ERROR_WAVE_CHANNELS = 2144;  // a wave file of more than eight channels
 
 // Returns the text for code (its sign is ignored): a constant of the table;
 // for ERROR_SYSTEM_BASE + errno the system's text of that errno; for any
@@ -25,3 +30,8 @@ const char* ErrorCodeToText(int code);
 // The result code of a failure whose cause is the system error err: 0 for 0,
 // else ERROR_SYSTEM_BASE + err.
 int ErrorCode_FromErrno(int err);
+// The result code of a file that could not be opened or created for the
+// system error err: ERROR_FILE_MISSING when it does not exist (ENOENT), else
+// as ErrorCode_FromErrno, so that the text names the cause (permission
+// denied, read-only file system, is a directory, ...).
+int ErrorCode_FromOpenErrno(int err);

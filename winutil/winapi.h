@@ -256,7 +256,11 @@ HDC Win_CreateSvgDC(int w, int h);
 char* Win_EncodeCanvas(HDC dc, size_t* size);
 // Puts the bitmap on the clipboard as an image; 0 when there is no clipboard.
 int Win_CopyBitmapToClipboard(HBITMAP bitmap);
-// Writes the bitmap as a PNG file; 0 when it cannot be written.
+// Writes the bitmap as a PNG file by the safe replacement of the data files
+// (formats/safe_write.h): a previous file stays whole on every failure.
+// Returns 0, or the result code of the failure (a refusal of SafeWrite_Begin,
+// the system error of a failed write, ERROR_WRITE when there is no bitmap
+// or it cannot be encoded).
 int Win_SaveBitmapPng(HBITMAP bitmap, const char* path);
 // Reads a PNG file into a new bitmap; null when it cannot be read.
 HBITMAP Win_LoadBitmapPng(const char* path);

@@ -152,6 +152,7 @@ TEST_F(CliEndToEnd, FailedLoadExitsOneWithTheCause) {
   CliRun r = RunCli({"info", P("missing.txt")});
   EXPECT_EQ(1, r.iExit);
   EXPECT_EQ("ERROR: failed to load \"" + P("missing.txt") + "\" (File doesnt exist)\n", r.sErr);
+  ASSERT_TRUE(TestFiles_Write(P("x.json"), "{\"values\": [1]}\n"));
   for (const char* name : {"curve.fcf", "x.json"}) {
     r = RunCli({"info", P(name)});
     EXPECT_EQ(1, r.iExit) << name;
@@ -192,7 +193,7 @@ TEST_F(CliEndToEnd, ConvertWritesWhatTheEditorSaves) {
   EXPECT_EQ(0, r.iExit);
   EXPECT_EQ("", r.sOut);
   EXPECT_EQ("Loaded file \"" + P("a.txt") + "\", 3 points\nLoaded file \"" + P("five.txt") +
-                "\", 1 points\nSaved file \"" + P("both.json") + "\"\n",
+                "\", 1 points\nSaved file \"" + P("both.json") + "\" (channel 2 padded by 2 samples with its last value)\n",
             r.sErr);
   json = TestFiles_Read(P("both.json"));
   EXPECT_TRUE(JsonCheck_Validate(json).bValid) << json;

@@ -32,7 +32,7 @@ TEST_F(CurveFile, ExtensionRules) {
   EXPECT_EQ(2129, SaveCurveFile(&app.Channels, &app.SpectrumHeader, "noext", 0, SAVE_TYPE_INT16));
   EXPECT_EQ(2130, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "C:\\data.dir\\curve", 0));
   EXPECT_EQ(2130, SaveCurveFile(&app.Channels, &app.SpectrumHeader, "C:\\data.dir\\curve", 0, SAVE_TYPE_INT16));
-  EXPECT_EQ(2130, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "x.json", 0));
+  EXPECT_EQ(2129, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "x.json", 0));  // JSON is read
   EXPECT_EQ(2130, LoadCurveFile(&app.Channels, &app.SpectrumHeader, "x.fcf", 0));
   EXPECT_EQ(2130, SaveCurveFile(&app.Channels, &app.SpectrumHeader,
                                 (dir.szPath + "/x.fcf").c_str(), 0, SAVE_TYPE_INT16));

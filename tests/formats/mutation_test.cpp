@@ -28,7 +28,8 @@
 
 namespace {
 
-constexpr int kKnownCodes[] = {0, 2101, 2102, 2103, 2105, 2106, 2129, 2130};
+// 0x10015 is ERROR_SYSTEM_BASE + EISDIR: a folder given a data file's name.
+constexpr int kKnownCodes[] = {0, 2101, 2102, 2103, 2105, 2106, 2129, 2130, 2141, 2142, 2143, 2144, 0x10000 + 21};
 
 struct Sample {
   std::string name;  // what the sample shows

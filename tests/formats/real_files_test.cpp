@@ -204,12 +204,13 @@ TEST_F(RealFiles, CsvColumnsGoToTheirOwnChannelsNamedByTheHeaderRow) {
     EXPECT_EQ(Ch(1).pdSamples[1], 0.25) << c.name;
     EXPECT_EQ(Ch(2).pdSamples[0], -0.5) << c.name;
   }
-  // A row with fewer fields fills the missing ones with 0.0; an empty field
-  // between two tabs keeps the columns in place.
+  // A row with fewer fields has missing values; an empty field between two
+  // tabs keeps the columns in place.
   ASSERT_EQ(Load("short.csv", "1,2,3\n4\n7\t\t9\n"), 0);
   EXPECT_EQ(Ch(2).iNrOfSamples, 3);
-  EXPECT_EQ(Ch(2).pdSamples[1], 0.0);
-  EXPECT_EQ(Ch(1).pdSamples[2], 0.0);
+  EXPECT_TRUE(std::isnan(Ch(2).pdSamples[1]));
+  EXPECT_TRUE(std::isnan(Ch(1).pdSamples[2]));
+  EXPECT_EQ(notes.iMissing, 3);
   EXPECT_EQ(Ch(2).pdSamples[2], 9.0);
 }
 

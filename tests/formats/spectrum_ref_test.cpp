@@ -171,7 +171,7 @@ TEST_F(SpectrumRefTest, WriterProducesExactTextFromHeaderAndChannel) {
                 "\"\r\ntime=12.500000\r\ntype=complex_array\r\nbin_width_hz=5.000000\r\n"
                 "offset_hz=100.000000\r\nnr_of_bins=3\r\ncomps_per_bin=2\r\nscale_unit=1\r\n"
                 "scale_factor=2.000000\r\nscale_offset=-0.500000\r\navrg_count=4\r\narray=\r\n"
-                "1.500000\r\n0.000000\r\n-20.250000\r\nend\r\n");
+                "1.500000\r\n1e-09\r\n-20.250000\r\nend\r\n");
   hdr.iType = 9;
   ASSERT_EQ(SpectrumRef_Write(p.c_str(), &set, 0, &hdr), 0);
   EXPECT_NE(TestFiles_Read(p).find("\r\ntype=unknown\r\n"), std::string::npos);

@@ -207,12 +207,12 @@ TEST_F(Canvas, CopiesBetweenCanvasesAndSavesPng) {
   EXPECT_EQ(Win_BitBlt(other, 0, 0, 3, 3, dc, 0, 0, 0x00330008u), 0);  // only plain copies
 
   TempDir dir;
-  ASSERT_EQ(Win_SaveBitmapPng(big, dir.File("c.png").c_str()), 1);
+  ASSERT_EQ(Win_SaveBitmapPng(big, dir.File("c.png").c_str()), 0);
   bool ok = false;
   std::string png = TestFiles_Read(dir.File("c.png"), &ok);
   ASSERT_TRUE(ok);
   EXPECT_EQ(png.substr(1, 3), "PNG");
-  EXPECT_EQ(Win_SaveBitmapPng(big, (dir.File("missing") + "/c.png").c_str()), 0);
+  EXPECT_EQ(Win_SaveBitmapPng(big, (dir.File("missing") + "/c.png").c_str()), 2129);  // no such folder
   Win_SelectObject(other, old);
   Win_DeleteObject(big);
   Win_DeleteDC(other);

@@ -128,9 +128,26 @@ TEST_F(FileFlow, LoadNextChannelAddsACurveThatUndoRemoves) {
   EXPECT_EQ(Title(), "Plot Smith");  // the main file stays
   EXPECT_STREQ(app.szDataFile, "unnamed.txt");
   EXPECT_EQ(app.iModified, 1);
+  // Saved with the longer main curve, it is padded with its last value, as the status says.
+  s_fileAnswers.push_back({1, files.File("both.txt"), 1});
+  Command(IDM_SAVE);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Saved file \"" + files.File("both.txt") + "\" (channel 2 padded by " +
+                                                 std::to_string(Ch(0).iNrOfSamples - 5) + " samples with its last value)");
   Command(IDM_UNDO);
   EXPECT_EQ(Ch(1).iNrOfSamples, 0);
   EXPECT_EQ(app.Channels.iChannelsInUse, 1);
+
+  // The channel takes the name of a header row, and loses it to a file without one.
+  std::string named = files.File("named.csv");
+  ASSERT_TRUE(TestFiles_Write(named, "volts\n1\nx\n"));
+  for (const std::string& path : {named, next}) {
+    s_boxAnswers.push_back(IDNO);
+    s_fileAnswers.push_back({1, path, 2});
+    Command(IDM_LOAD_NEXT);
+    EXPECT_STREQ(Ch(1).szName, path == named ? "volts" : "Channel 2");
+    if (path == named) EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Loaded file \"" + named + "\", 2 points (1 missing value)");
+    Command(IDM_UNDO);
+  }
 
   // A failing load names the chosen file; with every channel in use only a box.
   s_boxAnswers.push_back(IDNO);

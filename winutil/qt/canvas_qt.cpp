@@ -13,6 +13,7 @@
 // releasing the canvas asks the widget for that copy.
 #include <QBuffer>
 #include <QClipboard>
+#include <QByteArray>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -27,6 +28,8 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "formats/safe_write.h"
+#include "winutil/error_text.h"
 #include "winutil/qt/qt_window.h"
 #include "winutil/winapi.h"
 
@@ -572,8 +575,15 @@ int Win_BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWO
 }
 
 int Win_SaveBitmapPng(HBITMAP bitmap, const char* path) {
-  if (!LiveObject(bitmap) || bitmap->iKind != GDI_BITMAP || !path) return 0;
-  return bitmap->Image.save(QString::fromLocal8Bit(path), "PNG") ? 1 : 0;
+  if (!LiveObject(bitmap) || bitmap->iKind != GDI_BITMAP || !path) return ERROR_WRITE;
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !bitmap->Image.save(&buffer, "PNG")) return ERROR_WRITE;
+  static BufferedFile file;  // 64 KiB: kept off the stack
+  SafeWrite sw;
+  if (int rc = SafeWrite_Begin(&sw, &file, path)) return rc;
+  BufferedFile_Write(&file, png.constData(), static_cast<int>(png.size()));
+  return SafeWrite_Commit(&sw, &file);  // a failed write is sticky in the record
 }
 
 HBITMAP Win_LoadBitmapPng(const char* path) {
