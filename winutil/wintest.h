@@ -49,6 +49,12 @@ void WinTest_AnswerFileDialog(const char* path, int filterIndex);
 // name field, then picks the filterIndex-th type (1-based) from the type list,
 // and then accepts whatever the name field holds.
 void WinTest_AnswerSaveDialogTypingFirst(const char* name, int filterIndex);
+// Makes the screen images of windows painted from now on use the device pixel
+// ratio (1 to 4) as a scaled screen would; 0 goes back to the screen's own.
+void WinTest_SetDevicePixelRatio(int ratio);
+// The size in device pixels of the image the window's client area shows; 0
+// before its first paint.
+int WinTest_ScreenImageSize(HWND hwnd, int* width, int* height);
 // Closes the help window as its close box would (nothing when it is not open).
 void WinTest_CloseHelpWindow(void);
 // Runs the toolkit's event processing for about ms milliseconds, dispatching

@@ -336,3 +336,45 @@ TEST_F(DesktopFlow, ExportAndCopyThePicture) {
 }
 
 }  // namespace
+
+namespace {
+
+// At a device pixel ratio of 2 the window's image has twice the logical size
+// in each direction, while the layout and what a logical pixel shows stay.
+TEST_F(DesktopFlow, TwiceTheDevicePixelRatioPaintsTwiceTheImage) {
+  struct Shot {
+    int iWidth, iHeight;  // the screen image in device pixels
+    RECT rcPlot;          // the layout of the paint
+    std::vector<COLORREF> Pixels;  // logical pixels along the axes and a curve column
+  };
+  auto paint = [this](int ratio) {
+    WinTest_SetDevicePixelRatio(ratio);
+    Win_InvalidateRect(app.hwndMain, nullptr, 1);
+    Win_UpdateWindow(app.hwndMain);
+    Shot shot{};
+    WinTest_ScreenImageSize(app.hwndMain, &shot.iWidth, &shot.iHeight);
+    shot.rcPlot = app.Graph.rcPlot;
+    HDC dc = Win_GetDC(app.hwndMain);
+    const RECT& p = shot.rcPlot;
+    for (int y = p.top; y < p.bottom; y += 3) shot.Pixels.push_back(Win_GetPixel(dc, p.left - 1, y));
+    for (int x = p.left; x < p.right; x += 3) shot.Pixels.push_back(Win_GetPixel(dc, x, p.bottom + 1));
+    Win_ReleaseDC(app.hwndMain, dc);
+    return shot;
+  };
+  const Shot one = paint(1), two = paint(2);
+  WinTest_SetDevicePixelRatio(0);
+  RECT rc{};
+  Win_GetClientRect(app.hwndMain, &rc);
+  EXPECT_EQ(one.iWidth, rc.right);
+  EXPECT_EQ(two.iWidth, 2 * one.iWidth);
+  EXPECT_EQ(two.iHeight, 2 * one.iHeight);
+  EXPECT_EQ(two.rcPlot.left, one.rcPlot.left);
+  EXPECT_EQ(two.rcPlot.top, one.rcPlot.top);
+  EXPECT_EQ(two.rcPlot.right, one.rcPlot.right);
+  EXPECT_EQ(two.rcPlot.bottom, one.rcPlot.bottom);
+  ASSERT_FALSE(one.Pixels.empty());
+  EXPECT_EQ(two.Pixels, one.Pixels);
+  EXPECT_EQ(one.Pixels.front(), 0u);  // the value axis, black
+}
+
+}  // namespace
