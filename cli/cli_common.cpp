@@ -3,10 +3,12 @@
 #include "cli/cli_common.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
 #include "formats/curve_file.h"
+#include "formats/format_table.h"
 #include "formats/text_curve.h"
 #include "formats/wave_file.h"
 
@@ -65,7 +67,7 @@ int Cli_LoadInputs(AppState* app, char** paths, int count) {
     int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, paths[k], first, &notes);
     char status[2 * 4096];
     if (rc != 0) {
-      CurveFile_LoadErrorText(status, sizeof status, paths[k], rc);
+      CurveFile_LoadErrorText(status, sizeof status, paths[k], rc, &notes);
       std::fprintf(stderr, "%s\n", status);
       return CLI_EXIT_FAILED;
     }
@@ -112,6 +114,11 @@ int Cli_Save(AppState* app, const char* path, int saveType) {
     Cli_Error(status);
     return CLI_EXIT_FAILED;
   }
+  if (!CurveFormat_TakesSaveType(CurveFormat_ByExtension(ext), saveType)) {
+    std::snprintf(status, sizeof status, "this --type does not apply to %s files", ext);
+    Cli_Error(status);
+    return CLI_EXIT_USAGE;
+  }
   CurveSaveNotes notes;
   int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType, &notes);
   CurveFile_SaveStatusText(status, sizeof status, path, rc, &notes);
@@ -132,6 +139,8 @@ int Cli_ParseSaveType(const char* word, int* saveType) {
       {"float", SAVE_TYPE_FLOAT},
       {"json", SAVE_TYPE_JSON + SAVE_TYPE_FLOAT},
       {"json-int16", SAVE_TYPE_JSON + SAVE_TYPE_INT16},
+      {"16", SAVE_TYPE_INT16},
+      {"24", SAVE_TYPE_PCM24},
   };
   *saveType = CLI_SAVE_TYPE_BY_NAME;
   if (!word) return 1;
@@ -141,7 +150,14 @@ int Cli_ParseSaveType(const char* word, int* saveType) {
       return 1;
     }
   }
-  Cli_Error("--type takes int16, uint8, float, json or json-int16");
+  // A lossy encoder's quality: q and a number from 0 to 1.
+  char* end = nullptr;
+  double q = word[0] == 'q' && word[1] ? std::strtod(word + 1, &end) : -1.0;
+  if (end && *end == '\0' && q >= 0.0 && q <= 1.0) {
+    *saveType = SaveType_Quality(q);
+    return 1;
+  }
+  Cli_Error("--type takes int16, uint8, float, json, json-int16, 16, 24 or q0 to q1");
   return 0;
 }
 

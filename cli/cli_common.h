@@ -45,10 +45,12 @@ constexpr int CLI_SAVE_TYPE_BY_NAME = -1;  // no --type: chosen by the output na
 // 16-bit integers.  Prints the status text with its notes (channels cut or
 // padded, missing values), and for a WAV the warnings about clipped values
 // and a sample rate moved into range.  Refuses, leaving path as it is, when
-// channel 0 holds no samples.  Returns CLI_EXIT_OK or CLI_EXIT_FAILED.
+// channel 0 holds no samples.  Returns CLI_EXIT_OK, CLI_EXIT_FAILED, or
+// CLI_EXIT_USAGE when OUT's format does not take the type (a bit depth or
+// quality for a text file, a text type for a sound file).
 int Cli_Save(AppState* app, const char* path, int saveType);
-// Parses a --type word (int16, uint8, float, json, json-int16) into a save
-// type; no word (NULL) gives CLI_SAVE_TYPE_BY_NAME.  Returns 1, or 0 after
+// Parses a --type word (int16, uint8, float, json, json-int16; 16 or 24 bits;
+// q0 to q1, a lossy encoder's quality) into a save type; no word (NULL) gives CLI_SAVE_TYPE_BY_NAME.  Returns 1, or 0 after
 // naming the valid words.
 int Cli_ParseSaveType(const char* word, int* saveType);
 // Prints the usage text to the stream (stdout for --help, else stderr).

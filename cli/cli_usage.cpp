@@ -7,6 +7,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_common.h"
+#include "formats/format_table.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ struct CliCommandText {
 constexpr CliCommandText kCommands[] = {
     {CLI_INFO, "info", "info FILE..."},
     {CLI_DUMP, "dump", "dump [--channel N | --all] [--x] FILE..."},
-    {CLI_CONVERT, "convert", "convert [--type int16|uint8|float|json|json-int16] IN... OUT"},
+    {CLI_CONVERT, "convert", "convert [--type int16|uint8|float|json|json-int16|16|24|qQ] IN... OUT"},
     {CLI_LOWPASS, "lowpass", "lowpass --cutoff F [--width W] [--channel N] [--type T] IN... OUT"},
     {CLI_RENDER, "render", "render [--size WxH] IN... OUT.png|OUT.svg"},
 };
@@ -38,6 +39,15 @@ void Cli_PrintUsage(void* stream) {
   std::fprintf(out, "usage:\n");
   for (const CliCommandText& c : kCommands) std::fprintf(out, "  plotsmith-cli %s\n", c.szUsage);
   std::fprintf(out, "  plotsmith-cli --help | --version\n");
-  std::fprintf(out, "Files load into channels 1, 2, ... (.txt, .csv, .json, .wav, .ref); options may stand anywhere,\n"
-                    "\"--\" makes every later argument a file name; status texts and warnings go to stderr.\n");
+  char exts[512];
+  CurveFormat_ListExtensions(exts, sizeof exts, CURVE_LIST_READERS);
+  std::fprintf(out, "Files load into channels 1, 2, ... (%s).\n", exts);
+  CurveFormat_ListExtensions(exts, sizeof exts, CURVE_LIST_WRITERS);
+  std::fprintf(out, "OUT's extension picks the writer (%s).\n", exts);
+  CurveFormat_ListExtensions(exts, sizeof exts, SAVE_KINDS_DEPTH);
+  std::fprintf(out, "--type 16 or 24 sets the bits of %s;", exts);
+  CurveFormat_ListExtensions(exts, sizeof exts, SAVE_KINDS_QUALITY);
+  std::fprintf(out, " --type q0 to q1 the quality of %s.\n", exts);
+  std::fprintf(out, "Options may stand anywhere, \"--\" makes every later argument a file name; status texts\n"
+                    "and warnings go to stderr.\n");
 }

@@ -4,17 +4,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
-#include "formats/json_curve_read.h"
-#include "formats/spectrum_ref.h"
-#include "formats/text_curve.h"
-#include "formats/wave_file.h"
+#include "formats/format_table.h"
 #include "winutil/error_text.h"
 
 namespace {
-
-bool ExtIs(const char* ext, const char* want) { return strcasecmp(ext, want) == 0; }
 
 // Length of a text that snprintf formatted into size chars: cut to what fits.
 int FittedLength(int n, int size) { return n < 0 ? 0 : (n < size ? n : size - 1); }
@@ -29,11 +23,9 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
   if (notes) *notes = CurveLoadNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
-  int rc = ERROR_NOT_SUPPORTED;
-  if (ExtIs(ext, ".ref")) rc = SpectrumRef_Read(path, set, first, hdr, notes);
-  else if (ExtIs(ext, ".wav")) rc = WaveFile_Read(path, set, first, notes);
-  else if (ExtIs(ext, ".txt") || ExtIs(ext, ".csv")) rc = TextCurve_Read(path, set, first, notes);
-  else if (ExtIs(ext, ".json")) rc = JsonCurve_Read(path, set, first, notes);
+  const CurveFormat* fmt = CurveFormat_ByExtension(ext);
+  if (!fmt || !fmt->pfnRead) return ERROR_NOT_SUPPORTED;
+  int rc = fmt->pfnRead(path, set, first, hdr, notes);
   if (rc == 0 && notes) {
     // The readers prepare at least channel first; empty when none got a value.
     int loaded = notes->iChannelsLoaded > 1 ? notes->iChannelsLoaded : 1;
@@ -62,15 +54,17 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
   if (notes && notes->iMissing > 0)
     std::snprintf(missing, sizeof missing, " (%lld missing value%s)", notes->iMissing, notes->iMissing == 1 ? "" : "s");
   const char* shortData = notes && notes->fShortData ? " (file truncated: the data ends before its header says)" : "";
-  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s%s", path ? path : "",
-                        points, truncated, shortData, missing, skipped);
+  const char* damaged = notes && notes->fDamaged ? " (file truncated: only the frames that decode were loaded)" : "";
+  int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s%s%s", path ? path : "",
+                        points, truncated, shortData, damaged, missing, skipped);
   return FittedLength(n, size);
 }
 
-int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc) {
+int CurveFile_LoadErrorText(char* dst, int size, const char* path, int rc, const CurveLoadNotes* notes) {
   if (!dst || size <= 0) return 0;
-  int n = std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to load \"%s\" (%s)", path ? path : "",
-                        ErrorCodeToText(rc));
+  const char* why = notes && notes->szReason[0] ? notes->szReason : nullptr;
+  int n = std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to load \"%s\" (%s%s%s)", path ? path : "",
+                        ErrorCodeToText(rc), why ? ": " : "", why ? why : "");
   return FittedLength(n, size);
 }
 
@@ -78,10 +72,13 @@ int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, cons
   if (!dst || size <= 0) return 0;
   const char* p = path ? path : "";
   if (rc != 0) {
-    int n = std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to save \"%s\" (%s)", p, ErrorCodeToText(rc));
+    const char* why = notes && notes->szReason[0] ? notes->szReason : nullptr;
+    int n = std::snprintf(dst, static_cast<size_t>(size), "ERROR: failed to save \"%s\" (%s%s%s)", p,
+                          ErrorCodeToText(rc), why ? ": " : "", why ? why : "");
     return FittedLength(n, size);
   }
-  std::snprintf(dst, static_cast<size_t>(size), "Saved file \"%s\"", p);
+  const char* rf64 = notes && notes->fRf64 ? " as RF64 (the data passes 4 GiB)" : "";
+  std::snprintf(dst, static_cast<size_t>(size), "Saved file \"%s\"%s", p, rf64);
   return CurveSave_AppendText(dst, size, notes);
 }
 
@@ -90,25 +87,13 @@ int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* pat
   if (notes) *notes = CurveSaveNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
-  int inUse = set->iChannelsInUse;
-  int n = first >= 0 && first < MAX_CHANNELS ? set->Channel[first].iNrOfSamples : 0;
-  int rc;
-  if (ExtIs(ext, ".ref")) {
-    rc = SpectrumRef_Write(path, set, first, hdr);
-    if (notes) notes->iChannelsLeftOut = inUse > first + 1 ? inUse - first - 1 : 0;
-  } else if (ExtIs(ext, ".wav")) {
-    rc = WaveFile_Write(path, set, first, inUse);
-    CurveSave_NoteChanges(notes, set, first, inUse, n, "0");
-  } else if (ExtIs(ext, ".txt") || ExtIs(ext, ".json")) {
-    rc = TextCurve_Write(path, set, first, inUse, saveType);
-    // Reals keep a missing value as one; the integer types write their lowest value.
-    int type = saveType & 0x0F;
-    const char* missingAs = type == SAVE_TYPE_FLOAT ? nullptr : (type == SAVE_TYPE_UINT8 ? "0" : "-32767");
-    int nch = inUse < MAX_CHANNELS - first ? inUse : MAX_CHANNELS - first;
-    CurveSave_NoteChanges(notes, set, first, nch, n, missingAs);
-  } else {
-    return ERROR_NOT_SUPPORTED;
+  const CurveFormat* fmt = CurveFormat_ByExtension(ext);
+  if (!fmt || !fmt->pfnWrite) return ERROR_NOT_SUPPORTED;
+  int rc = fmt->pfnWrite(fmt, path, set, first, hdr, saveType, notes);
+  if (notes && rc != 0) {  // nothing was changed on the way; a refusal's reason stays
+    CurveSaveNotes failed{};
+    std::memcpy(failed.szReason, notes->szReason, sizeof failed.szReason);
+    *notes = failed;
   }
-  if (notes && rc != 0) *notes = CurveSaveNotes{};
   return rc;
 }

@@ -1,6 +1,9 @@
 #pragma once
-// What a successful load could not take in.  The readers fill this record so
-// that the status text can say so; the result code of such a load stays 0.
+// What a successful load could not take in, and what a decoding library said
+// when it refused a file.  The readers fill this record so that the status
+// text can say so; the result code of such a load stays 0.
+
+constexpr int CURVE_REASON_LEN = 160;  // room for a library's own reason, NUL included
 
 struct CurveLoadNotes {
   int fTruncated;        // the file holds more samples per channel than a channel can take
@@ -9,4 +12,6 @@ struct CurveLoadNotes {
   int fShortData;        // the data ends before the samples its header announces (loaded as far as it goes)
   long long iMissing;    // values loaded as missing (NaN): empty, not a number, nan or null
   int fEmpty;            // the load found no value at all: every channel loaded holds 0 points
+  int fDamaged;          // the file ends early or stops decoding: the frames before were loaded
+  char szReason[CURVE_REASON_LEN];  // why a decoding library refused the file ("" when it did not)
 };

@@ -1,11 +1,13 @@
 #pragma once
 // What a successful save changed on the way to the file, so that the status
 // text can say so: channels cut to or padded up to the first channel's
-// length, missing values (NaN) written as a number, and channels in use that
-// the format could not take.  Also the one rule for the value a writer puts
+// length, missing values (NaN) written as a number, channels in use that
+// the format could not take, and a .wav written as RF64; also why an encoding
+// library refused a save.  Also the one rule for the value a writer puts
 // at an index past a shorter channel's end.
 
 #include "curve/channel.h"
+#include "formats/load_notes.h"
 
 // The changes of one save; all zero when the file holds the data as it is.
 struct CurveSaveNotes {
@@ -13,6 +15,8 @@ struct CurveSaveNotes {
   long iMissing;                    // missing values written as szMissingAs (not read back as missing)
   char szMissingAs[8];              // what stands for them in the file: "-32767", "0", ...
   int iChannelsLeftOut;             // channels in use after the ones written (a .ref file takes one)
+  int fRf64;                        // a .wav was written as RF64: its data passes the RIFF size limit
+  char szReason[CURVE_REASON_LEN];  // why the encoding library refused the save ("" when it did not)
 };
 
 // The samples of ch that a writer may read: those in use and in storage.

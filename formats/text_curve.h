@@ -4,11 +4,7 @@
 
 #include "curve/channel.h"
 #include "formats/load_notes.h"
-
-constexpr int SAVE_TYPE_INT16 = 1;
-constexpr int SAVE_TYPE_UINT8 = 2;
-constexpr int SAVE_TYPE_FLOAT = 3;
-constexpr int SAVE_TYPE_JSON = 0x10;
+#include "formats/save_type.h"
 
 // Loads a text curve file into channels first, first + 1, ...: with an
 // "n_channels=" header the values form groups of that many, one value per

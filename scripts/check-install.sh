@@ -45,7 +45,7 @@ if [ -e "$desktop" ]; then
   for line in 'Exec=plotsmith %f' 'Icon=plotsmith' 'Type=Application'; do
     grep -qx "$line" "$desktop" || { echo "desktop entry lacks: $line"; fail=1; }
   done
-  for type in text/plain audio/x-wav audio/wav application/x-plotsmith-spectrum-ref; do
+  for type in text/plain audio/x-wav audio/wav application/x-plotsmith-spectrum-ref audio/flac audio/ogg audio/mpeg; do
     grep -q "^MimeType=.*$type;" "$desktop" || { echo "desktop entry lacks the type $type"; fail=1; }
   done
   if command -v desktop-file-validate >/dev/null 2>&1; then

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "formats/curve_file.h"
+#include "formats/format_table.h"
 #include "shell/plotwin.h"
 #include "winutil/input_dialog.h"
 #include "winutil/winapi.h"
@@ -16,19 +17,6 @@
 
 namespace {
 
-// Pairs of description and pattern, ended by an empty description (the open
-// dialog's list lives beside the load dispatch).
-constexpr char kSaveFilter[] =
-    "Text files, 16 bit integer (*.txt)\0*.txt\0"
-    "Text files, 8 bit unsigned (*.txt)\0*.txt\0"
-    "Text files, floating point (*.txt)\0*.txt\0"
-    "JSON files, floating point (*.txt)\0*.json\0"
-    "Wave audio files (*.wav)\0*.wav\0"
-    "Spectrum Reference files (*.ref)\0*.ref\0";
-// Save type of each save filter entry; 0 keeps the type handed in (the
-// extension of the chosen name then picks the writer).
-constexpr int kSaveTypeOfEntry[] = {SAVE_TYPE_INT16, SAVE_TYPE_UINT8, SAVE_TYPE_FLOAT,
-                                    SAVE_TYPE_JSON | SAVE_TYPE_FLOAT, 0, 0};
 constexpr const char* kDefExt = "txt";
 constexpr int kPathMax = APP_TEXT_LEN - 1;
 constexpr const char* kNewLine1 = "Creating new data array.";
@@ -80,11 +68,9 @@ int PlotWin_ChooseSaveFile(AppState* app, int* type, char* path) {
   AppState_CopyText(name, app->szDataFile);
   int index = -1;
   int chosen = WinUtil_ChooseFileToSave(app->hwndMain, app->hInstance, "Save Curve as Text File", name,
-                                        kPathMax, kSaveFilter, kDefExt, &index);
+                                        kPathMax, CurveFormat_SaveFilter(), kDefExt, &index);
   if (chosen) AppState_CopyText(path, name);
-  constexpr int entries = static_cast<int>(sizeof kSaveTypeOfEntry / sizeof kSaveTypeOfEntry[0]);
-  if (chosen && type && index >= 0 && index < entries && kSaveTypeOfEntry[index] != 0)
-    *type = kSaveTypeOfEntry[index];
+  if (chosen && type) *type = CurveFormat_SaveTypeOfEntry(index, *type);
   return chosen;
 }
 
@@ -95,6 +81,7 @@ int PlotWin_SaveFile(AppState* app, const char* path, int type) {
   CurveSaveNotes notes;
   int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, type, &notes);
   CurveFile_SaveStatusText(status, sizeof status, path, rc, &notes);
+  if (notes.szReason[0]) std::fprintf(stderr, "%s\n", status);
   SetMessage(app, status);
   if (rc != 0) return rc;  // the file in memory keeps its name, title and Modified flag
   AppState_CopyText(app->szDataFile, path);
@@ -119,7 +106,9 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
     app->iModified = c == 0 ? 0 : 1;
     if (c == 0) PlotWin_AddRecentFile(app, path);
   } else {
-    CurveFile_LoadErrorText(status, sizeof status, path, rc);
+    CurveFile_LoadErrorText(status, sizeof status, path, rc, &notes);
+    // A decoding library's reason goes to stderr as well, for bug reports.
+    if (notes.szReason[0]) std::fprintf(stderr, "%s\n", status);
     std::snprintf(title, sizeof title, "%s  -  file not loaded", app->szTitle);
   }
   SetMessage(app, status);
@@ -145,7 +134,7 @@ void PlotWin_CmdNew(AppState* app) {
 void PlotWin_CmdOpen(AppState* app) {
   if (!app || !PlotWin_ConfirmDiscard(app)) return;
   if (!WinUtil_ChooseFileToOpen(app->hwndMain, app->hInstance, "Load Curve from Text File", app->szDataFile,
-                                kPathMax, CURVE_FILE_OPEN_FILTER, kDefExt))
+                                kPathMax, CurveFormat_OpenFilter(), kDefExt))
     return;
   PlotWin_LoadFile(app, app->szDataFile, 0);
 }
@@ -163,7 +152,7 @@ void PlotWin_CmdLoadNextChannel(AppState* app) {
   std::snprintf(title, sizeof title, "Load Data for Channel #%d", c + 1);
   char path[APP_TEXT_LEN];
   AppState_CopyText(path, app->szDataFile);
-  if (!WinUtil_ChooseFileToOpen(app->hwndMain, app->hInstance, title, path, kPathMax, CURVE_FILE_OPEN_FILTER, kDefExt))
+  if (!WinUtil_ChooseFileToOpen(app->hwndMain, app->hInstance, title, path, kPathMax, CurveFormat_OpenFilter(), kDefExt))
     return;
   Undo_Backup(app, c);
   PlotWin_LoadFile(app, path, app->Channels.iChannelsInUse);

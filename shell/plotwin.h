@@ -2,6 +2,7 @@
 // The main window of the editor: start-up, window procedure, message loop and
 // shutdown.
 
+#include "formats/save_type.h"
 #include "shell/app_state.h"
 #include "shell/undo.h"
 #include "winutil/wintypes.h"
@@ -52,12 +53,6 @@ constexpr int IDC_PANEL_CANCEL = 502;
 constexpr int LOWPASS_PRESET_COUNT = 7;
 // Relative cut-off frequencies of the commands 50 to 56.
 constexpr double LOWPASS_PRESETS[LOWPASS_PRESET_COUNT] = {0.001, 0.003, 0.01, 0.03, 0.1, 0.3, 0.75};
-
-// Save types chosen by the Save dialog.
-constexpr int SAVE_TYPE_INT16 = 1;
-constexpr int SAVE_TYPE_UINT8 = 2;
-constexpr int SAVE_TYPE_FLOAT = 3;
-constexpr int SAVE_TYPE_JSON = 0x10;
 
 // Settings of the main window's outer rectangle.
 constexpr const char* SETTINGS_SECTION = "MainWnd";

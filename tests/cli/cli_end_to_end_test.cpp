@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -287,6 +288,44 @@ TEST_F(CliEndToEnd, WarningsGoToStderrAndKeepExitZero) {
   EXPECT_EQ(0, r.iExit);
   EXPECT_NE(std::string::npos,
             r.sErr.find(", 1048576 points (file truncated: only the first 1048576 samples were loaded)\n"))
+      << r.sErr;
+}
+
+// Sound files: the writer by OUT's extension, the bits or quality by --type,
+// a type the format does not take refused, an undecodable file named with
+// the library's reason.
+TEST_F(CliEndToEnd, SoundFilesByExtensionWithBitsAndQuality) {
+  std::string text = "samples_per_second=8000\narray=\n";
+  std::vector<double> want;
+  for (int i = 0; i < 800; ++i) {
+    want.push_back(std::round(0.7 * std::sin(i * 0.05) * 8388607) * (1.0 / 8388607));
+    text += std::to_string(0.7 * std::sin(i * 0.05)) + "\n";
+  }
+  WriteFile(P("tone.txt"), text);
+  CliRun r = RunCli({"convert", "--type", "24", P("tone.txt"), P("tone.flac")});
+  ASSERT_EQ(0, r.iExit) << r.sErr;
+  r = RunCli({"dump", P("tone.flac")});
+  ASSERT_EQ(0, r.iExit) << r.sErr;
+  std::vector<double> got;
+  for (size_t p = 0, e; (e = r.sOut.find('\n', p)) != std::string::npos; p = e + 1)
+    got.push_back(std::strtod(r.sOut.substr(p, e - p).c_str(), nullptr));
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i)  // the text holds six decimals: 24 bits keep them
+    EXPECT_NEAR(got[i], want[i], 1e-6) << i;
+  EXPECT_EQ(0, RunCli({"convert", P("tone.txt"), P("tone.ogg"), "--type", "q0.6"}).iExit);
+  r = RunCli({"info", P("tone.ogg")});
+  EXPECT_NE(std::string::npos, r.sOut.find("samples=800 ")) << r.sOut;
+  EXPECT_NE(std::string::npos, r.sOut.find("rate_hz=8000 ")) << r.sOut;
+  // A type the format does not take, and a quality out of range: usage errors.
+  r = RunCli({"convert", "--type", "24", P("tone.txt"), P("out.txt")});
+  EXPECT_EQ(2, r.iExit);
+  EXPECT_NE(std::string::npos, r.sErr.find("plotsmith-cli: this --type does not apply to .txt files")) << r.sErr;
+  EXPECT_EQ(2, RunCli({"convert", "--type", "q1.5", P("tone.txt"), P("out.ogg")}).iExit);
+  EXPECT_FALSE(std::ifstream(P("out.txt")).good());
+  WriteFile(P("junk.flac"), "not a flac file at all");
+  r = RunCli({"info", P("junk.flac")});
+  EXPECT_EQ(1, r.iExit);
+  EXPECT_NE(std::string::npos, r.sErr.find("ERROR: failed to load \"" + P("junk.flac") + "\" (Format not supported: "))
       << r.sErr;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Shared body of the fuzz harnesses: an input is loaded as the editor loads
-// a file, saved in every format and loaded back.  A broken round trip aborts
-// with a message, so that libFuzzer keeps the input; sanitizer reports do the
-// same for memory and undefined-behaviour faults.
+// a file, saved in every format (FLAC among them) and loaded back.  A broken
+// round trip aborts with a message, so that libFuzzer keeps the input;
+// sanitizer reports do the same for memory and undefined-behaviour faults.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Writes the seed corpus of the fuzz harnesses into DIR/text, DIR/wave,
-# DIR/ref and DIR/lowpass: small valid files of each layout the readers take,
-# so that fuzzing starts from inputs that get past the first checks.
+# DIR/sound, DIR/ref and DIR/lowpass: small valid files of each layout the
+# readers take, so that fuzzing starts from inputs that get past the first
+# checks.  The sound seeds (and the WAV layouts only libsndfile reads) are
+# made by sox and opusenc; without them DIR/sound holds one WAV file.
 set -euo pipefail
 out=${1:?usage: make_corpus.sh DIR}
-mkdir -p "$out/text" "$out/wave" "$out/ref" "$out/lowpass"
+mkdir -p "$out/text" "$out/wave" "$out/sound" "$out/ref" "$out/lowpass"
 
 # Little-endian integers as raw bytes.
 le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
@@ -38,6 +40,21 @@ wave float32x.wav '\x00\x00\x80\x3f\x00\x00\x80\xbf\x00\x00\x00\x00' 3 1 1000 32
 wave four16.wav '\x01\x00\x02\x00\x03\x00\x04\x00\x05\x00\x06\x00\x07\x00\x08\x00' 1 4 8000 16
 { printf 'RIFF'; le32 63; printf 'WAVE'; printf 'LIST'; le32 5; printf 'INFOx\0'; fmt 1 1 100 16
   printf 'data'; le32 4; printf '\x01\x00\x02\x00'; } >"$out/wave/odd_chunk.wav"
+
+# Sound files: a twentieth of a second of a tone in each format, and the WAV
+# layouts the own reader leaves to libsndfile (also seeds of the wave reader).
+cp "$out/wave/mono16.wav" "$out/sound/"
+if command -v sox >/dev/null 2>&1; then
+  tone() { sox -q -n -r 8000 -c "${2:-1}" "${@:3}" "$out/sound/$1" synth 0.05 sine 300 2>/dev/null || true; }
+  for f in tone.flac tone.ogg tone.aiff tone.au tone.w64 tone.caf tone.mp3; do tone "$f" 2; done
+  tone alaw.wav 1 -e a-law; tone ulaw.wav 1 -e u-law; tone ima.wav 1 -e ima-adpcm; tone ms.wav 1 -e ms-adpcm
+  tone gsm.wav 1 -e gsm-full-rate; tone double.wav 1 -b 64 -e float; tone rifx.wav 2 -b 16 -B
+  cp "$out/sound/"*.wav "$out/wave/"
+  if command -v opusenc >/dev/null 2>&1; then
+    opusenc --quiet "$out/sound/rifx.wav" "$out/sound/tone.opus" 2>/dev/null ||
+      opusenc --quiet "$out/wave/mono16.wav" "$out/sound/tone.opus" 2>/dev/null || true
+  fi
+fi
 
 printf '; Saved by Plotsmith\r\nsamples_per_second=1000.000000\r\nn_samples=3\r\nn_channels=2\r\ndata_type=int16\r\narray=\r\n  -32767,0,  12,32767,  5,-5\r\nend_array\r\n' >"$out/text/header.txt"
 printf '1.5\n-2\n3e1\ninf\n-inf\nnan\n' >"$out/text/plain.txt"

@@ -17,7 +17,7 @@ LAUNCHER=""
 command -v ccache >/dev/null 2>&1 && LAUNCHER="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release -DPLOTSMITH_CORE_ONLY=ON \
   -DPLOTSMITH_BENCH=OFF -DPLOTSMITH_FUZZ=ON -DCMAKE_CXX_FLAGS="$SAN" $LAUNCHER >/dev/null || exit 1
-harnesses=(fuzz_text fuzz_wave fuzz_ref fuzz_lowpass)
+harnesses=(fuzz_text fuzz_wave fuzz_sound fuzz_ref fuzz_lowpass)
 cmake --build build-fuzz -j"$(nproc)" --target "${harnesses[@]}" >/dev/null || { echo "fuzz: build failed"; exit 1; }
 
 base=/dev/shm
@@ -26,6 +26,8 @@ work=$(mktemp -d "$base/plotsmith_fuzz.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 tests/fuzz/make_corpus.sh "$work/seeds" || exit 1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+# The leaks of the system's libraries that .ci/run also suppresses.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/.ci/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
 for h in "${harnesses[@]}"; do

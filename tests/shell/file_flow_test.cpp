@@ -168,7 +168,8 @@ TEST_F(FileFlow, SaveEntryPicksTheLayout) {
     const char* name;    // the file name chosen
     const char* starts;  // how the saved file must begin
   };
-  const Case cases[] = {{4, "b.json", "{"}, {5, "c.txt", ""}, {1, "d.txt", ""}};
+  const Case cases[] = {{4, "b.json", "{"},      {5, "c.txt", ""},         {1, "d.txt", ""},
+                        {7, "e16.flac", "fLaC"}, {8, "e24.flac", "fLaC"}, {9, "f.ogg", "OggS"}};
   for (const Case& k : cases) {
     s_fileAnswers.push_back({1, files.File(k.name), k.entry});
     Command(IDM_SAVE);
@@ -176,6 +177,13 @@ TEST_F(FileFlow, SaveEntryPicksTheLayout) {
     EXPECT_EQ(TestFiles_Read(files.File(k.name)).rfind(k.starts, 0), 0u) << k.name;
   }
   EXPECT_NE(TestFiles_Read(files.File("c.txt")), TestFiles_Read(files.File("d.txt")));
+  // The FLAC entries differ in the bits per sample of the stream header.
+  for (const char* name : {"e16.flac", "e24.flac"}) {
+    std::string flac = TestFiles_Read(files.File(name));
+    ASSERT_GT(flac.size(), 22u);
+    int bits = (((static_cast<unsigned char>(flac[20]) & 1) << 4) | (static_cast<unsigned char>(flac[21]) >> 4)) + 1;
+    EXPECT_EQ(bits, name[1] == '1' ? 16 : 24) << name;
+  }
 }
 
 TEST_F(FileFlow, DroppedFileOpensAfterThePrompt) {
