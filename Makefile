@@ -7,7 +7,7 @@ FILE   ?=
 # ccache, when the machine has it, shares compiled units between build folders.
 LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench package clean
 
 all: build
 
@@ -29,6 +29,10 @@ run: deps configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The Debian package $(BUILD)/plotsmith_<version>_amd64.deb of the install rule.
+package: build
+	cmake --build $(BUILD) --target package
 
 bench: build
 	$(BUILD)/bench/plotsmith_bench

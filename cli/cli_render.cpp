@@ -1,7 +1,8 @@
 // plotsmith-render, the program behind `plotsmith-cli render` (which hands
 // its arguments over unchanged): loads the inputs as the editor does, scales
 // the view to them and paints the diagram with the editor's own drawing code
-// into an off-screen image of the drawing area, saved as PNG.  No window is
+// into an off-screen image of the drawing area, saved as PNG, or as an SVG
+// document of vector lines and text when the output ends in .svg.  No window is
 // shown; without a display platform the toolkit runs off-screen.  A program
 // of its own so that plotsmith-cli starts without the toolkit.
 #include <csignal>
@@ -39,35 +40,21 @@ int ParseSize(const char* text, int* w, int* h) {
   return 1;
 }
 
-int EndsWithPng(const char* path) {
+int IsPictureName(const char* path) {
   size_t n = std::strlen(path);
-  return n > 4 && strcasecmp(path + n - 4, ".png") == 0;
+  return Graph_IsSvgPath(path) || (n > 4 && strcasecmp(path + n - 4, ".png") == 0);
 }
 
-// Paints the diagram of app into a w x h image and saves it; prints the status.
-int RenderToPng(AppState* app, int w, int h, const char* path) {
+// Paints the diagram of app into a w x h picture and saves it; prints the status.
+int RenderPicture(AppState* app, int w, int h, const char* path) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);  // a platform given by the user wins
   Win_Init(nullptr, nullptr);
   Graph_AutoScale(app);
-  HDC dc = Win_CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = Win_CreateCompatibleBitmap(dc, w, h);
-  int rc = CLI_EXIT_FAILED;
-  if (!bitmap) {
-    std::fprintf(stderr, "ERROR: no memory for a %d x %d image\n", w, h);
-  } else {
-    HGDIOBJ old = Win_SelectObject(dc, bitmap);
-    Graph_Draw(app, dc, w, h);
-    Win_SelectObject(dc, old);
-    // The image is replaced as the data files are: completely or not at all.
-    int saved = Win_SaveBitmapPng(bitmap, path);
-    char status[2 * 4096];
-    CurveFile_SaveStatusText(status, sizeof status, path, saved);
-    std::fprintf(stderr, "%s\n", status);
-    if (saved == 0) rc = CLI_EXIT_OK;
-    Win_DeleteObject(bitmap);
-  }
-  Win_DeleteDC(dc);
-  return rc;
+  int rc = Graph_SavePicture(app, path, w, h);
+  char status[2 * 4096];
+  CurveFile_SaveStatusText(status, sizeof status, path, rc);
+  std::fprintf(stderr, "%s\n", status);
+  return rc == 0 ? CLI_EXIT_OK : CLI_EXIT_FAILED;
 }
 
 // The arguments of render (after its name); returns an exit code.
@@ -79,15 +66,15 @@ int RunRender(int argc, char** argv) {
     Cli_Error("--size wants WIDTHxHEIGHT, each 1 to 16384");
     return CLI_EXIT_USAGE;
   }
-  if (args.iFiles < 2 || !EndsWithPng(args.ppFiles[args.iFiles - 1])) {
-    Cli_Error("render wants input files and then the output .png");
+  if (args.iFiles < 2 || !IsPictureName(args.ppFiles[args.iFiles - 1])) {
+    Cli_Error("render wants input files and then the output .png or .svg");
     return CLI_EXIT_USAGE;
   }
   static AppState app;  // large: kept off the stack
   Cli_InitApp(&app);
   int rc = Cli_LoadInputs(&app, args.ppFiles, args.iFiles - 1);
   app.Graph.iStacked = args.pszValue[RENDER_STACKED] ? 1 : 0;  // each channel in a lane of its own
-  if (rc == CLI_EXIT_OK) rc = RenderToPng(&app, w, h, args.ppFiles[args.iFiles - 1]);
+  if (rc == CLI_EXIT_OK) rc = RenderPicture(&app, w, h, args.ppFiles[args.iFiles - 1]);
   Cli_FreeApp(&app);
   return rc;
 }

@@ -22,7 +22,7 @@ constexpr CliCommandText kCommands[] = {
     {CLI_DUMP, "dump", "dump [--channel N | --all] [--x] FILE..."},
     {CLI_CONVERT, "convert", "convert [--type int16|uint8|float|json|json-int16|16|24|qQ] IN... OUT"},
     {CLI_LOWPASS, "lowpass", "lowpass --cutoff F [--width W] [--channel N] [--type T] IN... OUT"},
-    {CLI_RENDER, "render", "render [--size WxH] [--stacked] IN... OUT.png"},
+    {CLI_RENDER, "render", "render [--size WxH] [--stacked] IN... OUT.png|OUT.svg"},
 };
 static_assert(sizeof kCommands / sizeof kCommands[0] == CLI_COMMANDS, "one usage line per subcommand");
 

@@ -152,6 +152,17 @@ int Graph_Paint(AppState* app, HWND hwnd);
 // Draws the whole diagram into dc over a w x h drawing area and sets rcPlot;
 // the paint and the command-line renderer share it.
 void Graph_Draw(AppState* app, HDC dc, int w, int h);
+// 1 when path ends in ".svg" (letter case ignored): pictures are then SVG, else PNG.
+int Graph_IsSvgPath(const char* path);
+// Draws the diagram over a w x h area as an SVG document (a path ending in
+// .svg) or a PNG image and replaces path with it through a temporary file.
+// Sets rcPlot for that size, as a paint does.  Returns 0 or the result code
+// (the system's ENOMEM when the picture could not be made); a failure leaves
+// path as it was.
+int Graph_SavePicture(AppState* app, const char* path, int w, int h);
+// Draws the diagram over a w x h area and puts the image on the clipboard;
+// 1 when it got there.  Sets rcPlot for that size, as a paint does.
+int Graph_CopyPicture(AppState* app, int w, int h);
 // Draws the legend of the visible channels from (x, y) and records their boxes.
 void Graph_DrawLegend(HDC dc, AppState* app, int x, int y);
 // Draws channel c as a polyline with at most two points per pixel column.
@@ -201,6 +212,12 @@ void Graph_ZoomOutHalf(AppState* app);
 // Moves the x view by fraction f of its width (negative: left), within the
 // active channel's samples; the value view stays.
 void Graph_ScrollView(AppState* app, double f);
+// Multiplies the x view's width by factor around its centre (below 1 zooms in),
+// within the auto-scaled x extent; nothing for a record without data.
+void Graph_ZoomView(AppState* app, double factor);
+// Shows the first (toEnd 0) or the last (toEnd 1) samples of the active
+// channel at the current view width.
+void Graph_ScrollViewToEnd(AppState* app, int toEnd);
 // Wheel over the plot: zooms the x view by 1.25 per notch around the x under the
 // pointer (client x, y); with MK_SHIFT scrolls by a tenth of the view per notch.
 int Graph_OnMouseWheel(AppState* app, int keys, int delta, int x, int y);

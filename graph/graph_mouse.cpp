@@ -237,12 +237,25 @@ void Graph_SetEditMode(AppState* app, int mode) {
   Graph_ShowMode(app);
 }
 
-void Graph_ZoomOutHalf(AppState* app) {
+void Graph_ZoomOutHalf(AppState* app) { Graph_ZoomView(app, 2.0); }
+
+void Graph_ZoomView(AppState* app, double factor) {
   if (!app) return;
   double x0 = 0.0, x1 = 0.0;
   double centre = (app->Channels.dXViewMin + app->Channels.dXViewMax) * 0.5;
-  if (Graph_ZoomXRange(app, centre, 2.0, &x0, &x1)) SetXView(app, x0, x1);
+  if (Graph_ZoomXRange(app, centre, factor, &x0, &x1)) SetXView(app, x0, x1);
   RepaintIfChanged(app);
+}
+
+void Graph_ScrollViewToEnd(AppState* app, int toEnd) {
+  if (!app) return;
+  const ChannelSet& set = app->Channels;
+  const CurveChannel& ch = set.Channel[Graph_ActiveChannel(app)];
+  double w = std::fabs(set.dXViewMax - set.dXViewMin);
+  double extent = std::fabs(ch.iNrOfSamples * ch.dXStep) + std::fabs(ch.dXOrigin - set.dXViewMin);
+  if (!(w > 0.0) || !std::isfinite(extent)) return;
+  // A move by more than the whole channel stops at its start or end.
+  Graph_ScrollView(app, (toEnd ? 1.0 : -1.0) * (extent / w + 1.0));
 }
 
 void Graph_ScrollView(AppState* app, double f) {

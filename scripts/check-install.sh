@@ -1,12 +1,18 @@
 #!/bin/sh
 # Installs the build into a temporary prefix and checks that a desktop finds
-# everything: the programs, the menu entry, the file type and the icons.
-#   scripts/check-install.sh <build folder>
+# everything: the programs, the menu entry, the file type and the icons.  With
+# a second argument the files are looked for there instead (for example the
+# usr/ of an unpacked Debian package), nothing is installed.
+#   scripts/check-install.sh <build folder> [installed prefix]
 set -eu
 BUILD=${1:-build}
-PREFIX=$(mktemp -d)
-trap 'rm -rf "$PREFIX"' EXIT
-cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
+if [ $# -ge 2 ]; then
+  PREFIX=$2
+else
+  PREFIX=$(mktemp -d)
+  trap 'rm -rf "$PREFIX"' EXIT
+  cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
+fi
 fail=0
 need() {
   if [ ! -e "$PREFIX/$1" ]; then
@@ -15,6 +21,10 @@ need() {
   fi
 }
 need bin/plotsmith-cli
+if ! "$PREFIX/bin/plotsmith-cli" --version >/dev/null 2>&1; then
+  echo "installed plotsmith-cli --version does not run"
+  fail=1
+fi
 if [ -e "$BUILD/plotsmith" ]; then
   need bin/plotsmith
   need bin/plotsmith-render

@@ -13,6 +13,7 @@ constexpr int PLOTWIN_MAX_INSTANCES = 4;                // slots of PlotWin_Inst
 constexpr const char* SETTINGS_FILE = "Plotsmth.ini";  // window position between runs
 constexpr int APP_TEXT_LEN = 256;                      // captions and paths, NUL included
 constexpr const char* APP_DEFAULT_DATA_FILE = "unnamed.txt";  // szDataFile at start and after New
+constexpr int RECENT_FILE_MAX = 8;                     // files the File menu lists
 constexpr int PARAM_COUNT = 3;                         // scrollers of the parameter panel
 constexpr unsigned char PANEL_MODE_NONE = 0;           // the panel serves no operation
 constexpr unsigned char PANEL_MODE_LOWPASS = 1;        // the panel drives the interactive low-pass
@@ -57,6 +58,8 @@ struct AppState {
   HMENU hMainMenu;                 // the menu bar
   HMENU hChannelMenu;              // the Channels submenu (show or hide, delete hidden)
   HMENU hSelectionMenu;            // the popup menu of the selection
+  char szRecentFile[RECENT_FILE_MAX][APP_TEXT_LEN];  // last files opened or saved, newest first
+  int iRecentFiles;                                  // entries in use in szRecentFile
 };
 
 // Window-to-record table; start-up enters the one record into slot 0.

@@ -10,6 +10,7 @@
 #include "curve/lowpass.h"
 #include "curve/safe_int.h"
 #include "graph/graph_hit.h"
+#include "shell/help_text.h"
 #include "shell/plotwin.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr double kPresetTransition = 0.1;
 constexpr const char* kLowPassHelp =
     "Lowpass params: A=relative cutoff frequency (0...1), B=transition width (0...1)";
-constexpr const char* kHelpText = "Sorry, too early for a help page ;-)\r\n";
 constexpr const char* kHelpCaption = "Plotsmith - Commands & Functions";
 constexpr const char* kAuthorLine = "Plotsmith - a curve editor by the Plotsmith developers";
 constexpr const char* kUpdateLocation = "the Plotsmith project's release page";
@@ -284,7 +284,7 @@ void PlotWin_CmdRedo(AppState* app) { UndoOrRedo(app, 1); }
 
 void PlotWin_ShowHelp(AppState* app) {
   if (!app) return;
-  Win_MessageBox(app->hwndMain, kHelpText, kHelpCaption, MB_OK);
+  Win_ShowHelpWindow(app->hwndMain, kHelpCaption, Help_Html().c_str());
 }
 
 void PlotWin_ShowAbout(AppState* app) {

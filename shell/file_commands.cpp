@@ -59,29 +59,36 @@ int PlotWin_ConfirmDiscard(AppState* app) {
   if (answer == IDNO) return 1;
   if (answer != IDYES) return 0;
   int type = SAVE_TYPE_INT16;
-  if (!PlotWin_ChooseSaveFile(app, &type)) return 0;
-  return PlotWin_SaveFile(app, type) == 0 ? 1 : 0;
+  char path[APP_TEXT_LEN];
+  if (!PlotWin_ChooseSaveFile(app, &type, path)) return 0;
+  return PlotWin_SaveFile(app, path, type) == 0 ? 1 : 0;
 }
 
-int PlotWin_ChooseSaveFile(AppState* app, int* type) {
-  if (!app) return 0;
+int PlotWin_ChooseSaveFile(AppState* app, int* type, char* path) {
+  if (!app || !path) return 0;
+  char name[APP_TEXT_LEN];
+  AppState_CopyText(name, app->szDataFile);
   int index = -1;
-  int chosen = WinUtil_ChooseFileToSave(app->hwndMain, app->hInstance, "Save Curve as Text File",
-                                        app->szDataFile, kPathMax, CurveFormat_SaveFilter(), kDefExt, &index);
+  int chosen = WinUtil_ChooseFileToSave(app->hwndMain, app->hInstance, "Save Curve as Text File", name,
+                                        kPathMax, CurveFormat_SaveFilter(), kDefExt, &index);
+  if (chosen) AppState_CopyText(path, name);
   if (chosen && type) *type = CurveFormat_SaveTypeOfEntry(index, *type);
   return chosen;
 }
 
-int PlotWin_SaveFile(AppState* app, int type) {
-  if (!app) return 0;
+int PlotWin_SaveFile(AppState* app, const char* path, int type) {
+  if (!app || !path) return 0;
   char status[APP_TEXT_LEN + 640];  // the path and the notes of a save
   char title[2 * APP_TEXT_LEN + 16];
   CurveSaveNotes notes;
-  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, app->szDataFile, 0, type, &notes);
-  CurveFile_SaveStatusText(status, sizeof status, app->szDataFile, rc, &notes);
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, type, &notes);
+  CurveFile_SaveStatusText(status, sizeof status, path, rc, &notes);
   if (notes.szReason[0]) std::fprintf(stderr, "%s\n", status);
-  if (rc == 0) History_MarkSaved(app);
   SetMessage(app, status);
+  if (rc != 0) return rc;  // the file in memory keeps its name, title and Modified flag
+  AppState_CopyText(app->szDataFile, path);
+  History_MarkSaved(app);
+  PlotWin_AddRecentFile(app, path);
   std::snprintf(title, sizeof title, "%s  -   %s", app->szTitle, app->szDataFile);
   WinUtil_SetWindowText(app->hwndMain, title);
   return rc;
@@ -102,6 +109,7 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
     if (c == 0) {
       History_Init(app, app->History.llBudget);
       History_MarkSaved(app);
+      PlotWin_AddRecentFile(app, path);
     }
   } else {
     // A failed read may have left channel 0 changed: the steps no longer fit it.
@@ -176,8 +184,9 @@ void PlotWin_CmdLoadNextChannel(AppState* app) {
 
 void PlotWin_CmdSave(AppState* app) {
   int type = 0;
-  if (!PlotWin_ChooseSaveFile(app, &type)) return;
-  PlotWin_SaveFile(app, type);
+  char path[APP_TEXT_LEN];
+  if (!PlotWin_ChooseSaveFile(app, &type, path)) return;
+  PlotWin_SaveFile(app, path, type);
 }
 
 void PlotWin_OpenDroppedFile(AppState* app, const char* path) {

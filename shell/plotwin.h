@@ -16,9 +16,11 @@ constexpr int IDM_OPEN = 2;
 constexpr int IDM_LOAD_NEXT = 3;
 constexpr int IDM_SAVE = 4;
 constexpr int IDM_EXIT = 5;
+constexpr int IDM_EXPORT_PICTURE = 6;  // File, Export Picture: the diagram as PNG or SVG
 constexpr int IDM_UNDO = 11;
 constexpr int IDM_REDO = 12;
 constexpr int IDM_CROP = 17;
+constexpr int IDM_COPY_PICTURE = 18;  // Edit, Copy Picture: the diagram on the clipboard
 constexpr int IDM_MODE_NOTHING = 22;
 constexpr int IDM_MODE_POINTS = 23;
 constexpr int IDM_ZOOM_SELECTION = 42;
@@ -31,12 +33,17 @@ constexpr int IDM_LOWPASS_INTERACTIVE = 59;
 constexpr int IDM_ACCEL_F9 = 61;  // F9, F7 and F2 have no operation
 constexpr int IDM_ACCEL_F7 = 62;
 constexpr int IDM_ACCEL_F2 = 63;
+constexpr int IDM_KEY_ZOOM_IN = 71;   // + : narrows the x view around its centre
+constexpr int IDM_KEY_ZOOM_OUT = 72;  // - : widens it
+constexpr int IDM_VIEW_START = 73;    // Home: the start of the channel at the current width
+constexpr int IDM_VIEW_END = 74;      // End: its end
 constexpr int IDM_ABOUT = 81;
 constexpr int IDM_HELP = 82;
 constexpr int IDM_SCROLL_LEFT = 91;
 constexpr int IDM_SCROLL_RIGHT = 92;
 constexpr int IDM_CHANNEL_FIRST = 100;  // 100 to 107: show or hide channel 1 to 8
 constexpr int IDM_DELETE_HIDDEN = 120;
+constexpr int IDM_RECENT_FIRST = 130;  // 130 to 137: the recent files, newest first
 constexpr int IDM_POPUP_ZOOM_IN = 201;
 constexpr int IDM_POPUP_ZOOM_OUT = 202;
 constexpr int IDM_POPUP_HIDE = 203;
@@ -104,12 +111,15 @@ int PlotWin_OnKeyDown(AppState* app, HWND hwnd, int key, LPARAM lp);
 // File commands.
 // The save-changes prompt: 1 to go on, 0 to stop.
 int PlotWin_ConfirmDiscard(AppState* app);
-// Shows the Save dialog over szDataFile; maps the chosen type into *type when
-// given.  Returns non-zero when a name was chosen, 0 when cancelled (or for a
-// null record; *type and szDataFile then stay).
-int PlotWin_ChooseSaveFile(AppState* app, int* type);
-// Saves all channels into szDataFile; returns 0 or the error code (reported in the status bar).
-int PlotWin_SaveFile(AppState* app, int type);
+// Shows the Save dialog over szDataFile; the chosen name goes into path
+// (APP_TEXT_LEN chars), the chosen type into *type when given.  Returns
+// non-zero when a name was chosen, 0 when cancelled (or for a null record;
+// *type and path then stay).  szDataFile is not changed.
+int PlotWin_ChooseSaveFile(AppState* app, int* type, char* path);
+// Saves all channels into path; only a successful save makes it szDataFile,
+// names it in the title and clears iModified, a failed one changes nothing
+// but the status text.  Returns 0 or the error code.
+int PlotWin_SaveFile(AppState* app, const char* path, int type);
 // Loads a file into channel c and reports the result in the status bar and title.
 void PlotWin_LoadFile(AppState* app, const char* path, int c);
 void PlotWin_CmdNew(AppState* app);
@@ -118,6 +128,27 @@ void PlotWin_CmdLoadNextChannel(AppState* app);
 void PlotWin_CmdSave(AppState* app);
 // Opens a dropped file as Open does after its dialog (prompt first).
 void PlotWin_OpenDroppedFile(AppState* app, const char* path);
+
+// The picture commands.  Export asks for the size (the drawing area's at
+// first) and a PNG or SVG name, writes the diagram through the safe save and
+// reports in the status bar; Copy puts the drawing area's image on the clipboard.
+void PlotWin_CmdExportPicture(AppState* app);
+void PlotWin_CmdCopyPicture(AppState* app);
+
+// Recent files: kept in the settings file (section RECENT_SECTION, keys File1
+// to File8) and listed in the File menu between Save and Exit.
+constexpr const char* RECENT_SECTION = "RecentFiles";
+// Reads the list from the settings file and shows it in the File menu.
+void PlotWin_LoadRecentFiles(AppState* app);
+// Puts path (made absolute) at the top of the list, dropping a former entry of
+// it and the ninth; stores the list and shows it.
+void PlotWin_AddRecentFile(AppState* app, const char* path);
+// The recent-file command i: a file that no longer exists is taken off the
+// list (status text), another is opened after the save-changes prompt.
+void PlotWin_OpenRecentFile(AppState* app, int i);
+// A highlighted menu item: a recent file shows its full path in the status
+// bar; any other item, or the menu closing, brings the former text back.
+void PlotWin_OnMenuSelect(AppState* app, int id, int flags);
 
 // Edit commands (each one step of the history, shell/history.h).
 // Edit, Undo and Redo: take back or re-apply one step and say which in the

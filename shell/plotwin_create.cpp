@@ -89,20 +89,24 @@ void BuildMenus(AppState* app) {
   HMENU bar = Win_CreateMenu();
   app->hMainMenu = bar;
   AppendPopup(bar,
-              MakePopup({{"&New", IDM_NEW},
-                         {"&Open", IDM_OPEN},
-                         {"&Load data for next channel", IDM_LOAD_NEXT},
-                         {"&Save", IDM_SAVE},
+              MakePopup({{"&New\tCtrl-N", IDM_NEW},
+                         {"&Open\tCtrl-O", IDM_OPEN},
+                         {"&Load data for next channel\tCtrl-L", IDM_LOAD_NEXT},
+                         {"&Save\tCtrl-S", IDM_SAVE},
+                         {"Export &Picture...", IDM_EXPORT_PICTURE},
                          {nullptr, 0},
-                         {"E&xit", IDM_EXIT}}),
+                         {"E&xit\tCtrl-Q", IDM_EXIT}}),
               "&File");
   AppendPopup(bar,
-              MakePopup({{"&Undo\tCtrl-Z", IDM_UNDO}, {"&Redo\tCtrl-Y", IDM_REDO}, {"Crop &Selection", IDM_CROP}}),
+              MakePopup({{"&Undo\tCtrl-Z", IDM_UNDO},
+                         {"&Redo\tCtrl-Y", IDM_REDO},
+                         {"Crop &Selection", IDM_CROP},
+                         {"&Copy Picture", IDM_COPY_PICTURE}}),
               "&Edit");
   AppendPopup(bar, MakePopup({{"Edit &Points", IDM_MODE_POINTS}, {"Edit &Nothing", IDM_MODE_NOTHING}}), "&Mode");
   AppendPopup(bar,
               MakePopup({{".. &into selection", IDM_ZOOM_SELECTION},
-                         {".. &out completely", IDM_ZOOM_OUT_ALL},
+                         {".. &out completely\tCtrl-0", IDM_ZOOM_OUT_ALL},
                          {".. o&ut by 50 %", IDM_ZOOM_OUT_HALF},
                          {"Fit &values", IDM_ZOOM_FIT_VALUES},
                          {"&Stacked channels\tS", IDM_ZOOM_STACKED}}),
@@ -120,7 +124,7 @@ void BuildMenus(AppState* app) {
                                    {"&Statistics", IDM_POPUP_STATISTICS},
                                    {"Set marker &A here", IDM_POPUP_MARKER_A},
                                    {"Set marker &B here", IDM_POPUP_MARKER_A + 1}});
-  AppendPopup(bar, MakePopup({{"Commands && functions", IDM_HELP}, {"&About", IDM_ABOUT}}), "&Help");
+  AppendPopup(bar, MakePopup({{"Commands && functions\tF1", IDM_HELP}, {"&About", IDM_ABOUT}}), "&Help");
   Win_AppendMenu(bar, MF_STRING, IDM_SCROLL_LEFT, "<<");
   Win_AppendMenu(bar, MF_STRING, IDM_SCROLL_RIGHT, ">>");
 }
@@ -210,6 +214,7 @@ void PlotWin_Create(AppState* app, HINSTANCE instance) {
   SetDataDefaults(app);
   PlotWin_ShowPanel(app, 0);
   Graph_ShowMode(app);  // the mode part names the start mode, not only later changes
+  PlotWin_LoadRecentFiles(app);
 }
 
 int PlotWin_OnSize(AppState* app, int, int width, int height) {
@@ -250,7 +255,7 @@ void PlotWin_ResetScrollerRanges(AppState* app) {
 int PlotWin_UpdateMenus(AppState* app) {
   if (!app) return 0;
   const ChannelSet& set = app->Channels;
-  WinUtil_SetMenuItemText(app->hMainMenu, IDM_LOAD_NEXT, 0, "&Load data for next channel (#%d)",
+  WinUtil_SetMenuItemText(app->hMainMenu, IDM_LOAD_NEXT, 0, "&Load data for next channel (#%d)\tCtrl-L",
                           set.iChannelsInUse + 1);
   Win_CheckMenuItem(app->hMainMenu, IDM_ZOOM_STACKED,
                     MF_BYCOMMAND | (app->Graph.iStacked ? MF_CHECKED : MF_UNCHECKED));

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "graph/graph_measure.h"
+#include "graph/graph_hit.h"
 #include "shell/plotwin.h"
 #include "winutil/message_queue.h"
 #include "winutil/winapi.h"
@@ -115,6 +116,8 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     case IDM_OPEN: PlotWin_CmdOpen(app); break;
     case IDM_LOAD_NEXT: PlotWin_CmdLoadNextChannel(app); break;
     case IDM_SAVE: PlotWin_CmdSave(app); break;
+    case IDM_EXPORT_PICTURE: PlotWin_CmdExportPicture(app); break;
+    case IDM_COPY_PICTURE: PlotWin_CmdCopyPicture(app); break;
     case IDM_EXIT: Win_SendMessage(app->hwndMain, WM_CLOSE, 0, 0); break;
     case IDM_UNDO: PlotWin_CmdUndo(app); break;
     case IDM_REDO: PlotWin_CmdRedo(app); break;
@@ -137,6 +140,10 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     case IDM_HELP: PlotWin_ShowHelp(app); break;
     case IDM_SCROLL_LEFT: Graph_ScrollView(app, -0.1); break;
     case IDM_SCROLL_RIGHT: Graph_ScrollView(app, +0.1); break;
+    case IDM_KEY_ZOOM_IN: Graph_ZoomView(app, 1.0 / GRAPH_WHEEL_ZOOM); break;
+    case IDM_KEY_ZOOM_OUT: Graph_ZoomView(app, GRAPH_WHEEL_ZOOM); break;
+    case IDM_VIEW_START: Graph_ScrollViewToEnd(app, 0); break;
+    case IDM_VIEW_END: Graph_ScrollViewToEnd(app, 1); break;
     case IDM_DELETE_HIDDEN: PlotWin_DeleteHiddenChannels(app); break;
     case IDM_POPUP_HIDE: Graph_HideSelection(app); break;
     case IDM_POPUP_NEXT: Graph_NextSelection(app); break;
@@ -145,6 +152,8 @@ int PlotWin_OnCommand(AppState* app, int, int id, HWND) {
     default:
       if (id >= IDM_LOWPASS_FIRST && id < IDM_LOWPASS_FIRST + LOWPASS_PRESET_COUNT) {
         PlotWin_LowPassPreset(app, id - IDM_LOWPASS_FIRST);
+      } else if (id >= IDM_RECENT_FIRST && id < IDM_RECENT_FIRST + RECENT_FILE_MAX) {
+        PlotWin_OpenRecentFile(app, id - IDM_RECENT_FIRST);
       } else if (id >= IDM_CHANNEL_FIRST && id < IDM_CHANNEL_FIRST + MAX_CHANNELS) {
         // Also for a channel not in use: the menu shows the flag once it is.
         app->Channels.Channel[id - IDM_CHANNEL_FIRST].iVisible ^= 1;
@@ -196,6 +205,9 @@ LRESULT PlotWin_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_VSCROLL: return app ? OnVScroll(app, hwnd, wp, lp) : 0;
     case WM_INITMENU: return PlotWin_UpdateMenus(app);
+    case WM_MENUSELECT:
+      PlotWin_OnMenuSelect(app, static_cast<int>(LOWORD(wp)), static_cast<int>(HIWORD(wp)));
+      return 0;
     case WM_MOUSEMOVE: return app ? Graph_OnMouseMove(app, static_cast<int>(wp), x, y) : 0;
     case WM_LBUTTONDOWN: return app ? Graph_OnButtonDown(app, static_cast<int>(wp), x, y) : 0;
     case WM_LBUTTONUP: return app ? Graph_OnButtonUp(app, static_cast<int>(wp | MK_LBUTTON), x, y) : 0;

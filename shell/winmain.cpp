@@ -17,15 +17,34 @@ namespace {
 AppState s_App;
 HACCEL s_hAccel;
 
-// F9, F7 and F2 give commands that the dispatcher ignores; Ctrl+Z undoes,
-// Ctrl+Y and Ctrl+Shift+Z redo.
+constexpr unsigned short Key(int vk) { return static_cast<unsigned short>(vk); }
+
+// F9, F7 and F2 give commands that the dispatcher ignores; the others are the
+// shortcuts the menus show after a tab (Ctrl+Shift+Z redoes as Ctrl+Y does).  "+" comes with Shift on keyboards
+// that put it above "=", so both forms zoom in.
 constexpr ACCEL kAccelerators[] = {
-    {FVIRTKEY, static_cast<unsigned short>(VK_F9), IDM_ACCEL_F9},
-    {FVIRTKEY, static_cast<unsigned short>(VK_F7), IDM_ACCEL_F7},
-    {FVIRTKEY, static_cast<unsigned short>(VK_F2), IDM_ACCEL_F2},
-    {FCONTROL | FVIRTKEY, static_cast<unsigned short>('Z'), IDM_UNDO},
-    {FCONTROL | FVIRTKEY, static_cast<unsigned short>('Y'), IDM_REDO},
-    {FCONTROL | FSHIFT | FVIRTKEY, static_cast<unsigned short>('Z'), IDM_REDO},
+    {FVIRTKEY, Key(VK_F9), IDM_ACCEL_F9},
+    {FVIRTKEY, Key(VK_F7), IDM_ACCEL_F7},
+    {FVIRTKEY, Key(VK_F2), IDM_ACCEL_F2},
+    {FCONTROL | FVIRTKEY, Key('Z'), IDM_UNDO},
+    {FCONTROL | FVIRTKEY, Key('Y'), IDM_REDO},
+    {FCONTROL | FSHIFT | FVIRTKEY, Key('Z'), IDM_REDO},
+    {FCONTROL | FVIRTKEY, Key('N'), IDM_NEW},
+    {FCONTROL | FVIRTKEY, Key('O'), IDM_OPEN},
+    {FCONTROL | FVIRTKEY, Key('L'), IDM_LOAD_NEXT},
+    {FCONTROL | FVIRTKEY, Key('S'), IDM_SAVE},
+    {FCONTROL | FVIRTKEY, Key('Q'), IDM_EXIT},
+    {FVIRTKEY, Key(VK_F1), IDM_HELP},
+    {FVIRTKEY, Key(VK_OEM_PLUS), IDM_KEY_ZOOM_IN},
+    {FSHIFT | FVIRTKEY, Key(VK_OEM_PLUS), IDM_KEY_ZOOM_IN},
+    {FVIRTKEY, Key(VK_ADD), IDM_KEY_ZOOM_IN},
+    {FVIRTKEY, Key(VK_OEM_MINUS), IDM_KEY_ZOOM_OUT},
+    {FVIRTKEY, Key(VK_SUBTRACT), IDM_KEY_ZOOM_OUT},
+    {FVIRTKEY, Key(VK_LEFT), IDM_SCROLL_LEFT},
+    {FVIRTKEY, Key(VK_RIGHT), IDM_SCROLL_RIGHT},
+    {FVIRTKEY, Key(VK_HOME), IDM_VIEW_START},
+    {FVIRTKEY, Key(VK_END), IDM_VIEW_END},
+    {FCONTROL | FVIRTKEY, Key('0'), IDM_ZOOM_OUT_ALL},
 };
 
 }  // namespace

@@ -142,6 +142,9 @@ int Win_DestroyAcceleratorTable(HACCEL accel) {
 int Win_TranslateAccelerator(HWND h, HACCEL accel, const MSG* msg) {
   auto* t = reinterpret_cast<WinAccelTable*>(accel);
   if (!msg || !Accels().count(t) || !Win_IsWindow(h) || msg->message != WM_KEYDOWN) return 0;
+  // A disabled window (the owner of a modal dialog) and keys meant for another
+  // top-level window take no commands.
+  if (!Win_IsWindowEnabled(h) || (msg->hwnd != h && !Win_IsChild(h, msg->hwnd))) return 0;
   unsigned char mods = 0;
   if (msg->lParam & WINQ_KEY_SHIFT_BIT) mods |= FSHIFT;
   if (msg->lParam & WINQ_KEY_CONTROL_BIT) mods |= FCONTROL;

@@ -7,6 +7,7 @@
 // Text crosses the layer as NUL-terminated single-byte strings in the local
 // 8-bit encoding (UTF-8 on Linux).
 
+#include <cstddef>
 #include <cstdint>
 
 #include "winutil/wintypes.h"
@@ -79,9 +80,10 @@ int Win_IsDialogMessage(HWND hwnd, MSG* msg);
 // queued), else 1.
 int Win_PumpMessages(void);
 
-// Accelerator tables: a key message whose key and modifiers match an entry is
-// turned into WM_COMMAND with HIWORD(wParam) = 1 and LOWORD(wParam) = cmd,
-// sent to hwnd.
+// Accelerator tables: a key message for hwnd or one of its child windows,
+// while hwnd is enabled, whose key and modifiers match an entry is turned into
+// WM_COMMAND with HIWORD(wParam) = 1 and LOWORD(wParam) = cmd, sent to hwnd.
+// Keys for another top-level window (a dialog) are left alone.
 HACCEL Win_CreateAcceleratorTable(const ACCEL* entries, int count);
 int Win_DestroyAcceleratorTable(HACCEL accel);
 // 1 when the message matched an entry and its command was sent.
@@ -110,6 +112,8 @@ int Win_ShowWindow(HWND hwnd, int cmd);
 int Win_IsWindowVisible(HWND hwnd);
 int Win_IsZoomed(HWND hwnd);
 int Win_IsIconic(HWND hwnd);
+// 1 when child is a WS_CHILD descendant of parent (owned top-level windows are not).
+int Win_IsChild(HWND parent, HWND child);
 // The parent of a child window, the owner of a top-level window, or null.
 HWND Win_GetParent(HWND hwnd);
 // Window title (top-level) or control text.
@@ -151,7 +155,9 @@ int Win_GetSystemMetrics(int index);
 
 // Menus.  A menu bar is given to a top-level window at creation; its popups
 // open on the user's click, and before any of them opens WM_INITMENU (wParam:
-// the bar) is sent to the window.  Choosing an item sends WM_COMMAND with
+// the bar) is sent to the window.  Highlighting a command item sends
+// WM_MENUSELECT (LOWORD(wParam) its id, HIWORD its MF_* state, lParam the menu
+// holding it); a popup closing sends it with HIWORD 0xFFFF and lParam 0.  Choosing an item sends WM_COMMAND with
 // LOWORD(wParam) = id and HIWORD(wParam) = 0; a command item appended directly
 // to the bar is chosen by one click.  Item texts use "&" for the mnemonic
 // ("&&" shows one ampersand) and "\t" before a right-aligned shortcut text.
@@ -161,6 +167,12 @@ HMENU Win_CreatePopupMenu(void);
 // the popup HMENU cast), MF_SEPARATOR; MF_GRAYED and MF_CHECKED may be added.
 // 0 for a bad menu or a popup that already has a parent.
 int Win_AppendMenu(HMENU menu, UINT flags, std::uintptr_t idOrPopup, const char* text);
+// Inserts an item before the one at position (MF_BYPOSITION) or with the
+// command id; a position at or past the end appends.  Flags and idOrPopup as
+// for Win_AppendMenu.  0 for a bad menu or a missing item.
+int Win_InsertMenu(HMENU menu, UINT item, UINT flags, std::uintptr_t idOrPopup, const char* text);
+// Removes an item (by MF_BYPOSITION or command) and frees its popup; 0 when not found.
+int Win_DeleteMenu(HMENU menu, UINT item, UINT flags);
 // Sets or clears the check mark of an item (MF_BYCOMMAND searches submenus
 // too); returns the previous MF_CHECKED state, or -1 when there is no such item.
 int Win_CheckMenuItem(HMENU menu, UINT item, UINT flags);
@@ -233,6 +245,17 @@ int Win_GetTextExtentPoint32(HDC dc, const char* text, int count, SIZE* size);
 int Win_DrawFocusRect(HDC dc, const RECT* rc);
 // Colour of one pixel (0x00BBGGRR), or 0xFFFFFFFF outside the canvas.
 COLORREF Win_GetPixel(HDC dc, int x, int y);
+// A canvas that records what is drawn on it as an SVG document of w x h
+// pixels: lines, polylines, rectangles and text stay vectors.  Freed by
+// Win_DeleteDC; null for a size below 1.
+HDC Win_CreateSvgDC(int w, int h);
+// The picture of a memory canvas as file bytes: the SVG document of an SVG
+// canvas (its drawing ends here), or the PNG of the bitmap selected into any
+// other.  A malloc'd block of *size bytes for the caller to free; null when
+// there is nothing to encode or no memory.
+char* Win_EncodeCanvas(HDC dc, size_t* size);
+// Puts the bitmap on the clipboard as an image; 0 when there is no clipboard.
+int Win_CopyBitmapToClipboard(HBITMAP bitmap);
 // Writes the bitmap as a PNG file by the safe replacement of the data files
 // (formats/safe_write.h): a previous file stays whole on every failure.
 // Returns 0, or the result code of the failure (a refusal of SafeWrite_Begin,
@@ -262,6 +285,14 @@ int Win_MessageBox(HWND owner, const char* text, const char* caption, UINT type)
 int Win_GetOpenFileName(OPENFILENAMEA* ofn);
 int Win_GetSaveFileName(OPENFILENAMEA* ofn);
 
+// The help window: one window, not modal, showing an HTML page (the subset
+// QTextBrowser renders: headings, tables, lists, code); a second call shows the
+// new page in it and brings it to the front.  0 when it cannot be shown.
+int Win_ShowHelpWindow(HWND owner, const char* title, const char* html);
+// The plain text the help window shows (length copied, cut to fit); 0 and an
+// empty buffer when it is not open.
+int Win_GetHelpWindowText(char* buffer, int size);
+
 // The seam of the modal services: a non-null function answers in place of the
 // dialog.  Win_SetModalSeam(null) restores the real dialogs.
 struct WinModalSeam {
@@ -289,6 +320,10 @@ void Win_DragFinish(HDROP drop);
 // name in the per-user configuration folder.  A missing file or key gives the
 // default; a value below zero, or one that is not a number, reads as 0.
 int Profile_GetInt(const char* section, const char* key, int defaultValue, const char* file);
+// Reads one key's text into buffer (size bytes, cut to fit); a missing file or
+// key gives defaultValue.  Returns the length copied.
+int Profile_GetString(const char* section, const char* key, const char* defaultValue, char* buffer, int size,
+                      const char* file);
 // Writes one key; 0 when the file cannot be written.
 int Profile_WriteString(const char* section, const char* key, const char* value, const char* file);
 // The full path of the settings file of that name.

@@ -21,7 +21,8 @@ constexpr int FILTER_MAX_PAIRS = 10;
 // Both file dialogs: the file must exist only when opening; never change the
 // working folder.
 constexpr DWORD OPEN_FLAGS = OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-constexpr DWORD SAVE_FLAGS = OFN_NOCHANGEDIR;
+// Saving onto an existing file asks first (the dialog's own confirmation).
+constexpr DWORD SAVE_FLAGS = OFN_NOCHANGEDIR | OFN_OVERWRITEPROMPT;
 
 // The dialog request both file dialogs share.
 OPENFILENAMEA FileDialogRequest(HWND owner, HINSTANCE instance, const char* title, char* buffer, int size,
@@ -111,6 +112,9 @@ int WinUtil_FilterIndexOf(const char* filter, const char* name) {
 int WinUtil_ChooseFileToOpen(HWND owner, HINSTANCE instance, const char* title, char* buffer, int size,
                              const char* filter, const char* defExt) {
   OPENFILENAMEA ofn = FileDialogRequest(owner, instance, title, buffer, size, filter, defExt, OPEN_FLAGS);
+  // Opening starts on the list's first entry (all supported formats), so that
+  // every loadable file beside the current one is shown.
+  ofn.nFilterIndex = filter && *filter ? 1 : 0;
   return Win_GetOpenFileName(&ofn);
 }
 

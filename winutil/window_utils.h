@@ -23,11 +23,13 @@ LRESULT WinUtil_SetWindowText(HWND hwnd, const char* text);
 HWND WinUtil_CreateStatusBar(HWND parent, int id, HINSTANCE instance, int n, const int* widths);
 // Puts text into one part of a status bar; a null bar is ignored.
 void WinUtil_SetStatusText(HWND bar, int part, int type, const char* text);
-// The open dialog over the name in buffer with the type of its extension
-// preselected; non-zero when a file was chosen.
+// The open dialog over the name in buffer, starting on the filter list's first
+// entry; non-zero when a file was chosen.
 int WinUtil_ChooseFileToOpen(HWND owner, HINSTANCE instance, const char* title, char* buffer, int size,
                              const char* filter, const char* defExt);
-// The save dialog likewise; the chosen 0-based type index goes to *typeIndex when given.
+// The save dialog over the name in buffer with the type of its extension
+// preselected; it asks before replacing an existing file.  The chosen 0-based
+// type index goes to *typeIndex when given.
 int WinUtil_ChooseFileToSave(HWND owner, HINSTANCE instance, const char* title, char* buffer, int size,
                              const char* filter, const char* defExt, int* typeIndex);
 // 1-based filter pair whose single pattern matches the extension of name

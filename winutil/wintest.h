@@ -24,6 +24,9 @@ void WinTest_Wheel(HWND hwnd, int keys, int delta, int x, int y);
 // popup that holds it opens (WM_INITMENU first), then the item is triggered.
 // 0 when the window has no such enabled item.
 int WinTest_ChooseMenuItem(HWND hwnd, int id);
+// Highlights a menu item of the window's menu bar as the pointer resting on
+// it would; 0 when the window has no such item.
+int WinTest_HighlightMenuItem(HWND hwnd, int id);
 // Chooses an item of the popup menu being shown by Win_TrackPopupMenu (tests
 // call it before the popup opens; the next popup shown picks it at once).
 void WinTest_ChooseNextPopupItem(int id);
@@ -45,6 +48,18 @@ void WinTest_AnswerFileDialog(const char* path, int filterIndex);
 // The lines of the tooltip being shown, joined by newlines; "" when none is.
 // Writes at most size bytes (NUL included) and returns the number of lines.
 int WinTest_TipText(char* text, int size);
+// The next save dialog is answered as a user who first types name into the
+// name field, then picks the filterIndex-th type (1-based) from the type list,
+// and then accepts whatever the name field holds.
+void WinTest_AnswerSaveDialogTypingFirst(const char* name, int filterIndex);
+// Makes the screen images of windows painted from now on use the device pixel
+// ratio (1 to 4) as a scaled screen would; 0 goes back to the screen's own.
+void WinTest_SetDevicePixelRatio(int ratio);
+// The size in device pixels of the image the window's client area shows; 0
+// before its first paint.
+int WinTest_ScreenImageSize(HWND hwnd, int* width, int* height);
+// Closes the help window as its close box would (nothing when it is not open).
+void WinTest_CloseHelpWindow(void);
 // Runs the toolkit's event processing for about ms milliseconds, dispatching
 // queued messages as a message loop would.
 void WinTest_RunFor(int ms);

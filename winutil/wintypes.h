@@ -156,6 +156,7 @@ constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_INITMENU = 0x0116;
+constexpr UINT WM_MENUSELECT = 0x011F;  // LOWORD(wParam) item id, HIWORD flags (0xFFFF: closed), lParam menu
 constexpr UINT WM_GETTEXT = 0x000D;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
@@ -322,6 +323,10 @@ constexpr int VK_F4 = 0x73;
 constexpr int VK_F7 = 0x76;
 constexpr int VK_F9 = 0x78;
 constexpr int VK_F10 = 0x79;
+constexpr int VK_ADD = 0x6B;        // the keypad's +
+constexpr int VK_SUBTRACT = 0x6D;   // the keypad's -
+constexpr int VK_OEM_PLUS = 0xBB;   // the main keyboard's + (and = beside it)
+constexpr int VK_OEM_MINUS = 0xBD;  // the main keyboard's -
 
 // Mouse key state bits of mouse messages.
 constexpr WPARAM MK_LBUTTON = 0x0001;

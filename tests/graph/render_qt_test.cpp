@@ -76,6 +76,16 @@ TEST(Render, PaintsTheLoadedFileAsTheEditorShowsIt) {
   EXPECT_EQ(RunCli("render '" + out + "'"), 2);
   EXPECT_EQ(RunCli("render '" + dir.File("missing.txt") + "' '" + out + "'"), 1);
   EXPECT_EQ(RunCli("render '" + in + "' '" + dir.File("no/such/dir.png") + "'"), 1);
+
+  // An output ending in .svg is an SVG document of vector lines and text.
+  const std::string svg = dir.File("wave.SVG");
+  ASSERT_EQ(RunCli("render --size 640x480 '" + in + "' '" + svg + "'"), 0);
+  const std::string doc = TestFiles_Read(svg);
+  EXPECT_EQ(doc.rfind("<?xml", 0), 0u);
+  EXPECT_NE(doc.find("viewBox=\"0 0 640 480\""), std::string::npos);
+  EXPECT_NE(doc.find("<polyline"), std::string::npos);
+  EXPECT_NE(doc.find("<text"), std::string::npos);
+  EXPECT_EQ(doc.find("<image"), std::string::npos);
 }
 
 // Stacked, two channels of very different size each fill a lane of their

@@ -33,11 +33,13 @@ TEST_F(MainMenus, MenuBarAndSelectionPopupHoldEveryCommand) {
   EXPECT_EQ(Items(bar), (V{">&File", ">&Edit", ">&Mode", ">&Zoom", ">F&unctions", ">&Channels", ">&Help", "91 <<",
                            "92 >>"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 0)),
-            (V{"1 &New", "2 &Open", "3 &Load data for next channel", "4 &Save", "-", "5 E&xit"}));
-  EXPECT_EQ(Items(Win_GetSubMenu(bar, 1)), (V{"11 &Undo\tCtrl-Z", "12 &Redo\tCtrl-Y", "17 Crop &Selection"}));
+            (V{"1 &New\tCtrl-N", "2 &Open\tCtrl-O", "3 &Load data for next channel\tCtrl-L", "4 &Save\tCtrl-S",
+               "6 Export &Picture...", "-", "5 E&xit\tCtrl-Q"}));
+  EXPECT_EQ(Items(Win_GetSubMenu(bar, 1)),
+            (V{"11 &Undo\tCtrl-Z", "12 &Redo\tCtrl-Y", "17 Crop &Selection", "18 &Copy Picture"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 2)), (V{"23 Edit &Points", "22 Edit &Nothing"}));
   EXPECT_EQ(Items(Win_GetSubMenu(bar, 3)),
-            (V{"42 .. &into selection", "43 .. &out completely", "44 .. o&ut by 50 %", "46 Fit &values",
+            (V{"42 .. &into selection", "43 .. &out completely\tCtrl-0", "44 .. o&ut by 50 %", "46 Fit &values",
                "47 &Stacked channels\tS"}));
   HMENU functions = Win_GetSubMenu(bar, 4);
   EXPECT_EQ(Items(functions), (V{">Low pass filter"}));
@@ -50,7 +52,7 @@ TEST_F(MainMenus, MenuBarAndSelectionPopupHoldEveryCommand) {
             (V{"100 Channel &1", "101 Channel &2", "102 Channel &3", "103 Channel &4", "104 Channel &5",
                "105 Channel &6", "106 Channel &7", "107 Channel &8",
                "120 Delete &hidden channels (UNchecked above)"}));
-  EXPECT_EQ(Items(Win_GetSubMenu(bar, 6)), (V{"82 Commands && functions", "81 &About"}));
+  EXPECT_EQ(Items(Win_GetSubMenu(bar, 6)), (V{"82 Commands && functions\tF1", "81 &About"}));
   EXPECT_EQ(Items(app.hSelectionMenu),
             (V{"201 Zoom &In", "205 Zoom In &both axes", "202 Zoom &Out", "203 &Hide this selection",
                "204 &Switch to next selection", "206 &Statistics", "207 Set marker &A here",
@@ -183,7 +185,7 @@ TEST_F(MainMenus, OpeningAMenuUpdatesTextsChecksAndGrays) {
   app.Graph.iEditMode = 1;
   Win_SendMessage(app.hwndMain, WM_INITMENU, reinterpret_cast<WPARAM>(app.hMainMenu), 0);
 
-  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_LOAD_NEXT), "&Load data for next channel (#3)");
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_LOAD_NEXT), "&Load data for next channel (#3)\tCtrl-L");
   EXPECT_EQ(Win_GetMenuState(app.hMainMenu, IDM_MODE_POINTS, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
   EXPECT_EQ(Win_GetMenuState(app.hMainMenu, IDM_MODE_NOTHING, MF_BYCOMMAND) & MF_CHECKED, 0);
   EXPECT_EQ(MenuItemText(app.hChannelMenu, 100), "&1 : Sine");
@@ -207,7 +209,7 @@ TEST_F(MainMenus, OpeningAMenuUpdatesTextsChecksAndGrays) {
   app.Channels.Channel[7].iVisible = 1;
   app.Graph.iEditMode = 7;
   EXPECT_EQ(WinTest_ChooseMenuItem(app.hwndMain, IDM_CHANNEL_FIRST), 1);
-  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_LOAD_NEXT), "&Load data for next channel (#9)");
+  EXPECT_EQ(MenuItemText(app.hMainMenu, IDM_LOAD_NEXT), "&Load data for next channel (#9)\tCtrl-L");
   EXPECT_EQ(MenuItemText(app.hChannelMenu, 107), "&8 : 100%s %d %n");
   EXPECT_EQ(Win_GetMenuState(app.hChannelMenu, 107, MF_BYCOMMAND), static_cast<int>(MF_CHECKED));
   EXPECT_EQ(Win_GetMenuState(app.hChannelMenu, 104, MF_BYCOMMAND) & MF_GRAYED, 0);

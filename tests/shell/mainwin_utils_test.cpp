@@ -81,7 +81,7 @@ TEST_F(FileDialogs, OpenAndSaveRequestsAndTheReportedTypeIndex) {
   g_answerIndex = 3;
   EXPECT_EQ(WinUtil_ChooseFileToOpen(nullptr, nullptr, "Open", name, 255, kOpenFilter, "txt"), 1);
   EXPECT_EQ(g_seenSave, 0);
-  EXPECT_EQ(g_seen.nFilterIndex, 3u);
+  EXPECT_EQ(g_seen.nFilterIndex, 1u);  // opening starts on "All supported file formats"
   EXPECT_EQ(g_seen.nMaxFile, 255u);
   EXPECT_STREQ(g_seen.lpstrTitle, "Open");
   EXPECT_STREQ(g_seen.lpstrDefExt, "txt");
@@ -97,7 +97,7 @@ TEST_F(FileDialogs, OpenAndSaveRequestsAndTheReportedTypeIndex) {
   EXPECT_EQ(WinUtil_ChooseFileToSave(nullptr, nullptr, "Save", name, 255, kSaveFilter, "txt", &type), 1);
   EXPECT_EQ(g_seenSave, 1);
   EXPECT_EQ(g_seen.nFilterIndex, 4u);
-  EXPECT_EQ(g_seen.Flags & OFN_FILEMUSTEXIST, 0u);
+  EXPECT_EQ(g_seen.Flags, OFN_NOCHANGEDIR | OFN_OVERWRITEPROMPT);
   EXPECT_EQ(type, 2);
   g_answerIndex = 0;
   EXPECT_EQ(WinUtil_ChooseFileToSave(nullptr, nullptr, "Save", name, 255, kSaveFilter, "txt", &type), 1);

@@ -5,10 +5,20 @@
 // through a QPainter, begun and ended inside one call, in one fixed font so
 // that layout is the same on every machine.
 //
+// On a screen with a device pixel ratio above 1 the screen image and the
+// bitmaps made compatible with it hold that many device pixels per logical
+// pixel (the ratio rounded, kept in the QImage): every call takes logical
+// coordinates and draws at the device's resolution, so lines and text are
+// sharp while layout and hit tests stay in logical pixels.
+//
+// An SVG canvas (Win_CreateSvgDC) draws the same calls as vector lines,
+// polylines, rectangles and text through a QPainter on a QSvgGenerator.
+//
 // A window canvas draws on the window's screen image (WinWindow::pScreen),
 // which the client widget's paint event copies out; ending the paint or
 // releasing the canvas asks the widget for that copy.
 #include <QBuffer>
+#include <QClipboard>
 #include <QByteArray>
 #include <QFont>
 #include <QFontMetrics>
@@ -16,6 +26,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QSvgGenerator>
+#include <cstdlib>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -26,6 +38,7 @@
 #include "winutil/error_text.h"
 #include "winutil/qt/qt_window.h"
 #include "winutil/winapi.h"
+#include "winutil/wintest.h"
 
 namespace {
 
@@ -62,6 +75,9 @@ struct WinCanvas {
   int iBkMode;      // OPAQUE at first
   UINT uAlign;      // TA_* bits
   POINT ptCur;      // current position of MoveToEx / LineTo
+  QPainter* pSvgPainter;  // an SVG canvas's painter (null for pixel canvases)
+  QSvgGenerator* pSvg;    // the SVG document it paints
+  QBuffer* pSvgBytes;     // where the document is written
 };
 
 namespace {
@@ -92,8 +108,9 @@ bool LiveCanvas(HDC dc) { return dc && LiveCanvases().count(dc); }
 bool LiveObject(HGDIOBJ o) { return o && (o->bStock || LiveObjects().count(o)); }
 
 HDC NewCanvas(HWND hwnd, QImage* target) {
-  WinCanvas* dc = new WinCanvas{hwnd, target, nullptr, StockObject(-1), StockObject(WHITE_BRUSH),
-                                RGB(255, 255, 255), RGB(0, 0, 0), OPAQUE, TA_LEFT | TA_TOP, POINT{0, 0}};
+  WinCanvas* dc = new WinCanvas{hwnd,         target,       nullptr,          StockObject(-1), StockObject(WHITE_BRUSH),
+                                RGB(255, 255, 255), RGB(0, 0, 0), OPAQUE, TA_LEFT | TA_TOP, POINT{0, 0},
+                                nullptr,      nullptr,      nullptr};
   dc->hPen->iSelected++;
   dc->hBrush->iSelected++;
   LiveCanvases().insert(dc);
@@ -103,6 +120,10 @@ HDC NewCanvas(HWND hwnd, QImage* target) {
 void FreeCanvas(HDC dc) {
   for (HGDIOBJ o : {dc->hBitmap, dc->hPen, dc->hBrush})
     if (o) o->iSelected--;
+  if (dc->pSvgPainter && dc->pSvgPainter->isActive()) dc->pSvgPainter->end();
+  delete dc->pSvgPainter;
+  delete dc->pSvg;
+  delete dc->pSvgBytes;
   LiveCanvases().erase(dc);
   delete dc;
 }
@@ -111,6 +132,17 @@ void FreeCanvas(HDC dc) {
 QImage* Target(HDC dc) {
   if (!LiveCanvas(dc) || !dc->pTarget || dc->pTarget->isNull()) return nullptr;
   return dc->pTarget;
+}
+
+int g_iTestRatio = 0;  // a device pixel ratio that tests force, 0 for the screen's
+
+// Device pixels per logical pixel of an image.
+long long ScaleOf(const QImage* img) { return std::max(1LL, static_cast<long long>(std::lround(img->devicePixelRatio()))); }
+
+// The ratio a window's screen image gets: its screen's, rounded, 1 to 4.
+int WindowRatio(HWND hwnd) {
+  double r = g_iTestRatio ? g_iTestRatio : QtWin_InputWidget(hwnd)->devicePixelRatioF();
+  return std::clamp(static_cast<int>(std::lround(r)), 1, 4);
 }
 
 QRgb ToRgb(COLORREF c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
@@ -200,7 +232,9 @@ void DrawSegment(QImage* img, long long x0, long long y0, long long x1, long lon
 
 void PenLine(HDC dc, QImage* img, int x0, int y0, int x1, int y1) {
   HPEN pen = dc->hPen;
-  DrawSegment(img, x0, y0, x1, y1, ToRgb(pen ? pen->cr : 0), pen ? std::max(pen->iWidth, 1) : 1);
+  const long long s = ScaleOf(img);
+  DrawSegment(img, x0 * s, y0 * s, x1 * s, y1 * s, ToRgb(pen ? pen->cr : 0),
+              static_cast<int>(s) * (pen ? std::max(pen->iWidth, 1) : 1));
 }
 
 // The one font of every canvas; null without a GUI application (no text then).
@@ -220,10 +254,12 @@ HDC WindowCanvas(HWND hwnd) {
   if (!QtWin_IsLive(hwnd)) return nullptr;
   RECT rc{};
   Win_GetClientRect(hwnd, &rc);
-  int w = std::max(rc.right - rc.left, 1), h = std::max(rc.bottom - rc.top, 1);
+  int s = WindowRatio(hwnd);
+  int w = std::max(rc.right - rc.left, 1) * s, h = std::max(rc.bottom - rc.top, 1) * s;
   if (!hwnd->pScreen) hwnd->pScreen = new QImage();
   if (hwnd->pScreen->width() != w || hwnd->pScreen->height() != h) {
     *hwnd->pScreen = QImage(w, h, QImage::Format_RGB32);
+    hwnd->pScreen->setDevicePixelRatio(s);
     if (!hwnd->pScreen->isNull()) hwnd->pScreen->fill(qRgb(255, 255, 255));
   }
   return NewCanvas(hwnd, hwnd->pScreen);
@@ -266,13 +302,19 @@ HDC Win_CreateCompatibleDC(HDC) {
   return dc;
 }
 
-HBITMAP Win_CreateCompatibleBitmap(HDC, int w, int h) {
+HBITMAP Win_CreateCompatibleBitmap(HDC dc, int w, int h) {
   if (w < 1 || h < 1) return nullptr;
-  WinGdiObject* bmp = new WinGdiObject{GDI_BITMAP, false, QImage(w, h, QImage::Format_RGB32), 0, 0, 0};
+  const QImage* like = Target(dc);
+  const long long s = like ? ScaleOf(like) : 1;
+  if (w * s > INT32_MAX / 4 / std::max(h * s, 1LL)) return nullptr;  // beyond what a QImage holds
+  WinGdiObject* bmp = new WinGdiObject{GDI_BITMAP, false,
+                                       QImage(static_cast<int>(w * s), static_cast<int>(h * s), QImage::Format_RGB32),
+                                       0, 0, 0};
   if (bmp->Image.isNull()) {
     delete bmp;
     return nullptr;
   }
+  bmp->Image.setDevicePixelRatio(static_cast<double>(s));
   bmp->Image.fill(qRgb(0, 0, 0));
   LiveObjects().insert(bmp);
   return bmp;
@@ -328,10 +370,73 @@ HPEN Win_CreatePen(int, int width, COLORREF color) {
   return pen;
 }
 
+// The painter of an SVG canvas with the canvas's pen, or null.
+QPainter* SvgPainter(HDC dc) {
+  if (!LiveCanvas(dc) || !dc->pSvgPainter) return nullptr;
+  HPEN pen = dc->hPen;
+  QPen p(QColor(ToRgb(pen ? pen->cr : 0)));
+  p.setWidth(pen ? std::max(pen->iWidth, 1) : 1);
+  p.setCapStyle(Qt::FlatCap);
+  dc->pSvgPainter->setPen(p);
+  dc->pSvgPainter->setBrush(Qt::NoBrush);
+  return dc->pSvgPainter;
+}
+
+HDC Win_CreateSvgDC(int w, int h) {
+  if (w < 1 || h < 1) return nullptr;
+  HDC dc = NewCanvas(nullptr, nullptr);
+  dc->pSvgBytes = new QBuffer();
+  dc->pSvg = new QSvgGenerator();
+  dc->pSvg->setOutputDevice(dc->pSvgBytes);
+  dc->pSvg->setSize(QSize(w, h));
+  dc->pSvg->setViewBox(QRect(0, 0, w, h));
+  dc->pSvg->setTitle("Plotsmith diagram");
+  dc->pSvgPainter = new QPainter();
+  if (!dc->pSvgPainter->begin(dc->pSvg)) {
+    Win_DeleteDC(dc);
+    return nullptr;
+  }
+  if (const QFont* font = CanvasFont()) dc->pSvgPainter->setFont(*font);
+  return dc;
+}
+
+char* Win_EncodeCanvas(HDC dc, size_t* size) {
+  if (!LiveCanvas(dc) || !size) return nullptr;
+  QByteArray bytes;
+  if (dc->pSvgPainter) {
+    if (dc->pSvgPainter->isActive()) dc->pSvgPainter->end();
+    bytes = dc->pSvgBytes->data();
+  } else if (dc->hBitmap && !dc->hBitmap->bStock) {
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    if (!dc->hBitmap->Image.save(&out, "PNG")) return nullptr;
+  }
+  if (bytes.isEmpty()) return nullptr;
+  char* data = static_cast<char*>(std::malloc(static_cast<size_t>(bytes.size())));
+  if (!data) return nullptr;
+  std::memcpy(data, bytes.constData(), static_cast<size_t>(bytes.size()));
+  *size = static_cast<size_t>(bytes.size());
+  return data;
+}
+
+int Win_CopyBitmapToClipboard(HBITMAP bitmap) {
+  if (!LiveObject(bitmap) || bitmap->iKind != GDI_BITMAP || bitmap->Image.isNull()) return 0;
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 0;
+  QClipboard* clip = QGuiApplication::clipboard();
+  if (!clip) return 0;
+  clip->setImage(bitmap->Image);
+  return 1;
+}
+
 int Win_FillRect(HDC dc, const RECT* rc, HBRUSH brush) {
+  if (QPainter* p = SvgPainter(dc); p && rc && LiveObject(brush) && brush->iKind == GDI_BRUSH) {
+    p->fillRect(QRect(QPoint(rc->left, rc->top), QPoint(rc->right - 1, rc->bottom - 1)), QColor(ToRgb(brush->cr)));
+    return 1;
+  }
   QImage* img = Target(dc);
   if (!img || !rc || !LiveObject(brush) || brush->iKind != GDI_BRUSH) return 0;
-  FillPixels(img, rc->left, rc->top, rc->right, rc->bottom, ToRgb(brush->cr));
+  const long long s = ScaleOf(img);
+  FillPixels(img, rc->left * s, rc->top * s, rc->right * s, rc->bottom * s, ToRgb(brush->cr));
   return 1;
 }
 
@@ -343,6 +448,11 @@ int Win_MoveToEx(HDC dc, int x, int y, POINT* old) {
 }
 
 int Win_LineTo(HDC dc, int x, int y) {
+  if (QPainter* p = SvgPainter(dc)) {
+    p->drawLine(dc->ptCur.x, dc->ptCur.y, x, y);
+    dc->ptCur = POINT{x, y};
+    return 1;
+  }
   QImage* img = Target(dc);
   if (!img) return 0;
   PenLine(dc, img, dc->ptCur.x, dc->ptCur.y, x, y);
@@ -351,6 +461,12 @@ int Win_LineTo(HDC dc, int x, int y) {
 }
 
 int Win_Polyline(HDC dc, const POINT* pts, int count) {
+  if (QPainter* p = SvgPainter(dc); p && pts && count >= 2) {
+    QPolygon poly(count);
+    for (int k = 0; k < count; ++k) poly.setPoint(k, pts[k].x, pts[k].y);
+    p->drawPolyline(poly);
+    return 1;
+  }
   QImage* img = Target(dc);
   if (!img || !pts || count < 2) return 0;
   for (int k = 1; k < count; ++k) PenLine(dc, img, pts[k - 1].x, pts[k - 1].y, pts[k].x, pts[k].y);
@@ -388,7 +504,7 @@ UINT Win_SetTextAlign(HDC dc, UINT align) {
 int Win_TextOut(HDC dc, int x, int y, const char* text, int count) {
   QImage* img = Target(dc);
   const QFont* font = CanvasFont();
-  if (!img || !font || !text || count < 0) return 0;
+  if ((!img && !SvgPainter(dc)) || !font || !text || count < 0) return 0;
   QString s = QString::fromLocal8Bit(text, count);
   QFontMetrics fm(*font);
   long long w = fm.horizontalAdvance(s), h = fm.height(), ascent = fm.ascent();
@@ -403,7 +519,15 @@ int Win_TextOut(HDC dc, int x, int y, const char* text, int count) {
     case TA_BOTTOM: top -= h; break;
     default: break;
   }
-  if (dc->iBkMode == OPAQUE) FillPixels(img, left, top, left + w, top + h, ToRgb(dc->crBk));
+  if (QPainter* p = SvgPainter(dc)) {
+    if (dc->iBkMode == OPAQUE) p->fillRect(QRect(int(left), int(top), int(w), int(h)), QColor(ToRgb(dc->crBk)));
+    p->setPen(QColor(ToRgb(dc->crText)));
+    p->drawText(QPoint(static_cast<int>(left), static_cast<int>(top + ascent)), s);
+    return 1;
+  }
+  const long long scale = ScaleOf(img);
+  if (dc->iBkMode == OPAQUE) FillPixels(img, left * scale, top * scale, (left + w) * scale, (top + h) * scale, ToRgb(dc->crBk));
+  // The painter takes logical coordinates: it applies the image's ratio itself.
   if (left + w < 0 || top + h < 0 || left > img->width() || top > img->height()) return 1;
   QPainter painter(img);
   painter.setFont(*font);
@@ -426,9 +550,9 @@ int Win_DrawFocusRect(HDC dc, const RECT* rc) {
   if (!img || !rc) return 0;
   // Every other pixel of the outline, by the parity of x + y, is inverted; the
   // same call again restores it.
-  const long long w = img->width(), h = img->height();
-  const long long l = rc->left, t = rc->top, r = static_cast<long long>(rc->right) - 1,
-                  b = static_cast<long long>(rc->bottom) - 1;
+  const long long w = img->width(), h = img->height(), s = ScaleOf(img);
+  const long long l = rc->left * s, t = rc->top * s, r = static_cast<long long>(rc->right) * s - 1,
+                  b = static_cast<long long>(rc->bottom) * s - 1;
   if (r < l || b < t) return 1;
   auto invert = [&](long long x, long long y) {
     if (x < 0 || y < 0 || x >= w || y >= h || ((x + y) & 1)) return;
@@ -450,16 +574,19 @@ int Win_DrawFocusRect(HDC dc, const RECT* rc) {
 
 COLORREF Win_GetPixel(HDC dc, int x, int y) {
   QImage* img = Target(dc);
-  if (!img || x < 0 || y < 0 || x >= img->width() || y >= img->height()) return COLOR_INVALID;
-  return ToColorRef(img->pixel(x, y));
+  if (!img) return COLOR_INVALID;
+  const long long s = ScaleOf(img), px = x * s, py = y * s;  // the logical pixel's top left device pixel
+  if (x < 0 || y < 0 || px >= img->width() || py >= img->height()) return COLOR_INVALID;
+  return ToColorRef(img->pixel(static_cast<int>(px), static_cast<int>(py)));
 }
 
 int Win_BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop) {
   QImage* to = Target(dst);
   QImage* from = Target(src);
   if (!to || !from || rop != SRCCOPY || w < 1 || h < 1) return 0;
-  // Clip the copy against both images.
-  long long dx = x, dy = y, fx = sx, fy = sy, cw = w, ch = h;
+  // Clip the copy against both images, in device pixels of the target.
+  const long long s = ScaleOf(to);
+  long long dx = x * s, dy = y * s, fx = sx * s, fy = sy * s, cw = w * s, ch = h * s;
   if (fx < 0) dx -= fx, cw += fx, fx = 0;
   if (fy < 0) dy -= fy, ch += fy, fy = 0;
   if (dx < 0) fx -= dx, cw += dx, dx = 0;
@@ -501,4 +628,13 @@ HBITMAP Win_LoadBitmapPng(const char* path) {
       new WinGdiObject{GDI_BITMAP, false, image.convertToFormat(QImage::Format_RGB32), 0, 0, 0};
   LiveObjects().insert(bmp);
   return bmp;
+}
+
+void WinTest_SetDevicePixelRatio(int ratio) { g_iTestRatio = std::clamp(ratio, 0, 4); }
+
+int WinTest_ScreenImageSize(HWND hwnd, int* width, int* height) {
+  if (!QtWin_IsLive(hwnd) || !hwnd->pScreen || !width || !height) return 0;
+  *width = hwnd->pScreen->width();
+  *height = hwnd->pScreen->height();
+  return 1;
 }

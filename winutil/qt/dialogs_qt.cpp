@@ -5,11 +5,15 @@
 // shown with the descriptions as written; each pattern becomes a wildcard of
 // character classes ("*.wav" -> "*.[wW][aA][vV]") so that names match
 // without regard to letter case.  Qt's own dialog is used, not the desktop's,
-// because only it applies these patterns as given.
+// because only it applies these patterns as given.  When the user picks
+// another type in the save dialog, the name's extension becomes that type's
+// plain extension (Qt alone would paste in the character classes).
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstring>
@@ -32,6 +36,7 @@ struct PendingAnswer {
   bool bCancel;         // cancel the file dialog
   std::string sPath;    // the name to type
   int iFilterIndex;     // 1-based filter to choose, 0 keeps
+  bool bTypeFirst;      // type the name, then pick the type in the list as a user does
 };
 PendingAnswer g_Answer{};
 
@@ -66,6 +71,38 @@ QStringList NameFilters(const char* list) {
   return filters;
 }
 
+// The plain extension of each entry of a Win32 filter list ("wav" for
+// "*.wav"); empty for an entry of several patterns or one without a dot.
+QStringList PlainExtensions(const char* list) {
+  QStringList exts;
+  for (const char* p = list; p && *p;) {
+    p += std::strlen(p) + 1;
+    QString pattern = QString::fromLocal8Bit(p);
+    p += std::strlen(p) + 1;
+    int dot = static_cast<int>(pattern.lastIndexOf('.'));
+    exts << (pattern.contains(';') || dot < 0 ? QString() : pattern.mid(dot + 1));
+  }
+  return exts;
+}
+
+// Index of the filter that the dialog reports (in full, or only its
+// description when the details are hidden); -1 when none.
+int IndexOfFilter(const QStringList& filters, const QString& reported) {
+  int i = static_cast<int>(filters.indexOf(reported));
+  for (int k = 0; i < 0 && k < filters.size(); ++k)
+    if (filters[k].startsWith(reported + " (")) i = k;
+  return i;
+}
+
+// The name with its extension (after the last dot of the file part) replaced
+// by ext; a name without an extension, or an empty ext, leaves it as it is.
+QString WithExtension(const QString& name, const QString& ext) {
+  int slash = static_cast<int>(name.lastIndexOf('/'));
+  int dot = static_cast<int>(name.lastIndexOf('.'));
+  if (ext.isEmpty() || dot <= slash + 1) return name;
+  return name.left(dot + 1) + ext;
+}
+
 // Stores the chosen path (with the default extension when it has none); 0
 // when it does not fit.
 int StorePath(OPENFILENAMEA* ofn, QString path) {
@@ -88,7 +125,20 @@ int RunFileDialog(int save, OPENFILENAMEA* ofn) {
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   if (save && !(ofn->Flags & OFN_OVERWRITEPROMPT)) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (ofn->lpstrTitle) dialog.setWindowTitle(QString::fromLocal8Bit(ofn->lpstrTitle));
+  if (ofn->lpstrDefExt && *ofn->lpstrDefExt) dialog.setDefaultSuffix(QString::fromLocal8Bit(ofn->lpstrDefExt));
   QStringList filters = NameFilters(ofn->lpstrFilter);
+  if (save) {
+    // Queued, so that it runs after the dialog's own rewrite of the name.
+    QStringList exts = PlainExtensions(ofn->lpstrFilter);
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, filters, exts](const QString& reported) {
+          auto* nameEdit = dialog.findChild<QLineEdit*>("fileNameEdit");
+          int i = IndexOfFilter(filters, reported);
+          if (nameEdit && i >= 0 && i < exts.size()) nameEdit->setText(WithExtension(nameEdit->text(), exts[i]));
+        },
+        Qt::QueuedConnection);
+  }
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
     int pre = static_cast<int>(ofn->nFilterIndex);
@@ -108,6 +158,16 @@ int RunFileDialog(int save, OPENFILENAMEA* ofn) {
         dialog.reject();
         return;
       }
+      auto* combo = dialog.findChild<QComboBox*>("fileTypeCombo");
+      auto* nameEdit = dialog.findChild<QLineEdit*>("fileNameEdit");
+      if (a.bTypeFirst && nameEdit && combo) {
+        nameEdit->setText(QString::fromLocal8Bit(a.sPath.c_str()));
+        // Home, then Down to the entry, as a user picks it from the keyboard.
+        PressKey(combo, Qt::Key_Home);
+        for (int i = 1; i < a.iFilterIndex; ++i) PressKey(combo, Qt::Key_Down);
+        QTimer::singleShot(50, &dialog, [&dialog]() { QMetaObject::invokeMethod(&dialog, "accept"); });
+        return;
+      }
       if (a.iFilterIndex >= 1 && a.iFilterIndex <= filters.size()) dialog.selectNameFilter(filters[a.iFilterIndex - 1]);
       dialog.selectFile(QString::fromLocal8Bit(a.sPath.c_str()));
       QMetaObject::invokeMethod(&dialog, "accept");  // as the accept button does
@@ -115,11 +175,7 @@ int RunFileDialog(int save, OPENFILENAMEA* ofn) {
   }
   QtModalPump pump;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return 0;
-  // With the details hidden the dialog reports the description it shows.
-  QString selected = dialog.selectedNameFilter();
-  int chosen = static_cast<int>(filters.indexOf(selected));
-  for (int i = 0; chosen < 0 && i < filters.size(); ++i)
-    if (filters[i].startsWith(selected + " (")) chosen = i;
+  int chosen = IndexOfFilter(filters, dialog.selectedNameFilter());
   if (!StorePath(ofn, dialog.selectedFiles().first())) return 0;
   ofn->nFilterIndex = chosen >= 0 ? static_cast<DWORD>(chosen + 1) : 0;
   return 1;
@@ -210,4 +266,10 @@ void WinTest_AnswerFileDialog(const char* path, int filterIndex) {
   g_Answer.bCancel = path == nullptr;
   g_Answer.sPath = path ? path : "";
   g_Answer.iFilterIndex = filterIndex;
+  g_Answer.bTypeFirst = false;
+}
+
+void WinTest_AnswerSaveDialogTypingFirst(const char* name, int filterIndex) {
+  WinTest_AnswerFileDialog(name, filterIndex);
+  g_Answer.bTypeFirst = true;
 }

@@ -63,10 +63,21 @@ constexpr KeyRun kKeyRuns[] = {
     {Qt::Key_Shift, VK_SHIFT, 1},
     {Qt::Key_Control, VK_CONTROL, 1},
     {Qt::Key_Alt, VK_MENU, 1},
+    {Qt::Key_Plus, VK_OEM_PLUS, 1},
+    {Qt::Key_Equal, VK_OEM_PLUS, 1},
+    {Qt::Key_Minus, VK_OEM_MINUS, 1},
+};
+// Keys that give other virtual keys on the keypad.
+constexpr KeyRun kKeypadRuns[] = {
+    {Qt::Key_Plus, VK_ADD, 1},
+    {Qt::Key_Minus, VK_SUBTRACT, 1},
 };
 
 // The virtual key of a Qt key, 0 for a key the layer does not pass on.
-int VirtualKeyOf(int key) {
+int VirtualKeyOf(int key, Qt::KeyboardModifiers mods) {
+  if (mods & Qt::KeypadModifier)
+    for (const KeyRun& r : kKeypadRuns)
+      if (key == r.iQtFirst) return r.iVkFirst;
   for (const KeyRun& r : kKeyRuns)
     if (key >= r.iQtFirst && key < r.iQtFirst + r.iCount) return r.iVkFirst + (key - r.iQtFirst);
   return 0;
@@ -90,12 +101,20 @@ LPARAM PointOf(QPoint p) {
 int QtWin_QtKeyOf(int vk) {
   for (const KeyRun& r : kKeyRuns)
     if (vk >= r.iVkFirst && vk < r.iVkFirst + r.iCount) return r.iQtFirst + (vk - r.iVkFirst);
+  for (const KeyRun& r : kKeypadRuns)
+    if (vk == r.iVkFirst) return r.iQtFirst;
+  return 0;
+}
+
+int QtWin_IsKeypadKey(int vk) {
+  for (const KeyRun& r : kKeypadRuns)
+    if (vk == r.iVkFirst) return 1;
   return 0;
 }
 
 void QtWin_QueueKey(HWND h, int qtKey, Qt::KeyboardModifiers mods) {
   if (!QtWin_IsLive(h)) return;
-  int vk = VirtualKeyOf(qtKey);
+  int vk = VirtualKeyOf(qtKey, mods);
   if (!vk) return;
   LPARAM lp = 1;
   // Backtab is Shift+Tab whatever Qt reports as held.

@@ -15,6 +15,8 @@
 #include <QGridLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
+#include <cstddef>
 #include <set>
 #include <string>
 #include <vector>
@@ -119,6 +121,16 @@ void OnTriggered(HMENU menu, QAction* a) {
   Win_SendMessage(root->hwndOwner, WM_COMMAND, static_cast<WPARAM>(MAKELONG(it->uId, 0)), 0);
 }
 
+// The pointer rests on an item: its owner window hears of it.
+void OnHovered(HMENU menu, QAction* a) {
+  if (!IsMenu(menu)) return;
+  MenuItem* it = ItemOfAction(menu, a);
+  HMENU root = RootOf(menu);
+  if (!it || !root->bBar || !QtWin_IsLive(root->hwndOwner)) return;
+  WPARAM wp = static_cast<WPARAM>(MAKELONG(it->uId, it->uFlags & 0xFFFF));
+  Win_SendMessage(root->hwndOwner, WM_MENUSELECT, wp, reinterpret_cast<LPARAM>(menu));
+}
+
 HMENU NewMenu(bool bar) {
   Win_Init(nullptr, nullptr);
   auto* m = new WinMenu();
@@ -131,6 +143,11 @@ HMENU NewMenu(bool bar) {
     // Opening a popup of a bar lets the window bring the items up to date.
     QObject::connect(m->pMenu, &QMenu::aboutToShow, [m]() {
       if (IsMenu(m) && m->hParent && m->hParent->bBar) SendInitMenu(m->hParent);
+    });
+    QObject::connect(m->pMenu, &QMenu::aboutToHide, [m]() {
+      HMENU root = IsMenu(m) ? RootOf(m) : nullptr;
+      if (root && root->bBar && QtWin_IsLive(root->hwndOwner))
+        Win_SendMessage(root->hwndOwner, WM_MENUSELECT, static_cast<WPARAM>(MAKELONG(0, 0xFFFF)), 0);
     });
   }
   Menus().insert(m);
@@ -158,6 +175,19 @@ HMENU Win_CreatePopupMenu(void) { return NewMenu(false); }
 
 int Win_AppendMenu(HMENU menu, UINT flags, std::uintptr_t idOrPopup, const char* text) {
   if (!IsMenu(menu)) return 0;
+  return Win_InsertMenu(menu, static_cast<UINT>(menu->Items.size()), flags | MF_BYPOSITION, idOrPopup, text);
+}
+
+int Win_InsertMenu(HMENU menu, UINT item, UINT flags, std::uintptr_t idOrPopup, const char* text) {
+  if (!IsMenu(menu)) return 0;
+  size_t pos = menu->Items.size();
+  if (flags & MF_BYPOSITION) {
+    pos = std::min<size_t>(item, pos);
+  } else {
+    pos = 0;
+    while (pos < menu->Items.size() && !(menu->Items[pos].uId == item && !(menu->Items[pos].uFlags & MF_POPUP))) ++pos;
+    if (pos == menu->Items.size()) return 0;
+  }
   MenuItem it{};
   it.uFlags = flags & (MF_CHECKED | MF_GRAYED | MF_DISABLED | MF_SEPARATOR | MF_POPUP);
   it.sText = text ? text : "";
@@ -174,10 +204,29 @@ int Win_AppendMenu(HMENU menu, UINT flags, std::uintptr_t idOrPopup, const char*
     if (flags & MF_SEPARATOR) it.pAction->setSeparator(true);
     QAction* a = it.pAction;
     QObject::connect(a, &QAction::triggered, [menu, a]() { OnTriggered(menu, a); });
+    QObject::connect(a, &QAction::hovered, [menu, a]() { OnHovered(menu, a); });
   }
   ShowItem(it);
-  w->addAction(it.pAction);
-  menu->Items.push_back(it);
+  QAction* before = pos < menu->Items.size() ? menu->Items[pos].pAction : nullptr;
+  w->insertAction(before, it.pAction);
+  menu->Items.insert(menu->Items.begin() + static_cast<std::ptrdiff_t>(pos), it);
+  return 1;
+}
+
+int Win_DeleteMenu(HMENU menu, UINT item, UINT flags) {
+  HMENU holder = nullptr;
+  MenuItem* it = FindItem(menu, item, (flags & MF_BYPOSITION) != 0, &holder);
+  if (!it) return 0;
+  MenuItem gone = *it;
+  holder->Items.erase(holder->Items.begin() + (it - holder->Items.data()));
+  WidgetOf(holder)->removeAction(gone.pAction);
+  if (gone.hSub) {
+    gone.hSub->hParent = nullptr;
+    FreeMenu(gone.hSub);
+  } else {
+    gone.pAction->disconnect();
+    gone.pAction->deleteLater();  // it may be the action whose click is being handled
+  }
   return 1;
 }
 
@@ -288,6 +337,14 @@ void QtMenu_DestroyBar(HWND h) {
   h->hMenu = nullptr;
   if (!IsMenu(bar)) return;
   FreeMenu(bar);
+}
+
+int WinTest_HighlightMenuItem(HWND hwnd, int id) {
+  if (!QtWin_IsLive(hwnd) || !IsMenu(hwnd->hMenu)) return 0;
+  MenuItem* it = FindItem(hwnd->hMenu, static_cast<UINT>(id), false);
+  if (!it) return 0;
+  it->pAction->hover();
+  return 1;
 }
 
 int WinTest_ChooseMenuItem(HWND hwnd, int id) {

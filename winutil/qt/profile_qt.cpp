@@ -2,6 +2,7 @@
 // per-user configuration folder.
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,6 +34,21 @@ int Profile_GetInt(const char* section, const char* key, int defaultValue, const
     if (v > 0x7FFFFFFF) return 0x7FFFFFFF;
   }
   return static_cast<int>(v);
+}
+
+int Profile_GetString(const char* section, const char* key, const char* defaultValue, char* buffer, int size,
+                      const char* file) {
+  if (!buffer || size <= 0) return 0;
+  QByteArray text = QByteArray(defaultValue ? defaultValue : "");
+  if (section && key && file) {
+    QSettings s(Profile_FilePath(file), QSettings::IniFormat);
+    QString k = Profile_Key(section, key);
+    if (s.contains(k)) text = s.value(k).toString().toLocal8Bit();
+  }
+  int n = static_cast<int>(std::min<qsizetype>(text.size(), size - 1));
+  std::memcpy(buffer, text.constData(), static_cast<size_t>(n));
+  buffer[n] = '\0';
+  return n;
 }
 
 int Profile_WriteString(const char* section, const char* key, const char* value, const char* file) {

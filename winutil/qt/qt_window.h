@@ -51,6 +51,8 @@ bool QtWin_IsLive(HWND h);
 void QtWin_QueueKey(HWND h, int qtKey, Qt::KeyboardModifiers mods);
 // The Qt key that the layer turns into the virtual key vk, 0 for none.
 int QtWin_QtKeyOf(int vk);
+// 1 when vk is a key of the keypad (its Qt key comes with Qt::KeypadModifier).
+int QtWin_IsKeypadKey(int vk);
 // Converts a scroll code into the user action that Qt would trigger.
 void QtWin_TriggerScroll(HWND h, int bar, int code, int pos);
 // Creates bar index (SB_HORZ or SB_VERT) of the window as a child of parent;

@@ -498,6 +498,13 @@ int Win_ShowWindow(HWND h, int cmd) {
 int Win_IsWindowVisible(HWND h) { return QtWin_IsLive(h) && h->pTop->isVisible() ? 1 : 0; }
 int Win_IsZoomed(HWND h) { return QtWin_IsLive(h) && h->pTop->isMaximized() ? 1 : 0; }
 int Win_IsIconic(HWND h) { return QtWin_IsLive(h) && h->pTop->isMinimized() ? 1 : 0; }
+int Win_IsChild(HWND parent, HWND child) {
+  if (!QtWin_IsLive(parent)) return 0;
+  for (HWND w = child; QtWin_IsLive(w) && (w->dwStyle & WS_CHILD); w = w->hwndParent)
+    if (w->hwndParent == parent) return 1;
+  return 0;
+}
+
 HWND Win_GetParent(HWND h) { return QtWin_IsLive(h) && QtWin_IsLive(h->hwndParent) ? h->hwndParent : nullptr; }
 
 int Win_SetWindowText(HWND h, const char* text) {

@@ -35,6 +35,7 @@ void WinTest_PressKey(HWND hwnd, int vk, int modifiers) {
   if (modifiers & FSHIFT) mods |= Qt::ShiftModifier;
   if (modifiers & FCONTROL) mods |= Qt::ControlModifier;
   if (modifiers & FALT) mods |= Qt::AltModifier;
+  if (QtWin_IsKeypadKey(vk)) mods |= Qt::KeypadModifier;
   QKeyEvent press(QEvent::KeyPress, QtWin_QtKeyOf(vk), mods);
   QWidget* target = QtWin_InputWidget(hwnd);
   // A disabled window takes no keys, as a real one would not get them.
