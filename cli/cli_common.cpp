@@ -2,10 +2,12 @@
 
 #include "cli/cli_common.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <unistd.h>
 
 #include "formats/curve_file.h"
 #include "formats/format_table.h"
@@ -55,6 +57,41 @@ void Cli_InitApp(AppState* app) {
 
 void Cli_FreeApp(AppState* app) { ChannelSet_FreeAll(&app->Channels); }
 
+namespace {
+
+// The one-line indicator of a load or save on a terminal: after the first
+// second, "\r<verb> "<path>": <percent>%" whenever the percentage changes.
+struct CliProgress {
+  const char* szVerb;  // "Loading" or "Saving"
+  const char* szPath;  // the file
+  std::chrono::steady_clock::time_point Start;  // when the work began
+  int iShown;  // the percentage on the line, -1 while none is
+};
+
+int Cli_ReportProgress(void* context, long long done, long long total) {
+  auto* p = static_cast<CliProgress*>(context);
+  if (std::chrono::steady_clock::now() - p->Start < std::chrono::seconds(1) || total <= 0) return 1;
+  int percent = static_cast<int>(100.0 * static_cast<double>(done) / static_cast<double>(total));
+  percent = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
+  if (percent != p->iShown) std::fprintf(stderr, "\r%s \"%s\": %d%%", p->szVerb, p->szPath, percent);
+  p->iShown = percent;
+  return 1;
+}
+
+// Watches the work through progress only when stderr is a terminal.
+void Cli_BeginProgress(CliProgress* p, WorkProgress* progress, const char* verb, const char* path) {
+  *p = CliProgress{verb, path, std::chrono::steady_clock::now(), -1};
+  *progress = WorkProgress{};
+  if (isatty(2)) *progress = WorkProgress{Cli_ReportProgress, p, 0};
+}
+
+// Clears the indicator's line for the status text that follows.
+void Cli_EndProgress(const CliProgress* p) {
+  if (p->iShown >= 0) std::fprintf(stderr, "\r%*s\r", static_cast<int>(std::strlen(p->szPath)) + 20, "");
+}
+
+}  // namespace
+
 int Cli_LoadInputs(AppState* app, char** paths, int count) {
   ChannelSet* set = &app->Channels;
   for (int k = 0; k < count; ++k) {
@@ -64,7 +101,11 @@ int Cli_LoadInputs(AppState* app, char** paths, int count) {
       return CLI_EXIT_FAILED;
     }
     CurveLoadNotes notes;
-    int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, paths[k], first, &notes);
+    CliProgress shown;
+    WorkProgress progress;
+    Cli_BeginProgress(&shown, &progress, "Loading", paths[k]);
+    int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, paths[k], first, &notes, &progress);
+    Cli_EndProgress(&shown);
     char status[2 * 4096];
     if (rc != 0) {
       CurveFile_LoadErrorText(status, sizeof status, paths[k], rc, &notes);
@@ -120,7 +161,11 @@ int Cli_Save(AppState* app, const char* path, int saveType) {
     return CLI_EXIT_USAGE;
   }
   CurveSaveNotes notes;
-  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType, &notes);
+  CliProgress shown;
+  WorkProgress progress;
+  Cli_BeginProgress(&shown, &progress, "Saving", path);
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, saveType, &notes, &progress);
+  Cli_EndProgress(&shown);
   CurveFile_SaveStatusText(status, sizeof status, path, rc, &notes);
   std::fprintf(stderr, "%s\n", status);
   if (rc != 0) return CLI_EXIT_FAILED;

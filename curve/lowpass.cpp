@@ -100,7 +100,7 @@ void LowPass_Back(const LowPassRange& range, int n, double* re, double* im, Curv
 }  // namespace
 
 int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int last, double cutoff,
-                    double width) {
+                    double width, WorkProgress* progress) {
   if (!src || !dst) return 0;
   LowPassRange range = {};
   if (!LowPass_ChooseRange(src, first, last, &range)) return 0;
@@ -111,9 +111,20 @@ int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int l
   double* work = static_cast<double*>(std::malloc(2 * static_cast<size_t>(n) * sizeof(double)));
   if (!work) return LOWPASS_NO_MEMORY;
   // Every sample is read into the block before any is stored, so dst may be src.
-  LowPass_Forward(src, range, n, work, work + n);
-  LowPass_Back(range, n, work, work + n, dst, cutoff, width);
+  // The two transforms are most of the work; the store comes only after the
+  // last chance to stop.
+  double* re = work;
+  double* im = work + n;
+  int go = Progress_Report(progress, 0, 100);
+  if (go) LowPass_FillBlock(src, range, n, (n - range.iCount) / 2, re);
+  if (go && (go = Progress_Report(progress, 5, 100))) FFT_RealD(n, re, im);
+  if (go && (go = Progress_Report(progress, 45, 100))) LowPass_ShapeSpectrum(n, cutoff, width, re, im);
+  if (go && (go = Progress_Report(progress, 50, 100))) FFT_InverseRealD(n, re, im);
+  if (go && (go = Progress_Report(progress, 95, 100)))
+    Channel_StoreSamples(dst, range.iFirst, re + (n - range.iCount) / 2, range.iCount);
   std::free(work);
+  if (!go) return LOWPASS_STOPPED;
+  Progress_Report(progress, 100, 100);
   return 1;
 }
 

@@ -2,11 +2,14 @@
 // Transform-based low-pass filter over a channel or a range of it.
 
 #include "curve/channel.h"
+#include "curve/progress.h"
 
 // Largest number of samples that one filter run takes: a whole channel.
 constexpr int LOWPASS_MAX_COUNT = CHANNEL_MAX_ALLOC;
 // Result of a filter that could not get its work memory (nothing changed).
 constexpr int LOWPASS_NO_MEMORY = -1;
+// Result of a filter that its progress record stopped (nothing changed).
+constexpr int LOWPASS_STOPPED = -2;
 // Smallest number of samples that one filter run takes.
 constexpr int LOWPASS_MIN_COUNT = 4;
 
@@ -15,9 +18,11 @@ constexpr int LOWPASS_MIN_COUNT = 4;
 // to half the sampling rate, and stores the result at the same indices of dst
 // (which may be src).  Returns 0 when the arguments are refused (fewer than 4
 // samples, a null channel), 1 otherwise; a failed work allocation returns
-// LOWPASS_NO_MEMORY and changes nothing.
+// LOWPASS_NO_MEMORY and changes nothing.  progress (when given) hears of each
+// stage in hundredths; when it asks to stop before the result is stored, the
+// result is LOWPASS_STOPPED and nothing changes.
 int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int last, double cutoff,
-                    double width);
+                    double width, WorkProgress* progress = nullptr);
 
 // The forward transform of one source range, kept so that filtering the same
 // samples again with other settings costs one inverse transform.

@@ -12,9 +12,12 @@
 
 namespace {
 
+WorkProgress* g_pProgress = nullptr;  // the watcher of the files opened from now on
+
 void BufferedFile_Clear(BufferedFile* f, const char* path) {
   std::memset(f, 0, sizeof(*f));
   f->iHandle = -1;
+  f->pProgress = g_pProgress;
   if (path) std::strncpy(f->szFileName, path, FILE_NAME_LEN - 1);
 }
 
@@ -33,6 +36,7 @@ int BufferedFile_Finish(BufferedFile* f, int fd) {
 int BufferedFile_Refill(BufferedFile* f) {
   f->dwBufIndex = f->dwBufCount = 0;
   if (f->iHandle < 0 || !f->fOpened) return 0;
+  if (!Progress_Report(f->pProgress, f->dwBufEndPos, f->llSize)) return 0;  // stopped: read as the end
   ssize_t n;
   do {
     n = ::read(f->iHandle, f->bBuffer, FILE_BUFFER_SIZE);
@@ -76,6 +80,8 @@ bool IsLineEnd(uint8_t c) { return c <= 0x0D && c != 0x09; }
 
 }  // namespace
 
+void BufferedFile_SetProgress(WorkProgress* progress) { g_pProgress = progress; }
+
 int BufferedFile_OpenRead(BufferedFile* f, const char* path) {
   BufferedFile_Clear(f, path);
   if (!path) { f->dwLastError = EINVAL; return 0; }
@@ -86,6 +92,7 @@ int BufferedFile_OpenRead(BufferedFile* f, const char* path) {
   struct stat st;
   int err = ::fstat(f->iHandle, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : (S_ISDIR(st.st_mode) ? EISDIR : ENXIO));
   if (err == 0 && ::fcntl(f->iHandle, F_SETFL, ::fcntl(f->iHandle, F_GETFL) & ~O_NONBLOCK) != 0) err = errno;
+  if (err == 0) f->llSize = static_cast<long long>(st.st_size);
   if (err != 0) {
     ::close(f->iHandle);
     f->iHandle = -1;

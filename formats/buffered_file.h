@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "curve/progress.h"
+
 constexpr int FILE_BUFFER_SIZE = 65536;  // bytes moved per system call
 constexpr int FILE_NAME_LEN = 512;       // longest path kept, NUL included
 constexpr int ENCODING_UTF8 = 8;         // iEncoding of a file that starts with a UTF-8 BOM
@@ -28,7 +30,16 @@ struct BufferedFile {
   int32_t iUtf8State;      // UTF-8 decoder state 0..6
   uint8_t bUtf8Bytes[3];   // lead, second and third byte of the sequence
   int32_t fWriteFailed;    // a write, flush or close failed since opening
+  WorkProgress* pProgress;  // the file work's watcher when opened (BufferedFile_SetProgress), or null
+  long long llSize;         // size of a file opened for reading, for its progress
 };
+
+// Every file opened from now on reports its reading (bytes read of its size,
+// before each refill of the buffer) to progress, and a stop there ends its
+// reading as the end of the file would; writers report their frames to it and
+// SafeWrite_Commit refuses a stopped save.  Null: files opened from now on
+// report nothing.  Set by the load and save dispatch for one load or save.
+void BufferedFile_SetProgress(WorkProgress* progress);
 
 // Clears the record and opens an existing regular file for reading, at once
 // whatever the path names.  1 open, 0 failed (dwLastError holds errno; a

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/buffered_file.h"
 #include "formats/format_table.h"
 #include "winutil/error_text.h"
 
@@ -19,7 +20,8 @@ const char* CurveFile_Extension(const char* path) {
   return path ? std::strrchr(path, '.') : nullptr;
 }
 
-int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int first, CurveLoadNotes* notes) {
+int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int first, CurveLoadNotes* notes,
+                  WorkProgress* progress) {
   if (notes) *notes = CurveLoadNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
@@ -27,7 +29,9 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
   if (!fmt || !fmt->pfnRead) return ERROR_NOT_SUPPORTED;
   unsigned long long lost[MAX_CHANNELS];  // to see which channels ran out of memory
   for (int c = 0; set && c < MAX_CHANNELS; ++c) lost[c] = set->Channel[c].uLostStores;
+  BufferedFile_SetProgress(progress);
   int rc = fmt->pfnRead(path, set, first, hdr, notes);
+  BufferedFile_SetProgress(nullptr);
   if (rc == 0 && notes) {
     // The readers prepare at least channel first; empty when none got a value.
     int loaded = notes->iChannelsLoaded > 1 ? notes->iChannelsLoaded : 1;
@@ -38,6 +42,14 @@ int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int
       if (set->Channel[c].uLostStores == lost[c]) continue;
       if (!notes->fOutOfMemory || set->Channel[c].iNrOfSamples < notes->iKept) notes->iKept = set->Channel[c].iNrOfSamples;
       notes->fOutOfMemory = 1;
+    }
+    if (progress && progress->fStopped) {
+      // The reading ended where the user stopped it, not where the file does.
+      notes->fCancelled = 1;
+      notes->fTruncated = notes->fShortData = notes->fDamaged = 0;
+      notes->iKept = set->Channel[first].iNrOfSamples;
+      for (int c = first + 1; c < first + loaded && c < MAX_CHANNELS; ++c)
+        if (set->Channel[c].iNrOfSamples < notes->iKept) notes->iKept = set->Channel[c].iNrOfSamples;
     }
   }
   return rc;
@@ -63,6 +75,8 @@ int CurveFile_LoadStatusText(char* dst, int size, const char* path, long points,
   char memory[80] = "";
   if (notes && notes->fOutOfMemory)
     std::snprintf(memory, sizeof memory, " (out of memory: only the first %lld samples were loaded)", notes->iKept);
+  else if (notes && notes->fCancelled)
+    std::snprintf(memory, sizeof memory, " (loading cancelled: only the first %lld samples were loaded)", notes->iKept);
   const char* shortData = notes && notes->fShortData ? " (file truncated: the data ends before its header says)" : "";
   const char* damaged = notes && notes->fDamaged ? " (file truncated: only the frames that decode were loaded)" : "";
   int n = std::snprintf(dst, static_cast<size_t>(size), "Loaded file \"%s\", %ld points%s%s%s%s%s%s",
@@ -93,13 +107,15 @@ int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, cons
 }
 
 int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType,
-                  CurveSaveNotes* notes) {
+                  CurveSaveNotes* notes, WorkProgress* progress) {
   if (notes) *notes = CurveSaveNotes{};
   const char* ext = CurveFile_Extension(path);
   if (!ext) return ERROR_FILE_MISSING;
   const CurveFormat* fmt = CurveFormat_ByExtension(ext);
   if (!fmt || !fmt->pfnWrite) return ERROR_NOT_SUPPORTED;
+  BufferedFile_SetProgress(progress);
   int rc = fmt->pfnWrite(fmt, path, set, first, hdr, saveType, notes);
+  BufferedFile_SetProgress(nullptr);
   if (notes && rc != 0) {  // nothing was changed on the way; a refusal's reason stays
     CurveSaveNotes failed{};
     std::memcpy(failed.szReason, notes->szReason, sizeof failed.szReason);

@@ -3,6 +3,7 @@
 // from the table of formats (formats/format_table.h).
 
 #include "curve/channel.h"
+#include "curve/progress.h"
 #include "formats/load_notes.h"
 #include "formats/save_notes.h"
 #include "formats/spectrum_ref.h"
@@ -13,9 +14,11 @@
 // (when given) is cleared and then says what a successful load left out, how
 // many values were missing, and whether nothing was found (fEmpty).  Returns
 // the reader's result, 2129 for a path without any ".", 2130 for an extension
-// without a reader.
+// without a reader.  progress (when given) hears how far the reading is; a
+// stop there keeps what was read, and the notes say so (fCancelled, iKept)
+// instead of calling the file short.
 int LoadCurveFile(ChannelSet* set, SpectrumRefHeader* hdr, const char* path, int first,
-                  CurveLoadNotes* notes = nullptr);
+                  CurveLoadNotes* notes = nullptr, WorkProgress* progress = nullptr);
 
 // Composes the status text of a successful load into dst (size chars):
 // "Loaded file "<path>", <points> points" and, as the notes say, the remarks
@@ -40,8 +43,10 @@ int CurveFile_SaveStatusText(char* dst, int size, const char* path, int rc, cons
 // notes (when given) is cleared and then says what the file holds
 // differently from the channels, or why an encoding library refused the save.
 // Returns the writer's result, 2129 without any ".", 2130 without a writer.
+// progress (when given) hears how far the writing is; a stop there gives
+// ERROR_CANCELLED and leaves the previous file as it was.
 int SaveCurveFile(ChannelSet* set, const SpectrumRefHeader* hdr, const char* path, int first, int saveType,
-                  CurveSaveNotes* notes = nullptr);
+                  CurveSaveNotes* notes = nullptr, WorkProgress* progress = nullptr);
 
 // The extension of path: from its last "." to the end, or NULL without one.
 const char* CurveFile_Extension(const char* path);

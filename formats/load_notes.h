@@ -13,7 +13,8 @@ struct CurveLoadNotes {
   long long iMissing;    // values loaded as missing (NaN): empty, not a number, nan or null
   int fEmpty;            // the load found no value at all: every channel loaded holds 0 points
   int fOutOfMemory;      // a channel could not grow for want of memory: the samples after iKept were dropped
-  long long iKept;       // with fOutOfMemory: the samples the shortest such channel kept
+  long long iKept;       // with fOutOfMemory or fCancelled: the samples the shortest such channel kept
+  int fCancelled;        // the load's progress was stopped: the samples read before stay loaded
   int fDamaged;          // the file ends early or stops decoding: the frames before were loaded
   char szReason[CURVE_REASON_LEN];  // why a decoding library refused the file ("" when it did not)
 };

@@ -136,6 +136,10 @@ int SafeWrite_Commit(SafeWrite* sw, BufferedFile* f) {
     BufferedFile_Close(f);
     return ErrorCode_FromErrno(EBADF);
   }
+  if (f->pProgress && f->pProgress->fStopped) {  // the user stopped the save: the target stays
+    SafeWrite_Abort(sw, f);
+    return ERROR_CANCELLED;
+  }
   if (g_fSync) BufferedFile_Sync(f);
   int err = BufferedFile_CloseChecked(f);
   sigset_t old;

@@ -24,8 +24,8 @@ struct SafeWrite {
 int SafeWrite_Begin(SafeWrite* sw, BufferedFile* f, const char* path);
 // Closes f; when nothing failed since SafeWrite_Begin renames the temporary
 // over the target.  Returns 0 or the result code (ErrorCode_FromErrno) of the
-// first failure (write, flush, close, fsync or rename); on failure the
-// temporary is removed.
+// first failure (write, flush, close, fsync or rename), or ERROR_CANCELLED
+// when f's progress was stopped; on failure the temporary is removed.
 int SafeWrite_Commit(SafeWrite* sw, BufferedFile* f);
 // Closes f and removes the temporary; the target is untouched.
 void SafeWrite_Abort(SafeWrite* sw, BufferedFile* f);

@@ -101,8 +101,9 @@ sf_count_t Sound_ReadBlock(SNDFILE* sf, int bits, int* ibuf, double* dbuf, sf_co
 
 // Reads every frame (up to the channel limit) into channels first .. first +
 // n - 1.  Returns the frames stored; *pfMore is 1 when the file holds further
-// frames beyond the channel limit.
-long long Sound_ReadFrames(SNDFILE* sf, const SF_INFO* info, ChannelSet* set, int first, int n, int* pfMore) {
+// frames beyond the channel limit.  A stop of progress ends the reading there.
+long long Sound_ReadFrames(SNDFILE* sf, const SF_INFO* info, ChannelSet* set, int first, int n, int* pfMore,
+                           WorkProgress* progress) {
   const int nfile = info->channels;
   const int bits = Sound_IntBits(info->format);
   const double scale = bits ? 1.0 / Sound_FullScale(bits) : 1.0;
@@ -123,6 +124,7 @@ long long Sound_ReadFrames(SNDFILE* sf, const SF_INFO* info, ChannelSet* set, in
       *pfMore = Sound_ReadBlock(sf, bits, ibuf.data(), dbuf.data(), 1) == 1;
       return total;
     }
+    if (!Progress_Report(progress, total, info->frames)) return total;
     sf_count_t got = Sound_ReadBlock(sf, bits, ibuf.data(), dbuf.data(), want);
     if (got <= 0) return total;
     for (int c = 0; c < n; ++c) {
@@ -162,7 +164,7 @@ int SoundFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
   int n = info.channels < MAX_CHANNELS - first ? info.channels : MAX_CHANNELS - first;
   Sound_PrepareChannels(set, first, n, info.samplerate);
   int fMore = 0;
-  long long frames = Sound_ReadFrames(sf, &info, set, first, n, &fMore);
+  long long frames = Sound_ReadFrames(sf, &info, set, first, n, &fMore, file.pProgress);
   // A decoder that stopped early, or fewer frames than the header promised,
   // means a damaged or cut file; what decoded before stays loaded.  An MP3
   // without a frame count in its header has only an estimate, so it is not
@@ -236,12 +238,13 @@ int Sound_ToInt(double v, int bits) {
 }
 
 // Writes the frames; 1 when the library took every one.
-int Sound_WriteFrames(SNDFILE* sf, const ChannelSet* set, int first, int nch, int bits) {
+// A stop of progress leaves the rest unwritten (SafeWrite_Commit then refuses the save).
+int Sound_WriteFrames(SNDFILE* sf, const ChannelSet* set, int first, int nch, int bits, WorkProgress* progress) {
   const int frames = set->Channel[first].iNrOfSamples > 0 ? set->Channel[first].iNrOfSamples : 0;
   const int perBlock = SOUND_BLOCK_VALUES / nch;
   std::vector<int> ibuf(bits ? static_cast<size_t>(perBlock) * nch : 0);
   std::vector<double> dbuf(bits ? 0 : static_cast<size_t>(perBlock) * nch);
-  for (int i0 = 0; i0 < frames; i0 += perBlock) {
+  for (int i0 = 0; i0 < frames && Progress_Report(progress, i0, frames); i0 += perBlock) {
     int cnt = frames - i0 < perBlock ? frames - i0 : perBlock;
     for (int c = 0; c < nch; ++c) {
       const CurveChannel* ch = &set->Channel[first + c];
@@ -292,7 +295,7 @@ int SoundFile_Write(const char* path, ChannelSet* set, int first, int nch, const
     return ERROR_DATA_TYPE;
   }
   Sound_SetQuality(sf, opt);
-  int ok = Sound_WriteFrames(sf, set, first, nch, Sound_IntBits(info.format));
+  int ok = Sound_WriteFrames(sf, set, first, nch, Sound_IntBits(info.format), file.pProgress);
   if (!ok && notes) Sound_CopyReason(notes->szReason, sf_strerror(sf));
   if (sf_close(sf) != 0) ok = 0;
   if (!ok) {

@@ -404,6 +404,7 @@ int WriteDataLines(BufferedFile* f, const ChannelSet* set, int first, int nch, i
   const char* sep = nch <= 1 ? "," : ",  ";
   int sepLen = nch <= 1 ? 1 : 3;
   for (int i = 0; i < n; ++i) {
+    if ((i & 0xFFFF) == 0 && !Progress_Report(f->pProgress, i, n)) break;  // SafeWrite_Commit refuses it
     if (len >= wrap) {
       line[len++] = '\r';
       line[len++] = '\n';

@@ -338,7 +338,8 @@ int Wave_WriteBody(BufferedFile* f, const ChannelSet* set, int first, int nch, u
   int ok = BufferedFile_Write(f, hdr, WAVE_HEADER_LEN);
   unsigned char block[8192 * 8];
   const int perBlock = static_cast<int>(sizeof(block)) / (2 * nch);
-  for (int i0 = 0; ok && i0 < frames; i0 += perBlock) {
+  // A stop leaves the frames unwritten; SafeWrite_Commit then refuses the save.
+  for (int i0 = 0; ok && i0 < frames && Progress_Report(f->pProgress, i0, frames); i0 += perBlock) {
     int cnt = frames - i0 < perBlock ? frames - i0 : perBlock;
     for (int c = 0; c < nch; ++c) {
       const CurveChannel* ch = &set->Channel[first + c];

@@ -12,6 +12,7 @@
 #include "graph/graph_hit.h"
 #include "shell/help_text.h"
 #include "shell/plotwin.h"
+#include "winutil/progress.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
 
@@ -67,13 +68,20 @@ int PlotWin_CropSelection(AppState* app) {
   double x1 = app->Graph.Selection[s].dX1, x2 = app->Graph.Selection[s].dX2;
   int inUse = app->Channels.iChannelsInUse;
   ClampInt(&inUse, 0, MAX_CHANNELS);
-  int cropped = 0;
-  for (int c = 0; c < inUse; ++c) {
+  int cropped = 0, go = 1;
+  // The progress window may stop the crop after any channel; the caller's
+  // step then takes back the channels cut so far.
+  WorkProgress progress{};
+  Progress_Begin(app->hwndMain, "Cropping", &progress);
+  for (int c = 0; c < inUse && go; ++c) {
     CurveChannel& ch = app->Channels.Channel[c];
     int first = 0, last = 0;
     if (!CropRange(ch, x1, x2, &first, &last)) continue;
     if (History_CropChannel(app, c, first, last)) cropped = 1;
+    go = Progress_Report(&progress, c + 1, inUse);
   }
+  Progress_End();
+  if (!go) return -1;
   if (!cropped) return 0;
   char text[96];
   std::snprintf(text, sizeof text, "Cropped selection, %ld points remaining",
@@ -86,7 +94,12 @@ void PlotWin_CmdCrop(AppState* app) {
   if (!app) return;
   ClosePanel(app);
   History_Begin(app, "crop");
-  PlotWin_CropSelection(app);
+  if (PlotWin_CropSelection(app) < 0) {
+    History_Cancel(app);
+    SetStatus(app, STATUS_PART_MESSAGE, "Crop cancelled: the channels are unchanged");
+    app->Graph.iViewChanged = 1;
+    return;
+  }
   PlotWin_ClearSelections(app);
   Graph_Invalidate(app, 1);
   PlotWin_EndStep(app);
@@ -136,10 +149,16 @@ void PlotWin_LowPassPreset(AppState* app, int k) {
   History_Begin(app, label);
   History_KeepChannel(app, c);
   CurveChannel* ch = &app->Channels.Channel[c];
-  int rc = Channel_LowPass(ch, ch, 0, 0, LOWPASS_PRESETS[k], kPresetTransition);
-  if (rc == LOWPASS_NO_MEMORY) {
+  char title[HISTORY_LABEL_LEN + 16];
+  std::snprintf(title, sizeof title, "Filtering: %s", label);
+  WorkProgress progress{};
+  Progress_Begin(app->hwndMain, title, &progress);
+  int rc = Channel_LowPass(ch, ch, 0, 0, LOWPASS_PRESETS[k], kPresetTransition, &progress);
+  Progress_End();
+  if (rc == LOWPASS_NO_MEMORY || rc == LOWPASS_STOPPED) {
     History_Cancel(app);
-    Win_MessageBox(app->hwndMain, kNoFilterMemory, app->szCaption, MB_OK);
+    if (rc == LOWPASS_NO_MEMORY) Win_MessageBox(app->hwndMain, kNoFilterMemory, app->szCaption, MB_OK);
+    else SetStatus(app, STATUS_PART_MESSAGE, "Filter cancelled: the channel is unchanged");
   } else {
     PlotWin_EndStep(app);
   }

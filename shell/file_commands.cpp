@@ -14,6 +14,7 @@
 #include "formats/format_table.h"
 #include "shell/plotwin.h"
 #include "winutil/input_dialog.h"
+#include "winutil/progress.h"
 #include "winutil/winapi.h"
 #include "winutil/window_utils.h"
 
@@ -81,7 +82,11 @@ int PlotWin_SaveFile(AppState* app, const char* path, int type) {
   char status[APP_TEXT_LEN + 640];  // the path and the notes of a save
   char title[2 * APP_TEXT_LEN + 16];
   CurveSaveNotes notes;
-  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, type, &notes);
+  WorkProgress progress{};
+  std::snprintf(title, sizeof title, "Saving \"%s\"", path);
+  Progress_Begin(app->hwndMain, title, &progress);
+  int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path, 0, type, &notes, &progress);
+  Progress_End();
   CurveFile_SaveStatusText(status, sizeof status, path, rc, &notes);
   if (notes.szReason[0]) std::fprintf(stderr, "%s\n", status);
   SetMessage(app, status);
@@ -99,7 +104,11 @@ void PlotWin_LoadFile(AppState* app, const char* path, int c) {
   char status[2 * APP_TEXT_LEN + 160];
   char title[2 * APP_TEXT_LEN + 16];
   CurveLoadNotes notes;
-  int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, path, c, &notes);
+  WorkProgress progress{};
+  std::snprintf(title, sizeof title, "Loading \"%s\"", path);
+  Progress_Begin(app->hwndMain, title, &progress);
+  int rc = LoadCurveFile(&app->Channels, &app->SpectrumHeader, path, c, &notes, &progress);
+  Progress_End();
   if (rc == 0) {
     long points = (c >= 0 && c < MAX_CHANNELS) ? app->Channels.Channel[c].iNrOfSamples : 0;
     CurveFile_LoadStatusText(status, sizeof status, path, points, &notes);

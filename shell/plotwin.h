@@ -165,7 +165,8 @@ void PlotWin_EndStep(AppState* app);
 // At start-up: offers to recover what a run that did not end normally left
 // in the journal folder (Yes rebuilds it unsaved, No discards it).
 void PlotWin_OfferRecovery(AppState* app);
-// Cuts every channel the current selection overlaps to it; 1 when one was cut.
+// Cuts every channel the current selection overlaps to it; 1 when one was cut,
+// -1 when the progress window stopped it (the open step must be cancelled).
 int PlotWin_CropSelection(AppState* app);
 // The Crop command: backup, crop, hide the selections, auto-scale.
 void PlotWin_CmdCrop(AppState* app);

@@ -71,6 +71,7 @@ constexpr ErrorText kErrorTexts[] = {
     {ERROR_WAVE_RATE, "sample rate above 1 MHz"},
     {ERROR_WAVE_CHANNELS, "more than eight channels"},
     {ERROR_WAVE_TOO_LARGE, "too many samples for a wave file (4 GiB at most)"},
+    {ERROR_CANCELLED, "cancelled: the file on disk was left as it was"},
 };
 
 char g_szErrorText[128];

@@ -20,6 +20,7 @@ constexpr int ERROR_WAVE_LAYOUT = 2142;    // a wave header whose block align co
 constexpr int ERROR_WAVE_RATE = 2143;      // a wave sample rate above 1 MHz
 constexpr int ERROR_WAVE_CHANNELS = 2144;  // a wave file of more than eight channels
 constexpr int ERROR_WAVE_TOO_LARGE = 2145; // samples whose wave file would pass the 4 GiB of its 32-bit sizes
+constexpr int ERROR_CANCELLED = 2146;      // a save stopped by the user; the previous file stays
 
 // Returns the text for code (its sign is ignored): a constant of the table;
 // for ERROR_SYSTEM_BASE + errno the system's text of that errno; for any

@@ -303,6 +303,8 @@ struct WinModalSeam {
   // Answers InputDlg_AskNumber: its result, with *value set.
   int (*pfnAskNumber)(HWND owner, const char* caption, const char* line1, const char* line2, int* value,
                       int flags);
+  // Answers each report of watched long work (winutil/progress.h): 1 go on, 0 cancel.
+  int (*pfnProgress)(HWND owner, const char* title, long long done, long long total);
 };
 void Win_SetModalSeam(const WinModalSeam* seam);
 // The seam in force (all members null when none is set); never null.

@@ -63,3 +63,9 @@ void WinTest_CloseHelpWindow(void);
 // Runs the toolkit's event processing for about ms milliseconds, dispatching
 // queued messages as a message loop would.
 void WinTest_RunFor(int ms);
+// 1 while the progress window (winutil/progress.h) shows: its title into
+// title (size bytes) and its bar in thousandths into *permille (each when given).
+int WinTest_ProgressWindow(char* title, int size, int* permille);
+// Cancels the progress window being shown as a user would: Escape (escape 1)
+// or a click on "Cancel".
+void WinTest_CancelProgress(int escape);

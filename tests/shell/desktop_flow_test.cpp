@@ -104,7 +104,7 @@ void TypeIntoDialog(HWND, UINT, std::uintptr_t id, DWORD) {
 }
 
 TEST_F(DesktopFlow, NoShortcutFiresWhileTheNumberDialogIsOpen) {
-  static const WinModalSeam realNumbers{Box, FileDialog, nullptr};
+  static const WinModalSeam realNumbers{Box, FileDialog, nullptr, nullptr};
   Win_SetModalSeam(&realNumbers);
   InputDlg_hInstance = Win_Init(nullptr, nullptr);  // the fixture starts without an instance
   app.Channels.dXViewMin = 40;

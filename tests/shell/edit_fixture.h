@@ -70,7 +70,7 @@ struct EditFlowTest : MainWindowTest {
     s_fileAnswers.clear();
     s_numberAnswers.clear();
     s_asked.clear();
-    static const WinModalSeam seam{Box, FileDialog, Number};
+    static const WinModalSeam seam{Box, FileDialog, Number, nullptr};
     Win_SetModalSeam(&seam);
   }
 

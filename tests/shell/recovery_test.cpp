@@ -52,7 +52,7 @@ struct Recovery : ::testing::Test {
     setenv("XDG_CONFIG_HOME", state.szPath.c_str(), 1);
     setenv("XDG_STATE_HOME", state.szPath.c_str(), 1);
     Win_Init(nullptr, nullptr);
-    static const WinModalSeam seam{Box, nullptr, nullptr};
+    static const WinModalSeam seam{Box, nullptr, nullptr, nullptr};
     Win_SetModalSeam(&seam);
   }
   void TearDown() override { Win_SetModalSeam(nullptr); }
