@@ -81,19 +81,6 @@ int Sound_IntBits(int format) {
 // The largest k-bit sample, 2^(bits-1) - 1: the factor between k and the value.
 double Sound_FullScale(int bits) { return static_cast<double>((1ull << (bits - 1)) - 1); }
 
-void Sound_PrepareChannels(ChannelSet* set, int first, int n, int rate) {
-  for (int c = first; c < first + n; ++c) {
-    CurveChannel* ch = &set->Channel[c];
-    ch->dXOrigin = 0.0;
-    ch->dXStep = 1.0 / rate;
-    ch->dViewMin = -1.0;
-    ch->dViewMax = 1.0;
-    ch->dDataMin = -1.0;
-    ch->dDataMax = 1.0;
-    ch->iNrOfSamples = 0;
-  }
-}
-
 // Reads up to want frames into the interleaved buffers; gives the frames read.
 sf_count_t Sound_ReadBlock(SNDFILE* sf, int bits, int* ibuf, double* dbuf, sf_count_t want) {
   return bits ? sf_readf_int(sf, ibuf, want) : sf_readf_double(sf, dbuf, want);
@@ -160,7 +147,7 @@ int SoundFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
     return ERROR_DATA_TYPE;
   }
   int n = info.channels < MAX_CHANNELS - first ? info.channels : MAX_CHANNELS - first;
-  Sound_PrepareChannels(set, first, n, info.samplerate);
+  WaveFile_PrepareChannels(set, first, n, info.samplerate);
   int fMore = 0;
   long long frames = Sound_ReadFrames(sf, &info, set, first, n, &fMore);
   // A decoder that stopped early, or fewer frames than the header promised,
