@@ -260,7 +260,11 @@ int SoundFile_Write(const char* path, ChannelSet* set, int first, int nch, const
   info.format = Sound_FormatOf(opt);
   // The library's check of the format, channels and rate answers only yes or
   // no (its open then says "Format not recognised"): name what was refused.
-  if (!sf_format_check(&info)) {
+  // A FLAC frame carries its rate in 16 bits, in Hz or in tens of Hz; the
+  // encoder refuses other rates only at the first write, so they are refused here.
+  bool flacRate = opt->iEncoding != SOUND_FLAC || info.samplerate <= 65535 ||
+                  (info.samplerate % 10 == 0 && info.samplerate <= 655350);
+  if (!flacRate || !sf_format_check(&info)) {
     static const char* const kNames[] = {"", "FLAC", "Ogg Vorbis", "Opus", "MP3", "AIFF", "CAF", "W64", "RF64"};
     if (notes)
       std::snprintf(notes->szReason, CURVE_REASON_LEN, "%s cannot hold %d channels at %d Hz",
