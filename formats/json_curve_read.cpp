@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "formats/text_curve.h"
 #include "formats/text_scan.h"
 #include "winutil/error_text.h"
 
@@ -84,19 +85,6 @@ struct JsonHeader {
   long long iGroups; // n_samples; <= 0 reads to the end of the array
   int iChannels;     // n_channels, 1 .. kMaxGroupSize
 };
-
-void Json_PrepareChannels(ChannelSet* set, int first, int n, double rate) {
-  for (int c = first; c < first + n; ++c) {
-    CurveChannel* ch = &set->Channel[c];
-    ch->dXOrigin = 0.0;
-    ch->dXStep = rate > 0.001 ? 1.0 / rate : 1.0;
-    ch->dViewMin = ch->dDataMin = -1.0;
-    ch->dViewMax = ch->dDataMax = 1.0;
-    ch->iNrOfSamples = 0;
-    ch->iVisible = 1;
-    ChannelSet_NameDefault(set, c);
-  }
-}
 
 // Reads the values of the array into channels first .. first + n - 1, group
 // by group, up to the announced groups; fills the notes.
@@ -191,7 +179,8 @@ int JsonCurve_ReadFile(BufferedFile* f, ChannelSet* set, int first, CurveLoadNot
   }
   if (!known) return ERROR_NOT_SUPPORTED;
   int n = h.iChannels < MAX_CHANNELS - first ? h.iChannels : MAX_CHANNELS - first;
-  Json_PrepareChannels(set, first, n, h.dRate);
+  TextCurve_PrepareChannels(set, first, n, h.dRate);
+  for (int c = first; c < first + n; ++c) set->Channel[c].iVisible = 1;
   if (notes) {
     notes->iChannelsLoaded = n;
     notes->iChannelsSkipped = h.iChannels - n;

@@ -81,19 +81,6 @@ int Sound_IntBits(int format) {
 // The largest k-bit sample, 2^(bits-1) - 1: the factor between k and the value.
 double Sound_FullScale(int bits) { return static_cast<double>((1ull << (bits - 1)) - 1); }
 
-void Sound_PrepareChannels(ChannelSet* set, int first, int n, int rate) {
-  for (int c = first; c < first + n; ++c) {
-    CurveChannel* ch = &set->Channel[c];
-    ch->dXOrigin = 0.0;
-    ch->dXStep = 1.0 / rate;
-    ch->dViewMin = -1.0;
-    ch->dViewMax = 1.0;
-    ch->dDataMin = -1.0;
-    ch->dDataMax = 1.0;
-    ch->iNrOfSamples = 0;
-  }
-}
-
 // Reads up to want frames into the interleaved buffers; gives the frames read.
 sf_count_t Sound_ReadBlock(SNDFILE* sf, int bits, int* ibuf, double* dbuf, sf_count_t want) {
   return bits ? sf_readf_int(sf, ibuf, want) : sf_readf_double(sf, dbuf, want);
@@ -162,7 +149,7 @@ int SoundFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
     return ERROR_DATA_TYPE;
   }
   int n = info.channels < MAX_CHANNELS - first ? info.channels : MAX_CHANNELS - first;
-  Sound_PrepareChannels(set, first, n, info.samplerate);
+  WaveFile_PrepareChannels(set, first, n, info.samplerate);
   int fMore = 0;
   long long frames = Sound_ReadFrames(sf, &info, set, first, n, &fMore, file.pProgress);
   // A decoder that stopped early, or fewer frames than the header promised,
@@ -276,7 +263,11 @@ int SoundFile_Write(const char* path, ChannelSet* set, int first, int nch, const
   info.format = Sound_FormatOf(opt);
   // The library's check of the format, channels and rate answers only yes or
   // no (its open then says "Format not recognised"): name what was refused.
-  if (!sf_format_check(&info)) {
+  // A FLAC frame carries its rate in 16 bits, in Hz or in tens of Hz; the
+  // encoder refuses other rates only at the first write, so they are refused here.
+  bool flacRate = opt->iEncoding != SOUND_FLAC || info.samplerate <= 65535 ||
+                  (info.samplerate % 10 == 0 && info.samplerate <= 655350);
+  if (!flacRate || !sf_format_check(&info)) {
     static const char* const kNames[] = {"", "FLAC", "Ogg Vorbis", "Opus", "MP3", "AIFF", "CAF", "W64", "RF64"};
     if (notes)
       std::snprintf(notes->szReason, CURVE_REASON_LEN, "%s cannot hold %d channels at %d Hz",

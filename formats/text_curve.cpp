@@ -210,18 +210,6 @@ void TextCurve_NameColumns(ChannelSet* set, int first, int columns, int semicolo
   });
 }
 
-void TextCurve_PrepareChannels(ChannelSet* set, int first, int count, double rate) {
-  for (int c = first; c < first + count && c < MAX_CHANNELS; ++c) {
-    CurveChannel* ch = &set->Channel[c];
-    ch->dXOrigin = 0.0;
-    ch->dXStep = rate > 0.001 ? 1.0 / rate : 1.0;
-    ch->dViewMin = ch->dDataMin = -1.0;
-    ch->dViewMax = ch->dDataMax = 1.0;
-    ch->iNrOfSamples = 0;
-    ChannelSet_NameDefault(set, c);
-  }
-}
-
 // Sizes the channels once for the values the rest of the file can hold at
 // most (two bytes a value: a digit and a line end), so that a long file is
 // not copied at every doubling; untouched storage costs no memory.
@@ -271,6 +259,18 @@ int TextCurve_ReadData(BufferedFile* f, TextLine* line, bool fLine, int columns,
 }
 
 }  // namespace
+
+void TextCurve_PrepareChannels(ChannelSet* set, int first, int count, double rate) {
+  for (int c = first; c < first + count && c < MAX_CHANNELS; ++c) {
+    CurveChannel* ch = &set->Channel[c];
+    ch->dXOrigin = 0.0;
+    ch->dXStep = rate > 0.001 ? 1.0 / rate : 1.0;
+    ch->dViewMin = ch->dDataMin = -1.0;
+    ch->dViewMax = ch->dDataMax = 1.0;
+    ch->iNrOfSamples = 0;
+    ChannelSet_NameDefault(set, c);
+  }
+}
 
 int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
   if (!set || first < 0 || first >= MAX_CHANNELS) return ERROR_FILE_MISSING;

@@ -15,6 +15,11 @@
 // it cannot be opened otherwise, 2130 when it holds NUL bytes early on (binary,
 // UTF-16 or compressed); nothing changes on a refusal.
 int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes = nullptr);
+// Readies channels first .. first + count - 1 (those below MAX_CHANNELS) for
+// a text or JSON curve of that rate: x origin 0, x step 1 / rate (1 for a
+// rate of 0.001 or less), value view and data range -1 .. 1, no samples yet,
+// the default name.
+void TextCurve_PrepareChannels(ChannelSet* set, int first, int count, double rate);
 
 // Saves channels first .. first + nch - 1 with the values converted as the
 // low four bits of type say, in the JSON layout when SAVE_TYPE_JSON is set.

@@ -173,18 +173,6 @@ double Wave_DecodeSample(const unsigned char* p, int bytes, int kind) {
   }
 }
 
-void Wave_PrepareChannels(ChannelSet* set, int first, int n, uint32_t rate) {
-  for (int c = first; c < first + n; ++c) {
-    CurveChannel* ch = &set->Channel[c];
-    ch->dXOrigin = 0.0;
-    ch->dXStep = 1.0 / rate;
-    ch->dViewMin = -1.0;
-    ch->dViewMax = 1.0;
-    ch->dDataMin = -1.0;
-    ch->dDataMax = 1.0;
-    ch->iNrOfSamples = 0;
-  }
-}
 
 // Reads the frames block by block into channels first .. first + n - 1.
 // *pfMore: the file holds frames beyond the growth limit of a channel (they
@@ -252,6 +240,19 @@ void Wave_NameChannels(ChannelSet* set, int first, int n, const WaveFormat* fmt)
 
 }  // namespace
 
+void WaveFile_PrepareChannels(ChannelSet* set, int first, int n, double rate) {
+  for (int c = first; c < first + n; ++c) {
+    CurveChannel* ch = &set->Channel[c];
+    ch->dXOrigin = 0.0;
+    ch->dXStep = 1.0 / rate;
+    ch->dViewMin = -1.0;
+    ch->dViewMax = 1.0;
+    ch->dDataMin = -1.0;
+    ch->dDataMax = 1.0;
+    ch->iNrOfSamples = 0;
+  }
+}
+
 int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes) {
   if (!path || !set || first < 0 || first >= MAX_CHANNELS) return ERROR_WAVE_OPEN;
   BufferedFile file;
@@ -276,7 +277,7 @@ int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* 
   }
   int n = fmt.iChannels;
   if (first + n > MAX_CHANNELS) n = MAX_CHANNELS - first;
-  Wave_PrepareChannels(set, first, n, fmt.dwSampleRate);
+  WaveFile_PrepareChannels(set, first, n, fmt.dwSampleRate);
   Wave_NameChannels(set, first, n, &fmt);
   int fTruncated = 0, fShort = 0;
   Wave_ReadFrames(f, set, first, n, &fmt, kind, dataSize, &fTruncated, &fShort);

@@ -18,6 +18,10 @@
 // (rate above 1 MHz), 2144 (more than eight channels); the channels are
 // unchanged on every refusal.
 int WaveFile_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes* notes = nullptr);
+// Readies channels first .. first + n - 1 for the samples of an audio file of
+// that rate: x origin 0, x step 1 / rate, value view and data range -1 .. 1,
+// no samples yet (their storage stays).  The caller checks the channels exist.
+void WaveFile_PrepareChannels(ChannelSet* set, int first, int n, double rate);
 
 // Saves channels first .. first + nch - 1 as 16-bit PCM, frame count taken
 // from channel first (a shorter channel padded as CurveSave_Value says).

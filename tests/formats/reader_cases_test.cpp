@@ -120,7 +120,9 @@ TEST(ReaderCases, FilesOfOtherProgramsLoadAsTheyMean) {
     else CurveFile_LoadErrorText(text, sizeof text, path.c_str(), rc);
     std::string status = text, tail = c.status;
     EXPECT_EQ(status.substr(status.size() - std::min(status.size(), tail.size())), tail) << c.what;
-    if (rc != 0) EXPECT_EQ(set.Channel[c.first].iNrOfSamples, before) << c.what;  // a refusal changes nothing
+    if (rc != 0) {  // a refusal changes nothing
+      EXPECT_EQ(set.Channel[c.first].iNrOfSamples, before) << c.what;
+    }
     EXPECT_EQ(notes.fEmpty, rc == 0 && set.Channel[c.first].iNrOfSamples == 0) << c.what;
     for (size_t k = 0; k < c.samples.size(); ++k) {
       const CurveChannel& ch = set.Channel[c.first + k];

@@ -70,7 +70,7 @@ TEST(SaveFidelity, WritersKeepTheDataAndSayWhatTheyChanged) {
       {"int16 steps are 1/65534 of the range, rounded, 0.0 of -1..1 is 0", "steps.txt", SAVE_TYPE_INT16,
        [](AppState* a) { FillValues(a, 0, {-1.0, 0.0, 1.0, -23993.0 / 32767, 0.25}); },
        {"  -32767,0,32767,-23993,8192\r\n"}, "", 5, nullptr},
-      {"reference reals read back as the same double, a newline in the name as '?'", "spec\n.ref", 0,
+      {"reference reals read back as the same double, a newline in the name as '?'", "curve\n.ref", 0,
        [](AppState* a) {
          FillValues(a, 0, {1.5, 1.234e-7, -20.25, 1.0 / 3});
          FillValues(a, 1, {1.0});
@@ -80,7 +80,7 @@ TEST(SaveFidelity, WritersKeepTheDataAndSayWhatTheyChanged) {
          a->SpectrumHeader.iCompsPerBin = 1;
          a->SpectrumHeader.iType = 1;  // float_array: "unused" with data reads back as that
        },
-       {"; Original filename: \"" + dir.File("spec?.ref") + "\"\r\ntime=12.500000\r\n",
+       {"; Original filename: \"" + dir.File("curve?.ref") + "\"\r\ntime=12.500000\r\n",
         "bin_width_hz=2.0833333333333333e-05\r\n", "offset_hz=0.100000\r\n",
         "array=\r\n1.500000\r\n1.234e-07\r\n-20.250000\r\n0.3333333333333333\r\nend\r\n"},
        " (1 other channel in use not written: the format holds one)", 5,

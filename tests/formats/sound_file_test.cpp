@@ -214,6 +214,12 @@ TEST_F(SoundFileTest, RefusedAndDamagedFilesGiveClearErrorsAndLoseNothing) {
             std::string::npos) << status;
   EXPECT_EQ(TestFiles_Read(opus), "keep");
   EXPECT_EQ(TestFiles_CountEntries(dir.szPath), 1);
+  // A FLAC rate its frames cannot carry (above 65535 Hz and not in tens of Hz).
+  std::string oddFlac = dir.File("odd.flac");
+  app.Channels.Channel[0].dXStep = 1.0 / 96001;
+  EXPECT_EQ(SaveCurveFile(&app.Channels, &app.SpectrumHeader, oddFlac.c_str(), 0, 0, &saveNotes), 2105);
+  EXPECT_STREQ(saveNotes.szReason, "FLAC cannot hold 2 channels at 96001 Hz");
+  EXPECT_EQ(TestFiles_CountEntries(dir.szPath), 1);
   // More channels than the format holds: named as such.
   if (SoundFile_CanWrite(SOUND_MP3)) {
     FillTones(3, 48000);

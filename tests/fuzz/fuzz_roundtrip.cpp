@@ -145,7 +145,7 @@ void Fuzz_CheckFlac(AppState* app, const std::string& path) {
   int nch = set->iChannelsInUse;
   uint32_t rate = WaveFile_RateForStep(set->Channel[0].dXStep, nullptr);
   int rc = SaveCurveFile(&app->Channels, &app->SpectrumHeader, path.c_str(), 0, SAVE_TYPE_INT16);
-  if (nch < 1 || rate > 655350) {
+  if (nch < 1 || rate > 655350 || (rate > 65535 && rate % 10 != 0)) {  // a rate a FLAC frame cannot carry
     if (rc != 2105) Fuzz_Fail("flac save of an unwritable layout", nch, rate, 2105, rc);
     return;
   }

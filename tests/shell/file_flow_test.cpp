@@ -146,7 +146,9 @@ TEST_F(FileFlow, LoadNextChannelAddsACurveThatUndoRemoves) {
     s_fileAnswers.push_back({1, path, 2});
     Command(IDM_LOAD_NEXT);
     EXPECT_STREQ(Ch(1).szName, path == named ? "volts" : "Channel 2");
-    if (path == named) EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Loaded file \"" + named + "\", 2 points (1 missing value)");
+    if (path == named) {
+      EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Loaded file \"" + named + "\", 2 points (1 missing value)");
+    }
     Command(IDM_UNDO);
   }
 
