@@ -133,6 +133,21 @@ TEST_F(ProgressFlow, CancelledLoadKeepsWhatWasReadAndSaysSo) {
   EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Loaded file \"" + wav + "\", " + std::to_string(n) +
                                                  " points (loading cancelled: only the first " +
                                                  std::to_string(n) + " samples were loaded)");
+  // So is a FLAC, read through the sound library, that the editor saved whole.
+  Fill(300000);
+  std::string flac = files.File("long.flac");
+  s_stopAt = 0;
+  s_fileAnswers.push_back({1, flac, 1});
+  Command(IDM_SAVE);
+  s_stopAt = 2;
+  s_titles.clear();
+  Open(flac);
+  n = Ch(0).iNrOfSamples;
+  ASSERT_GT(n, 0);
+  ASSERT_LT(n, 300000);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Loaded file \"" + flac + "\", " + std::to_string(n) +
+                                                 " points (loading cancelled: only the first " +
+                                                 std::to_string(n) + " samples were loaded)");
 }
 
 TEST_F(ProgressFlow, CancelledSaveLeavesTheOldFile) {
