@@ -127,9 +127,9 @@ int RunFileDialog(int save, OPENFILENAMEA* ofn) {
   if (ofn->lpstrTitle) dialog.setWindowTitle(QString::fromLocal8Bit(ofn->lpstrTitle));
   if (ofn->lpstrDefExt && *ofn->lpstrDefExt) dialog.setDefaultSuffix(QString::fromLocal8Bit(ofn->lpstrDefExt));
   QStringList filters = NameFilters(ofn->lpstrFilter);
+  QStringList exts = PlainExtensions(ofn->lpstrFilter);
   if (save) {
     // Queued, so that it runs after the dialog's own rewrite of the name.
-    QStringList exts = PlainExtensions(ofn->lpstrFilter);
     QObject::connect(
         &dialog, &QFileDialog::filterSelected, &dialog,
         [&dialog, filters, exts](const QString& reported) {
@@ -176,7 +176,12 @@ int RunFileDialog(int save, OPENFILENAMEA* ofn) {
   QtModalPump pump;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return 0;
   int chosen = IndexOfFilter(filters, dialog.selectedNameFilter());
-  if (!StorePath(ofn, dialog.selectedFiles().first())) return 0;
+  QString path = dialog.selectedFiles().first();
+  // Accepted before the queued fix ran (a busy machine), the name may still
+  // carry the dialog's pattern as its extension: it gets the type's plain one.
+  if (save && chosen >= 0 && chosen < exts.size() && QFileInfo(path).suffix().contains('['))
+    path = WithExtension(path, exts[chosen]);
+  if (!StorePath(ofn, path)) return 0;
   ofn->nFilterIndex = chosen >= 0 ? static_cast<DWORD>(chosen + 1) : 0;
   return 1;
 }
