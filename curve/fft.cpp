@@ -112,17 +112,28 @@ void Fft_BlockStages(int size, T* re, T* im, const T* wr, const T* wi) {
   }
 }
 
+// Counts the cache-sized blocks of the tabled stages for a progress record:
+// most of a big transform's time is spent there.
+struct FftTicker {
+  WorkProgress* pProgress;  // told the blocks done of llTotal; null: nothing is counted
+  long long llDone;         // blocks done
+  long long llTotal;        // blocks of the whole transform
+};
+
 // All stages of a block of size points, depth first, with tables for every
-// stage below size.
+// stage below size.  Once the ticker's progress is stopped the rest is skipped
+// (the result is then of no use).
 template <typename T>
-void Fft_TabledStages(int size, T* re, T* im, const T* wr, const T* wi) {
+void Fft_TabledStages(int size, T* re, T* im, const T* wr, const T* wi, FftTicker* tick) {
+  if (tick && tick->pProgress && tick->pProgress->fStopped) return;
   if (size <= FFT_CACHE_BLOCK) {
     Fft_BlockStages(size, re, im, wr, wi);
+    if (tick && (++tick->llDone & 15) == 0) Progress_Report(tick->pProgress, tick->llDone, tick->llTotal);
     return;
   }
   int half = size / 2;
-  Fft_TabledStages(half, re, im, wr, wi);
-  Fft_TabledStages(half, re + half, im + half, wr, wi);
+  Fft_TabledStages(half, re, im, wr, wi, tick);
+  Fft_TabledStages(half, re + half, im + half, wr, wi, tick);
   Fft_Butterflies(half, half, re, im, wr + half - 1, wi + half - 1);
 }
 
@@ -244,17 +255,18 @@ void Fft_SeparateHalves(int n, T* re, T* im) {
 }
 
 template <typename T>
-void Fft_Real(int n, T* re, T* im) {
+void Fft_Real(int n, T* re, T* im, WorkProgress* progress = nullptr) {
   const int half = n / 2;
+  FftTicker tick{progress, 0, (half + FFT_CACHE_BLOCK - 1) / FFT_CACHE_BLOCK};
   Fft_SplitReversed(n, re, im);
   Fft_FillTables(half, re + half, im + half);
-  Fft_TabledStages(half, re, im, re + half, im + half);
+  Fft_TabledStages(half, re, im, re + half, im + half, progress ? &tick : nullptr);
   Fft_SeparateHalves(n, re, im);
   Fft_ChunkedStage(n, half, re, im);
 }
 
 template <typename T>
-void Fft_InverseReal(int n, T* re, T* im) {
+void Fft_InverseReal(int n, T* re, T* im, WorkProgress* progress = nullptr) {
   // Rebuild the upper half from the lower and add the imaginary parts; the
   // upper half goes first because it reads the lower half unchanged.
   for (int k = n / 2 + 1; k <= n - 1; ++k) {
@@ -262,7 +274,7 @@ void Fft_InverseReal(int n, T* re, T* im) {
     re[k] = re[n - k] + im[k];
   }
   for (int k = 0; k <= n / 2; ++k) re[k] = re[k] + im[k];
-  Fft_Real(n, re, im);
+  Fft_Real(n, re, im, progress);
   const T s = T(1) / static_cast<T>(n);
   for (int i = 0; i < n; ++i) {
     re[i] = (re[i] + im[i]) * s;
@@ -276,7 +288,13 @@ void FFT_ComplexD(int n, double* re, double* im) { Fft_Complex(n, re, im); }
 
 void FFT_RealD(int n, double* re, double* im) { Fft_Real(n, re, im); }
 
+void FFT_RealD(int n, double* re, double* im, WorkProgress* progress) { Fft_Real(n, re, im, progress); }
+
 void FFT_InverseRealD(int n, double* re, double* im) { Fft_InverseReal(n, re, im); }
+
+void FFT_InverseRealD(int n, double* re, double* im, WorkProgress* progress) {
+  Fft_InverseReal(n, re, im, progress);
+}
 
 void FFT_ComplexF(int n, float* re, float* im) { Fft_Complex(n, re, im); }
 

@@ -11,6 +11,8 @@
 // float; only the cosine and sine that seed a stage are evaluated in double and
 // rounded to float once.
 
+#include "curve/progress.h"
+
 // The value of pi used by every transform.
 constexpr double FFT_PI = 3.141592653589793;
 
@@ -19,9 +21,14 @@ void FFT_ComplexD(int n, double* re, double* im);
 // Forward transform of the real signal in re (im is workspace on entry); the
 // full n-bin spectrum is in (re, im) on exit, the upper half mirroring the lower.
 void FFT_RealD(int n, double* re, double* im);
+// The same, telling progress of the butterfly blocks done; once it is stopped
+// the transform ends early and its result is of no use.
+void FFT_RealD(int n, double* re, double* im, WorkProgress* progress);
 // Inverse of FFT_RealD: reads bins 0 to n/2 only; leaves the signal in re and
 // zeros in im.
 void FFT_InverseRealD(int n, double* re, double* im);
+// The same with progress, as for FFT_RealD.
+void FFT_InverseRealD(int n, double* re, double* im, WorkProgress* progress);
 
 // Single-precision forward complex transform of n points.
 void FFT_ComplexF(int n, float* re, float* im);

@@ -97,6 +97,19 @@ void LowPass_Back(const LowPassRange& range, int n, double* re, double* im, Curv
   Channel_StoreSamples(dst, range.iFirst, re + (n - range.iCount) / 2, range.iCount);
 }
 
+// Maps the reports of one stage onto its share from .. from + span of the
+// filter's hundred.
+struct StageProgress {
+  WorkProgress* pOuter;  // the filter's progress
+  long long llFrom;      // where the stage starts, in hundredths
+  long long llSpan;      // its share, in hundredths
+};
+
+int StageProgress_Report(void* context, long long done, long long total) {
+  auto* s = static_cast<StageProgress*>(context);
+  return Progress_Report(s->pOuter, s->llFrom + (total > 0 ? s->llSpan * done / total : 0), 100);
+}
+
 }  // namespace
 
 int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int last, double cutoff,
@@ -115,11 +128,13 @@ int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int l
   // last chance to stop.
   double* re = work;
   double* im = work + n;
+  StageProgress forward{progress, 5, 40}, inverse{progress, 50, 45};
+  WorkProgress fwd{StageProgress_Report, &forward, 0}, inv{StageProgress_Report, &inverse, 0};
   int go = Progress_Report(progress, 0, 100);
   if (go) LowPass_FillBlock(src, range, n, (n - range.iCount) / 2, re);
-  if (go && (go = Progress_Report(progress, 5, 100))) FFT_RealD(n, re, im);
+  if (go && (go = Progress_Report(progress, 5, 100))) FFT_RealD(n, re, im, progress ? &fwd : nullptr);
   if (go && (go = Progress_Report(progress, 45, 100))) LowPass_ShapeSpectrum(n, cutoff, width, re, im);
-  if (go && (go = Progress_Report(progress, 50, 100))) FFT_InverseRealD(n, re, im);
+  if (go && (go = Progress_Report(progress, 50, 100))) FFT_InverseRealD(n, re, im, progress ? &inv : nullptr);
   if (go && (go = Progress_Report(progress, 95, 100)))
     Channel_StoreSamples(dst, range.iFirst, re + (n - range.iCount) / 2, range.iCount);
   std::free(work);

@@ -43,7 +43,7 @@ struct ProgressFlow : EditFlowTest {
 TEST_F(ProgressFlow, CancelledFilterAndCropLeaveTheChannelsAsTheyWere) {
   Fill(200000);
   const std::vector<double> before = Samples(0);
-  for (int stopAt = 1; stopAt <= 5; ++stopAt) {  // every stage of the filter
+  for (int stopAt = 1; stopAt <= 12; ++stopAt) {  // every stage of the filter, the transforms among them
     s_stopAt = stopAt;
     s_titles.clear();
     Command(IDM_LOWPASS_FIRST + 2);
