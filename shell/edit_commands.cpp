@@ -145,14 +145,16 @@ void PlotWin_LowPassPreset(AppState* app, int k) {
   int c = Graph_ActiveChannel(app);
   char label[HISTORY_LABEL_LEN];
   std::snprintf(label, sizeof label, "low pass %lg", LOWPASS_PRESETS[k]);
-  ClosePanel(app);
-  History_Begin(app, label);
-  History_KeepChannel(app, c);
-  CurveChannel* ch = &app->Channels.Channel[c];
+  // The clock of the progress window runs from here: keeping the channel's
+  // samples for the history is part of the wait.
   char title[HISTORY_LABEL_LEN + 16];
   std::snprintf(title, sizeof title, "Filtering: %s", label);
   WorkProgress progress{};
   Progress_Begin(app->hwndMain, title, &progress);
+  ClosePanel(app);
+  History_Begin(app, label);
+  History_KeepChannel(app, c);
+  CurveChannel* ch = &app->Channels.Channel[c];
   int rc = Channel_LowPass(ch, ch, 0, 0, LOWPASS_PRESETS[k], kPresetTransition, &progress);
   Progress_End();
   if (rc == LOWPASS_NO_MEMORY || rc == LOWPASS_STOPPED) {
