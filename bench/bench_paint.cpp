@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
+#include "graph/curve_walk.h"
 #include "graph/graph.h"
 #include "shell/app_state.h"
 #include "winutil/winapi.h"
@@ -61,6 +63,36 @@ void BM_Paint(benchmark::State& state) {
 }
 BENCHMARK(BM_Paint)
     ->ArgsProduct({{65536, 1048576, 67108864}, {1, 10, 1000}})
+    ->ArgNames({"n", "viewdiv"})
+    ->Unit(benchmark::kMillisecond);
+
+// The curve walk alone (the points of the eight curves, nothing drawn), after
+// one paint has laid out the plot: the share of BM_Paint that reads samples.
+void BM_PaintWalk(benchmark::State& state) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Win_Init(nullptr, nullptr);
+  AppState* app = PaintRecord(static_cast<int>(state.range(0)));
+  const double mid = (app->Channels.dXViewMin + app->Channels.dXViewMax) / 2;
+  const double half = (app->Channels.dXViewMax - app->Channels.dXViewMin) / 2 / static_cast<double>(state.range(1));
+  app->Channels.dXViewMin = mid - half;
+  app->Channels.dXViewMax = mid + half;
+  HDC dc = Win_CreateCompatibleDC(nullptr);
+  HBITMAP bmp = Win_CreateCompatibleBitmap(dc, 1190, 800);
+  HGDIOBJ old = Win_SelectObject(dc, bmp);
+  Graph_Draw(app, dc, 1190, 800);
+  std::vector<POINT> pts(static_cast<size_t>(CurveWalk_Capacity(app)));
+  for (auto _ : state) {
+    for (int c = 0; c < MAX_CHANNELS; ++c)
+      benchmark::DoNotOptimize(CurveWalk_Points(app, c, pts.data(), static_cast<int>(pts.size())));
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0) / state.range(1) * MAX_CHANNELS);
+  Win_SelectObject(dc, old);
+  Win_DeleteObject(bmp);
+  Win_DeleteDC(dc);
+  Graph_AutoScale(app);
+}
+BENCHMARK(BM_PaintWalk)
+    ->ArgsProduct({{1048576, 67108864}, {1, 10, 1000}})
     ->ArgNames({"n", "viewdiv"})
     ->Unit(benchmark::kMillisecond);
 

@@ -2,12 +2,17 @@
 // column; the samples of one column collapse into its lowest and highest point,
 // emitted nearer end first, so a million samples draw as about two points per
 // column and no peak is lost.  The column of a sample is a monotonic function
-// of its index, so each column's index range is found by a galloping search
-// and only its minimum and maximum value are mapped to pixels.  Those come from
-// the channel's min/max summaries for whole blocks of 128 and 8192 samples and
-// from the stored doubles for the rest, so a column's cost grows with the
-// logarithm of its samples, not with their number, and the result is the
-// same as a sample-by-sample merge.
+// of its index: each column's last index is first estimated by inverting the
+// mapping and then confirmed (or found by a galloping search from the
+// estimate), so a column costs a few mappings whatever its length.
+//
+// A column's extremes come from the channel's min/max summaries for whole
+// blocks of 128 and 8192 samples, the middle first.  The parts at its two
+// ends, which cover only part of a block, are read from the stored doubles
+// only when they can change the column: when the summary of their enclosing
+// block maps inside the rows found so far (and brings no new NaN), they are
+// left out.  The row mapping is monotonic, so the rows, and with them the
+// polyline, are the same as those of a sample-by-sample merge.
 //
 // Outside the samples in view, the walk adds the segment to the neighbouring
 // sample beyond each end (or the one segment that spans the whole view when no
@@ -20,9 +25,15 @@
 #include <limits>
 
 #include "curve/safe_int.h"
+#include "graph/graph_map.h"
 #include "shell/app_state.h"
 
 namespace {
+
+constexpr long long kFine = 1LL << SUMMARY_SHIFT1;
+constexpr long long kCoarse = 1LL << SUMMARY_SHIFT2;
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr int kPrefetchColumns = 4;  // how far ahead the column ends are asked for
 
 // Output cursor over the caller's point array.
 struct PointSink {
@@ -34,14 +45,6 @@ struct PointSink {
   }
 };
 
-// Pixel column of sample i, as the mapping and the clamp to the plot give it.
-int ColumnOf(const AppState* app, int c, int i) {
-  int x = Graph_XToPixel(app, c, Graph_IndexToX(app, c, i));
-  const RECT& rc = app->Graph.rcPlot;
-  ClampInt(&x, rc.left, rc.right);
-  return x;
-}
-
 // Pixel row of value v, clamped to the plot.
 int RowOf(const AppState* app, int c, double v) {
   int y = Graph_YToPixel(app, c, v);
@@ -49,6 +52,170 @@ int RowOf(const AppState* app, int c, double v) {
   ClampInt(&y, rc.top, rc.bottom);
   return y;
 }
+
+// Smallest and largest value of part of a column, gathered so far, with the
+// rows they map to once asked for.
+struct ColumnRange {
+  double dLo = kInf;    // smallest non-NaN value so far
+  double dHi = -kInf;   // largest non-NaN value so far
+  int iNaN = 0;         // 1 when a NaN was among them
+  int iRowsKnown = 0;   // 1 when iRowLo and iRowHi belong to dLo and dHi
+  int iRowLo = 0;       // row of dLo
+  int iRowHi = 0;       // row of dHi
+  void Fold(double lo, double hi, int nan) {
+    if (lo < dLo) dLo = lo, iRowsKnown = 0;
+    if (hi > dHi) dHi = hi, iRowsKnown = 0;
+    iNaN |= nan;
+  }
+};
+
+// One channel's walk: its samples, summaries and both mappings with their
+// constants taken once.  Every index passed lies within the storage.
+struct Walker {
+  const CurveChannel* pCh;   // the channel walked
+  GraphLinearMap XMap;       // x value to client column
+  GraphLinearMap YMap;       // value to client row
+  RECT rcPlot;               // every column and row is clamped into it
+  double dIndexAtLeft;       // fractional index where column rcPlot.left begins
+  double dIndexPerColumn;    // indices per pixel column (not finite without width)
+
+  // Pixel column of sample i, as the mapping and the clamp to the plot give it.
+  int Column(long long i) const {
+    int x = GraphMap_Pixel(XMap, pCh->dXOrigin + static_cast<int>(i) * pCh->dXStep);
+    ClampInt(&x, rcPlot.left, rcPlot.right);
+    return x;
+  }
+  // Pixel row of value v, clamped to the plot.
+  int Row(double v) const {
+    int y = GraphMap_Pixel(YMap, v);
+    ClampInt(&y, rcPlot.top, rcPlot.bottom);
+    return y;
+  }
+
+  // Last index in i .. last whose column is col (sample i lies in col).  Sets
+  // *next to the column of the index after it when that was mapped, else -1.
+  int LastInColumn(int i, int last, int col, int* next) const {
+    // The estimate: the index just before the one where column col + 1 begins.
+    double guess = std::ceil(dIndexAtLeft + (col + 1.0 - rcPlot.left) * dIndexPerColumn) - 1.0;
+    long long good = i, bad = last + 1LL;  // Column(good) <= col < Column(bad); bad may lie past last
+    int badCol = -1;
+    long long g = guess > i ? (guess < last ? static_cast<long long>(guess) : last) : i;
+    if (g == i || Column(g) <= col) {
+      good = g;
+      for (long long stride = 1; good < last; stride *= 2) {  // gallop up
+        long long probe = g + stride < last ? g + stride : last;
+        int pc = Column(probe);
+        if (pc > col) {
+          bad = probe, badCol = pc;
+          break;
+        }
+        good = probe;
+      }
+    } else {
+      bad = g, badCol = Column(g);
+      for (long long stride = 1;; stride *= 2) {  // gallop down
+        long long probe = g - stride;
+        if (probe <= i) break;
+        int pc = Column(probe);
+        if (pc <= col) {
+          good = probe;
+          break;
+        }
+        bad = probe, badCol = pc;
+      }
+    }
+    while (bad - good > 1) {
+      long long mid = good + (bad - good) / 2;
+      int mc = Column(mid);
+      if (mc <= col) good = mid;
+      else bad = mid, badCol = mc;
+    }
+    *next = bad <= last ? badCol : -1;
+    return static_cast<int>(good);
+  }
+
+  // 1 when values within lo .. hi (with a NaN among them when nan) cannot
+  // change the rows of r: they map inside its rows and bring no new NaN.
+  bool Adds(ColumnRange* r, double lo, double hi, int nan) const {
+    if (nan && !r->iNaN) return true;
+    if (!(lo <= hi)) return false;  // no number among them
+    if (!(r->dLo <= r->dHi)) return true;
+    if (lo >= r->dLo && hi <= r->dHi) return false;
+    if (!r->iRowsKnown) r->iRowLo = Row(r->dLo), r->iRowHi = Row(r->dHi), r->iRowsKnown = 1;
+    const int a = Row(lo), b = Row(hi);
+    const int top = r->iRowLo < r->iRowHi ? r->iRowLo : r->iRowHi;
+    const int bottom = r->iRowLo < r->iRowHi ? r->iRowHi : r->iRowLo;
+    return (a < b ? a : b) < top || (a < b ? b : a) > bottom;
+  }
+
+  // Folds the stored samples a .. e - 1 into r.
+  void Samples(ColumnRange* r, long long a, long long e) const {
+    double lo, hi;
+    int nan;
+    Samples_MinMax(pCh->pdSamples + a, e - a, &lo, &hi, &nan);
+    r->Fold(lo, hi, nan);
+  }
+
+  // Folds samples a .. e - 1, all inside one summary block at level shift
+  // (whose summary covers them), into r unless the block cannot change it.
+  void Edge(ColumnRange* r, long long a, long long e, int shift) const {
+    if (a >= e) return;
+    const ChannelSummary& s = pCh->Summary;
+    const bool coarse = shift == SUMMARY_SHIFT2;
+    const long long k = a >> shift;
+    const SummaryBlock& b = coarse ? s.pCoarse[k] : s.pFine[k];
+    if (!Adds(r, b.dLo, b.dHi, coarse ? s.pbCoarseNaN[k] : s.pbFineNaN[k])) return;
+    if (coarse) Blocks(r, a, e, SUMMARY_SHIFT1);
+    else Samples(r, a, e);
+  }
+
+  // Folds samples a .. e - 1 into r: the whole blocks of 2^shift samples
+  // inside the summarised part first, then the parts before and after them.
+  void Blocks(ColumnRange* r, long long a, long long e, int shift) const {
+    const ChannelSummary& s = pCh->Summary;
+    const long long size = 1LL << shift;
+    const long long cov = s.pFine && s.iCovered < e ? s.iCovered : (s.pFine ? e : a);
+    const long long ba = (a + size - 1) & ~(size - 1), bb = cov & ~(size - 1);
+    if (bb <= ba) {
+      if (shift == SUMMARY_SHIFT2) Blocks(r, a, e, SUMMARY_SHIFT1);
+      else Samples(r, a, e);
+      return;
+    }
+    for (long long k = ba >> shift; k < bb >> shift; ++k) {
+      const SummaryBlock& b = shift == SUMMARY_SHIFT2 ? s.pCoarse[k] : s.pFine[k];
+      r->Fold(b.dLo, b.dHi, shift == SUMMARY_SHIFT2 ? s.pbCoarseNaN[k] : s.pbFineNaN[k]);
+    }
+    Edge(r, a, ba, shift);
+    if (cov == e) Edge(r, bb, e, shift);  // the block's summary covers the whole tail
+    else if (shift == SUMMARY_SHIFT2) Blocks(r, bb, e, SUMMARY_SHIFT1);
+    else Samples(r, bb, e);
+  }
+
+  // The block of samples where column col is estimated to end, when that
+  // lies within first .. last, else null.  On a long channel the ends of the
+  // columns lie far apart, and each would wait for the memory when its
+  // samples are read unless the walk asks for them early.
+  const double* EndBlock(int col, int first, int last) const {
+    const double at = dIndexAtLeft + (col + 1.0 - rcPlot.left) * dIndexPerColumn;
+    if (!(at >= first && at + kFine <= last)) return nullptr;
+    return pCh->pdSamples + (static_cast<long long>(at) & ~(kFine - 1));
+  }
+
+  // Rows of the lowest and highest point of the samples i .. end: those of
+  // the largest and smallest value, widened to the NaN row when a NaN is
+  // among them; both the NaN row when no value is a number.
+  void ColumnRows(int i, int end, int nanRow, int* yLow, int* yHigh) const {
+    ColumnRange r;
+    Blocks(&r, i, end + 1LL, SUMMARY_SHIFT2);
+    *yLow = *yHigh = nanRow;
+    if (!(r.dLo <= r.dHi)) return;
+    // The row mapping falls as the value rises: the highest value is the lowest y.
+    *yLow = Row(r.dHi);
+    *yHigh = Row(r.dLo);
+    if (r.iNaN && nanRow < *yLow) *yLow = nanRow;
+    if (r.iNaN && nanRow > *yHigh) *yHigh = nanRow;
+  }
+};
 
 // Emits a finished column: one point, or both ends with the one nearer the
 // previous point first (the lower one on the screen on a tie).
@@ -71,45 +238,30 @@ void EmitColumn(PointSink* out, int x, int yLow, int yHigh, int* prevY) {
   }
 }
 
-// Last index in i .. last whose column is col (sample i lies in col).
-int LastInColumn(const AppState* app, int c, int i, int last, int col) {
-  int good = i;
-  long long probe = i + 1LL, stride = 1;
-  while (probe <= last && ColumnOf(app, c, static_cast<int>(probe)) <= col) {
-    good = static_cast<int>(probe);
-    stride *= 2;
-    probe = i + stride;
-  }
-  long long bad = probe <= last ? probe : last + 1LL;  // first index known beyond col
-  while (bad - good > 1) {
-    int mid = static_cast<int>(good + (bad - good) / 2);
-    if (ColumnOf(app, c, mid) <= col) good = mid;
-    else bad = mid;
-  }
-  return good;
-}
-
 // The merged columns of samples first .. last (first <= last).
 void WalkColumns(const AppState* app, int c, const CurveChannel& ch, int first, int last, PointSink* out) {
-  const double* p = ch.pdSamples;
-  const int nanRow = RowOf(app, c, std::numeric_limits<double>::quiet_NaN());
-  int prevY = RowOf(app, c, p[first]);
+  Walker w{&ch, Graph_XMap(app), Graph_YMap(app, c), app->Graph.rcPlot, 0.0, 0.0};
+  const double width = static_cast<double>(w.rcPlot.right) - w.rcPlot.left;
+  w.dIndexAtLeft = (w.XMap.dLo - ch.dXOrigin) / ch.dXStep;
+  w.dIndexPerColumn = w.XMap.dSpan / width / ch.dXStep;
+  const int nanRow = w.Row(std::numeric_limits<double>::quiet_NaN());
+  int prevY = w.Row(ch.pdSamples[first]);
+  int col = w.Column(first);
+  // Columns that span several blocks read their ends far apart: ask for those
+  // a few columns ahead.
+  const bool farApart = w.dIndexPerColumn >= 2.0 * kFine;
   for (int i = first; i <= last;) {
-    int col = ColumnOf(app, c, i);
-    int end = LastInColumn(app, c, i, last, col);
-    double lo = 0.0, hi = 0.0;
-    int nan = 0;
-    Channel_MinMax(&ch, i, end, &lo, &hi, &nan);
-    // The row mapping falls as the value rises: the highest value is the lowest y.
-    int yLow = nanRow, yHigh = nanRow;
-    if (lo <= hi) {
-      yLow = RowOf(app, c, hi);
-      yHigh = RowOf(app, c, lo);
-      if (nan && nanRow < yLow) yLow = nanRow;
-      if (nan && nanRow > yHigh) yHigh = nanRow;
-    }
+    // (In this loop, not in a function: the compiler drops a call to a
+    // function whose only effect is a prefetch.)
+    if (const double* ahead = farApart ? w.EndBlock(col + kPrefetchColumns, first, last) : nullptr)
+      for (int k = 0; k < kFine; k += 64 / sizeof(double)) __builtin_prefetch(ahead + k);
+    int next = -1;
+    const int end = w.LastInColumn(i, last, col, &next);
+    int yLow, yHigh;
+    w.ColumnRows(i, end, nanRow, &yLow, &yHigh);
     EmitColumn(out, col, yLow, yHigh, &prevY);
     i = end + 1;
+    col = next >= 0 ? next : (i <= last ? w.Column(i) : 0);
   }
 }
 

@@ -111,8 +111,13 @@ int Graph_XToIndex(const AppState* app, int channel, double x);
 double Graph_IndexToX(const AppState* app, int channel, int index);
 // Clamps a client point into the plot rectangle.
 void Graph_ClampToPlot(const AppState* app, int* x, int* y);
-// Clamps v into lo..hi (lo first, so lo > hi gives hi).
-void ClampInt(int* v, int lo, int hi);
+// Clamps v into lo..hi (lo first, so lo > hi gives hi).  Inline: the curve
+// walk clamps every column and row it maps.
+inline void ClampInt(int* v, int lo, int hi) {
+  if (!v) return;
+  if (*v < lo) *v = lo;
+  if (*v > hi) *v = hi;
+}
 // 1 when (x, y) lies in r, right and bottom edges included.
 int PointInRect(int x, int y, const RECT* r);
 // 1 when the selection exists and spans a positive area.

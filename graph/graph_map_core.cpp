@@ -2,6 +2,7 @@
 // record, no window system involved.
 #include "curve/safe_int.h"
 #include "graph/graph.h"
+#include "graph/graph_map.h"
 #include "graph/graph_measure.h"
 #include "shell/app_state.h"
 
@@ -14,12 +15,7 @@ const CurveChannel* ChannelOf(const AppState* app, int channel) {
 
 }  // namespace
 
-double Graph_ClampFraction(double f) {
-  if (f != f) return 0.0;
-  if (f < 0.0) f = 0.0;
-  if (f > 1.0) f = 1.0;
-  return f;
-}
+double Graph_ClampFraction(double f) { return GraphMap_Clamp01(f); }
 
 // Stacked, every channel shows its own value range in its lane; otherwise
 // channel 0's range scales every curve.
@@ -41,24 +37,23 @@ void Graph_GetDataY(const AppState* app, int channel, double* min, double* max) 
   if (max) *max = ch->dDataMax;
 }
 
-int Graph_XToPixel(const AppState* app, int, double x) {
-  if (!app) return 0;
-  double lo = app->Channels.dXViewMin, hi = app->Channels.dXViewMax, span = hi - lo;
-  if (!(span > 0.0)) return Double_ToInt(lo);
-  double f = Graph_ClampFraction((x - lo) / span);
+GraphLinearMap Graph_XMap(const AppState* app) {
+  const double lo = app->Channels.dXViewMin, hi = app->Channels.dXViewMax;
   const RECT& rc = app->Graph.rcPlot;
-  return Int64_ToInt(rc.left + Double_ToInt64((static_cast<double>(rc.right) - rc.left) * f));
+  return GraphLinearMap{lo, hi - lo, static_cast<double>(rc.right) - rc.left, rc.left, 1};
 }
 
-int Graph_YToPixel(const AppState* app, int channel, double v) {
-  if (!app) return 0;
+GraphLinearMap Graph_YMap(const AppState* app, int channel) {
   double lo = 0.0, hi = 0.0;
   Graph_GetViewY(app, channel, &lo, &hi);
-  double span = hi - lo;
-  if (!(span > 0.0)) return Double_ToInt(lo);
-  double f = Graph_ClampFraction((v - lo) / span);
   const RECT rc = Graph_ValueRect(app, channel);
-  return Int64_ToInt(rc.bottom - Double_ToInt64((static_cast<double>(rc.bottom) - rc.top) * f));
+  return GraphLinearMap{lo, hi - lo, static_cast<double>(rc.bottom) - rc.top, rc.bottom, -1};
+}
+
+int Graph_XToPixel(const AppState* app, int, double x) { return app ? GraphMap_Pixel(Graph_XMap(app), x) : 0; }
+
+int Graph_YToPixel(const AppState* app, int channel, double v) {
+  return app ? GraphMap_Pixel(Graph_YMap(app, channel), v) : 0;
 }
 
 double Graph_PixelToX(const AppState* app, int, int px) {
@@ -94,12 +89,6 @@ double Graph_IndexToX(const AppState* app, int channel, int index) {
   const CurveChannel* ch = ChannelOf(app, channel);
   if (!ch) return 0.0;
   return ch->dXOrigin + index * ch->dXStep;
-}
-
-void ClampInt(int* v, int lo, int hi) {
-  if (!v) return;
-  if (*v < lo) *v = lo;
-  if (*v > hi) *v = hi;
 }
 
 void Graph_ClampToPlot(const AppState* app, int* x, int* y) {

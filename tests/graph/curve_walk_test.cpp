@@ -103,13 +103,19 @@ TEST_F(CurveWalk, FastWalkEqualsTheSampleBySampleMerge) {
   struct Case {
     int n, width;          // samples, plot width in pixels
     double origin, step;   // x of sample 0, x distance between samples
+    double wave;           // 0: noise; else a slow sine of this many radians per sample with a little noise
   };
-  const Case cases[] = {{3, 10, 0, 1},          {100, 1000, 0, 1},  {1000, 10, 0, 1},  {65536, 1190, -3, 0.01},
-                        {100003, 997, 5, 1e-3}, {999, 1000, 0, 0.1}, {5000, 1, 0, 1},   {2, 500, 0, 1e300}};
+  // The slow sines make the ends of the columns hold their extremes, so the
+  // walk must read them; the noise lets it leave them out.
+  const Case cases[] = {{3, 10, 0, 1, 0},          {100, 1000, 0, 1, 0},     {1000, 10, 0, 1, 0},
+                        {65536, 1190, -3, 0.01, 0}, {100003, 997, 5, 1e-3, 0}, {999, 1000, 0, 0.1, 0},
+                        {5000, 1, 0, 1, 0},         {2, 500, 0, 1e300, 0},     {400000, 1190, 0, 1, 1e-4},
+                        {2000000, 1190, 0, 1, 3e-6}, {777777, 613, -1, 1e-3, 2e-3}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "n " << c.n << " width " << c.width);
     std::vector<double> v(static_cast<size_t>(c.n));
-    for (double& x : v) x = value(rng);
+    for (size_t i = 0; i < v.size(); ++i) v[i] = c.wave ? std::sin(c.wave * i) + value(rng) * 1e-3 : value(rng);
+    for (size_t i = 4999; c.wave && i < v.size(); i += 9973) v[i] = kNaN;  // now and then one in a column's end
     if (c.n > 10) v[5] = kNaN, v[6] = kInf, v[9] = -kInf, v[c.n - 1] = kNaN;
     SetChannel(0, v, c.origin, c.step);
     app.Channels.Channel[0].dViewMin = -1.0;
