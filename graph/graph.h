@@ -170,8 +170,10 @@ int Graph_SavePicture(AppState* app, const char* path, int w, int h);
 int Graph_CopyPicture(AppState* app, int w, int h);
 // Draws the legend of the visible channels from (x, y) and records their boxes.
 void Graph_DrawLegend(HDC dc, AppState* app, int x, int y);
-// Draws channel c as a polyline with at most two points per pixel column.
-void Graph_DrawCurve(AppState* app, HDC dc, int c);
+// Draws the visible channels' curves, each a polyline with at most two points
+// per pixel column, in channel order with the active one last (on top).
+// Draws nothing when there is no memory for the points.
+void Graph_DrawCurves(AppState* app, HDC dc);
 
 // Mouse and view interaction.
 // The part under a client pixel; text (84 bytes) and channel are optional outputs.

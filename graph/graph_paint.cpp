@@ -88,12 +88,7 @@ void Graph_Draw(AppState* app, HDC dc, int w, int h) {
   Axis_Draw(dc, &bottom);
   Graph_DrawLegend(dc, app, g.rcPlot.left, 0);
 
-  // Curves in channel order, the active one last so that it lies on top.
-  for (int c = 0; c < set.iChannelsInUse; ++c) {
-    if (c != g.iActiveChannel && set.Channel[c].iVisible) Graph_DrawCurve(app, dc, c);
-  }
-  if (g.iActiveChannel >= 0 && g.iActiveChannel < MAX_CHANNELS && set.Channel[g.iActiveChannel].iVisible)
-    Graph_DrawCurve(app, dc, g.iActiveChannel);
+  Graph_DrawCurves(app, dc);
   for (int c = 0; c < set.iChannelsInUse; ++c) {
     if (set.Channel[c].iVisible) Graph_DrawSampleMarks(app, dc, c);
   }
@@ -153,18 +148,28 @@ void Graph_DrawLegend(HDC dc, AppState* app, int x, int y) {
   }
 }
 
-void Graph_DrawCurve(AppState* app, HDC dc, int c) {
-  if (!app || c < 0 || c >= MAX_CHANNELS) return;
-  int cap = CurveWalk_Capacity(app);
-  POINT* pts = static_cast<POINT*>(std::malloc(static_cast<size_t>(cap) * sizeof(POINT)));
-  if (!pts) return;  // no room for the points: this curve is skipped
-  int n = CurveWalk_Points(app, c, pts, cap);
-  if (n >= 2) {
-    HPEN pen = Win_CreatePen(PS_SOLID, 1, GRAPH_CHANNEL_COLORS[c]);
-    HGDIOBJ old = Win_SelectObject(dc, pen);
-    Win_Polyline(dc, pts, n);
-    Win_SelectObject(dc, old);
-    Win_DeleteObject(pen);
+void Graph_DrawCurves(AppState* app, HDC dc) {
+  if (!app) return;
+  const ChannelSet& set = app->Channels;
+  const int active = app->Graph.iActiveChannel;
+  int order[MAX_CHANNELS], n = 0;
+  for (int c = 0; c < set.iChannelsInUse && c < MAX_CHANNELS; ++c)
+    if (c != active && set.Channel[c].iVisible) order[n++] = c;
+  if (Channel_IsIndex(active) && set.Channel[active].iVisible) order[n++] = active;
+  if (n == 0) return;
+  const int cap = CurveWalk_Capacity(app);
+  POINT* pts = static_cast<POINT*>(std::malloc(static_cast<size_t>(cap) * n * sizeof(POINT)));
+  if (!pts) return;  // no room for the points: no curve is drawn
+  HPEN pens[MAX_CHANNELS];
+  const POINT* lines[MAX_CHANNELS];
+  int counts[MAX_CHANNELS];
+  for (int k = 0; k < n; ++k) {
+    POINT* own = pts + static_cast<size_t>(cap) * k;
+    lines[k] = own;
+    counts[k] = CurveWalk_Points(app, order[k], own, cap);
+    pens[k] = Win_CreatePen(PS_SOLID, 1, GRAPH_CHANNEL_COLORS[order[k]]);
   }
+  Win_Polylines(dc, pens, lines, counts, n);
+  for (int k = 0; k < n; ++k) Win_DeleteObject(pens[k]);
   std::free(pts);
 }

@@ -230,6 +230,11 @@ int Win_MoveToEx(HDC dc, int x, int y, POINT* old);
 int Win_LineTo(HDC dc, int x, int y);
 // Connects the points with the selected pen; the last point's pixel is not drawn.
 int Win_Polyline(HDC dc, const POINT* pts, int count);
+// Draws n polylines one after another, polyline k (counts[k] points at
+// pts[k]) with pens[k]: the same pixels as selecting each pen and calling
+// Win_Polyline in turn, but a pixel that a later polyline covers is written
+// once.  The selected pen stays.  0 (nothing drawn) for a bad argument or pen.
+int Win_Polylines(HDC dc, const HPEN* pens, const POINT* const* pts, const int* counts, int n);
 int Win_SetBkMode(HDC dc, int mode);
 COLORREF Win_SetBkColor(HDC dc, COLORREF color);
 COLORREF Win_SetTextColor(HDC dc, COLORREF color);

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "tests/graph/surfaces.h"
 #include "tests/support/test_files.h"
@@ -226,6 +229,68 @@ TEST_F(Canvas, CopiesBetweenCanvasesAndSavesPng) {
   EXPECT_EQ(w, 1);
   EXPECT_EQ(h, 1);
   EXPECT_EQ(Win_CreateCompatibleBitmap(nullptr, 0, 5), nullptr);
+}
+
+// Random polylines near and far outside a 160 x 120 image, drawn one by one
+// with Win_Polyline and at once with Win_Polylines: the same pixels, and those
+// of a plain Bresenham line without its end pixel when every point lies near.
+TEST(CanvasLines, PolylinesDrawTheSamePixelsAsOneByOneAndAsBresenham) {
+  Win_Init(nullptr, nullptr);
+  constexpr int W = 160, H = 120;
+  HDC one = Win_CreateCompatibleDC(nullptr), all = Win_CreateCompatibleDC(nullptr);
+  HBITMAP bmpOne = Win_CreateCompatibleBitmap(one, W, H), bmpAll = Win_CreateCompatibleBitmap(all, W, H);
+  HGDIOBJ oldOne = Win_SelectObject(one, bmpOne), oldAll = Win_SelectObject(all, bmpAll);
+  std::mt19937 rng(17);
+  auto near = [&](int size) { return static_cast<int>(rng() % (size + 80)) - 40; };
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    const bool far = round % 4 == 3, wide = round % 8 == 5;
+    std::vector<std::vector<POINT>> lines(1 + rng() % 8);
+    std::vector<HPEN> pens;
+    std::vector<COLORREF> ref(W * H, kBlack);
+    for (size_t k = 0; k < lines.size(); ++k) {
+      std::vector<POINT>& p = lines[k];
+      p.resize(rng() % 60);
+      for (size_t j = 0; j < p.size(); ++j)  // columns as the curve walk gives them, or anywhere
+        p[j] = k % 2 ? POINT{static_cast<int>(j / 2) * 3, near(H)} : POINT{near(W), near(H)};
+      if (far && !p.empty()) p[rng() % p.size()] = POINT{static_cast<int>(rng() % 8000000) - 4000000, near(H)};
+      const COLORREF color = RGB(rng() % 256, rng() % 256, rng() % 256) | 1;
+      pens.push_back(Win_CreatePen(PS_SOLID, wide && k == 0 ? 3 : 1, color));
+      for (size_t j = 1; j < p.size(); ++j) {  // the reference line from p[j - 1] to p[j]
+        int x = p[j - 1].x, y = p[j - 1].y, dx = std::abs(p[j].x - x), dy = -std::abs(p[j].y - y), err = dx + dy;
+        while (!far && (x != p[j].x || y != p[j].y)) {
+          if (x >= 0 && y >= 0 && x < W && y < H) ref[y * W + x] = color;
+          int e2 = 2 * err;
+          if (e2 >= dy) err += dy, x += x < p[j].x ? 1 : -1;
+          if (e2 <= dx) err += dx, y += y < p[j].y ? 1 : -1;
+        }
+      }
+      HGDIOBJ old = Win_SelectObject(one, pens[k]);
+      Win_Polyline(one, p.data(), static_cast<int>(p.size()));
+      Win_SelectObject(one, old);
+    }
+    std::vector<const POINT*> pts;
+    std::vector<int> counts;
+    for (const std::vector<POINT>& p : lines) pts.push_back(p.data()), counts.push_back(static_cast<int>(p.size()));
+    ASSERT_EQ(Win_Polylines(all, pens.data(), pts.data(), counts.data(), static_cast<int>(lines.size())), 1);
+    int differ = 0, off = 0;
+    for (int y = 0; y < H; ++y) {
+      for (int x = 0; x < W; ++x) {
+        differ += Win_GetPixel(one, x, y) != Win_GetPixel(all, x, y);
+        off += !far && !wide && Win_GetPixel(one, x, y) != ref[y * W + x];
+      }
+    }
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(off, 0);
+    for (HPEN pen : pens) Win_DeleteObject(pen);
+    RECT rc{0, 0, W, H};
+    for (HDC dc : {one, all}) Win_FillRect(dc, &rc, static_cast<HBRUSH>(Win_GetStockObject(BLACK_BRUSH)));
+  }
+  HPEN bad = nullptr;
+  EXPECT_EQ(Win_Polylines(all, &bad, nullptr, nullptr, 1), 0);
+  Win_SelectObject(one, oldOne), Win_SelectObject(all, oldAll);
+  Win_DeleteObject(bmpOne), Win_DeleteObject(bmpAll);
+  Win_DeleteDC(one), Win_DeleteDC(all);
 }
 
 TEST(WindowCanvas, PaintsOverTheClientArea) {

@@ -159,19 +159,6 @@ void FillPixels(QImage* img, long long x0, long long y0, long long x1, long long
   }
 }
 
-// One pen dot: a single pixel, or a width x width square around it.  w and h
-// are the image's size, passed in because this runs for every pixel of a line.
-inline void Dot(QImage* img, uchar* bits, qsizetype stride, long long w, long long h, long long x, long long y,
-                int width, QRgb rgb) {
-  if (width <= 1) {
-    if (x >= 0 && y >= 0 && x < w && y < h)
-      reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
-    return;
-  }
-  long long half = (width - 1) / 2;
-  FillPixels(img, x - half, y - half, x - half + width, y - half + width, rgb);
-}
-
 // Clips the segment to the rectangle [lo, hi] on both axes (Liang-Barsky);
 // 0 when nothing of it lies inside.
 int ClipToBox(double* x0, double* y0, double* x1, double* y1, double loX, double loY, double hiX, double hiY) {
@@ -194,11 +181,63 @@ int ClipToBox(double* x0, double* y0, double* x1, double* y1, double loX, double
   return 1;
 }
 
-// A line from (x0, y0) toward (x1, y1), end pixel excluded, in the pen's
-// colour and width.
-void DrawSegment(QImage* img, long long x0, long long y0, long long x1, long long y1, QRgb rgb, int width) {
+// The pixels of a line from (x0, y0) toward (x1, y1), end pixel excluded
+// (drawn when drawEnd), as exact Bresenham steps, handed over as the run of
+// each column: run(x, ya, yb) covers (x, ya) .. (x, yb), ya <= yb, in the
+// order the line passes them; nothing is clipped.
+template <typename Run>
+void LineRuns(long long x0, long long y0, long long x1, long long y1, bool drawEnd, Run&& run) {
+  const long long dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
+  const long long sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  if (dx == 0) {
+    // Vertical lines are most of a curve's columns: one run down the column.
+    const long long ya = sy > 0 ? y0 : y1 + (drawEnd ? 0 : 1), yb = sy > 0 ? y1 - (drawEnd ? 0 : 1) : y0;
+    if (ya <= yb) run(x0, ya, yb);
+    return;
+  }
+  long long err = dx + dy;
+  if (dx < -dy) {
+    // Steep: y steps every time and x once 2 * err reaches dy, so the length
+    // of each column's run follows from err with one division.
+    while (x0 != x1) {
+      const long long m = 2 * err >= dy ? 0 : (dy - 2 * err + 2 * dx - 1) / (2 * dx);  // steps before x moves
+      const long long yEnd = y0 + m * sy;
+      run(x0, std::min(y0, yEnd), std::max(y0, yEnd));
+      err += m * dx;
+      const long long e2 = 2 * err;
+      x0 += sx, err += dy, y0 = yEnd;
+      if (e2 <= dx) err += dx, y0 += sy;
+    }
+    // The last column runs to the end pixel.
+    const long long yb = drawEnd ? y1 : y1 - sy;
+    if (y0 != y1 || drawEnd) run(x1, std::min(y0, yb), std::max(y0, yb));
+    return;
+  }
+  long long runX = x0, runA = y0, runB = y0;
+  for (;;) {
+    const bool atEnd = x0 == x1 && y0 == y1;
+    if (!atEnd || drawEnd) {
+      if (x0 != runX) {
+        run(runX, runA, runB);
+        runX = x0, runA = runB = y0;
+      }
+      runA = std::min(runA, y0), runB = std::max(runB, y0);
+    }
+    if (atEnd) break;
+    const long long e2 = 2 * err;
+    if (e2 >= dy) err += dy, x0 += sx;
+    if (e2 <= dx) err += dx, y0 += sy;
+  }
+  run(runX, runA, runB);  // the first pixel is never the end: the last run holds one at least
+}
+
+// The runs of a pen line of the given width on a w x h image, as LineRuns
+// gives them; a line whose ends lie far outside the image is clipped to the
+// image's surroundings first (its clipped ends are then drawn).
+template <typename Run>
+void SegmentRuns(long long w, long long h, long long x0, long long y0, long long x1, long long y1, int width,
+                 Run&& run) {
   bool drawEnd = false;
-  const long long w = img->width(), h = img->height();
   if (std::min(x0, x1) < -LINE_DIRECT_LIMIT || std::min(y0, y1) < -LINE_DIRECT_LIMIT ||
       std::max(x0, x1) > w + LINE_DIRECT_LIMIT || std::max(y0, y1) > h + LINE_DIRECT_LIMIT) {
     double ax = x0, ay = y0, bx = x1, by = y1;
@@ -207,28 +246,67 @@ void DrawSegment(QImage* img, long long x0, long long y0, long long x1, long lon
     x0 = static_cast<long long>(ax), y0 = static_cast<long long>(ay);
     x1 = static_cast<long long>(bx), y1 = static_cast<long long>(by);
   }
-  uchar* bits = img->bits();
-  const qsizetype stride = img->bytesPerLine();
-  long long dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
-  long long sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1, err = dx + dy;
-  if (dx == 0 && width <= 1 && x0 >= 0 && x0 < w) {
-    // Vertical lines are most of a curve's columns: a straight run down the column.
-    long long ya = sy > 0 ? y0 : y1 + (drawEnd ? 0 : 1), yb = sy > 0 ? y1 - (drawEnd ? 0 : 1) : y0;
-    ya = std::max(ya, 0LL), yb = std::min(yb, h - 1);
-    for (long long y = ya; y <= yb; ++y) reinterpret_cast<QRgb*>(bits + y * stride)[x0] = rgb;
+  LineRuns(x0, y0, x1, y1, drawEnd, run);
+}
+
+// Writes the pixels (x, ya .. yb) that lie on the image.
+inline void ColumnRun(uchar* bits, qsizetype stride, long long w, long long h, long long x, long long ya,
+                      long long yb, QRgb rgb) {
+  if (x < 0 || x >= w) return;
+  ya = std::max(ya, 0LL), yb = std::min(yb, h - 1);
+  uchar* p = bits + ya * stride + x * static_cast<long long>(sizeof(QRgb));
+  for (long long y = ya; y <= yb; ++y, p += stride) *reinterpret_cast<QRgb*>(p) = rgb;
+}
+
+// A line from (x0, y0) toward (x1, y1), end pixel excluded, in the pen's
+// colour and width: every pixel of the line is the centre of a width x width
+// square (one pixel for width 1).
+void DrawSegment(QImage* img, long long x0, long long y0, long long x1, long long y1, QRgb rgb, int width) {
+  const long long w = img->width(), h = img->height();
+  if (width <= 1) {
+    uchar* bits = img->bits();
+    const qsizetype stride = img->bytesPerLine();
+    SegmentRuns(w, h, x0, y0, x1, y1, width,
+                [&](long long x, long long ya, long long yb) { ColumnRun(bits, stride, w, h, x, ya, yb, rgb); });
     return;
   }
-  for (;;) {
-    if (x0 == x1 && y0 == y1) {
-      if (drawEnd) Dot(img, bits, stride, w, h, x0, y0, width, rgb);
-      return;
-    }
-    Dot(img, bits, stride, w, h, x0, y0, width, rgb);
-    long long e2 = 2 * err;
-    if (e2 >= dy) err += dy, x0 += sx;
-    if (e2 <= dx) err += dx, y0 += sy;
-  }
+  const long long half = (width - 1) / 2;
+  SegmentRuns(w, h, x0, y0, x1, y1, width, [&](long long x, long long ya, long long yb) {
+    FillPixels(img, x - half, ya - half, x - half + width, yb - half + width, rgb);
+  });
 }
+
+// Which pixels of an image are already covered, one bit each, column by
+// column: polylines drawn from the topmost down write only what no later one
+// covers.
+struct Coverage {
+  uint64_t* pBits;   // the columns' words, iWords per column; owned (malloc'd)
+  long long iWords;  // 64-row words per column
+
+  // Writes the pixels (x, ya .. yb) on the image that are not covered yet and
+  // marks them covered.
+  void Run(uchar* bits, qsizetype stride, long long w, long long h, long long x, long long ya, long long yb,
+           QRgb rgb) {
+    if (x < 0 || x >= w) return;
+    ya = std::max(ya, 0LL), yb = std::min(yb, h - 1);
+    uint64_t* col = pBits + x * iWords;
+    uchar* px = bits + x * static_cast<long long>(sizeof(QRgb));
+    for (long long k = ya >> 6; k <= yb >> 6 && ya <= yb; ++k) {
+      const long long lo = std::max(ya, k << 6) & 63, hi = std::min(yb, (k << 6) + 63) & 63;
+      const uint64_t want = (~0ULL >> (63 - hi)) & (~0ULL << lo);
+      uint64_t fresh = want & ~col[k];
+      col[k] |= want;
+      while (fresh) {  // each stretch of uncovered rows at once
+        const int a = __builtin_ctzll(fresh);
+        const uint64_t from = fresh >> a;
+        const int len = ~from ? __builtin_ctzll(~from) : 64 - a;
+        uchar* p = px + ((k << 6) + a) * stride;
+        for (int y = 0; y < len; ++y, p += stride) *reinterpret_cast<QRgb*>(p) = rgb;
+        fresh &= len + a >= 64 ? 0 : ~0ULL << (len + a);
+      }
+    }
+  }
+};
 
 void PenLine(HDC dc, QImage* img, int x0, int y0, int x1, int y1) {
   HPEN pen = dc->hPen;
@@ -470,6 +548,41 @@ int Win_Polyline(HDC dc, const POINT* pts, int count) {
   QImage* img = Target(dc);
   if (!img || !pts || count < 2) return 0;
   for (int k = 1; k < count; ++k) PenLine(dc, img, pts[k - 1].x, pts[k - 1].y, pts[k].x, pts[k].y);
+  return 1;
+}
+
+int Win_Polylines(HDC dc, const HPEN* pens, const POINT* const* pts, const int* counts, int n) {
+  if (!LiveCanvas(dc) || n < 0 || (n > 0 && (!pens || !pts || !counts))) return 0;
+  for (int k = 0; k < n; ++k)
+    if (!LiveObject(pens[k]) || pens[k]->iKind != GDI_PEN) return 0;
+  QImage* img = Target(dc);
+  bool thin = img && ScaleOf(img) == 1;
+  for (int k = 0; k < n && thin; ++k) thin = pens[k]->iWidth <= 1;
+  const long long w = img ? img->width() : 0, h = img ? img->height() : 0;
+  // One bit per pixel: about a hundred kilobytes for a window-sized image.
+  Coverage cover{nullptr, (h + 63) / 64};
+  if (thin && n > 1) cover.pBits = static_cast<uint64_t*>(std::calloc(static_cast<size_t>(w * cover.iWords), 8));
+  if (!cover.pBits) {  // one after another, as separate calls draw them
+    HGDIOBJ old = dc->hPen;
+    for (int k = 0; k < n; ++k) {
+      Win_SelectObject(dc, pens[k]);
+      Win_Polyline(dc, pts[k], counts[k]);
+    }
+    Win_SelectObject(dc, old);
+    return 1;
+  }
+  // The topmost first: each pixel gets the colour of the last polyline over it.
+  uchar* bits = img->bits();
+  const qsizetype stride = img->bytesPerLine();
+  for (int k = n - 1; k >= 0; --k) {
+    const POINT* p = pts[k];
+    const QRgb rgb = ToRgb(pens[k]->cr);
+    for (int j = 1; p && j < counts[k]; ++j)
+      SegmentRuns(w, h, p[j - 1].x, p[j - 1].y, p[j].x, p[j].y, 1, [&](long long x, long long ya, long long yb) {
+        cover.Run(bits, stride, w, h, x, ya, yb, rgb);
+      });
+  }
+  std::free(cover.pBits);
   return 1;
 }
 
