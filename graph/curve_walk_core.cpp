@@ -20,6 +20,7 @@
 // shows the line that crosses the plot.
 #include "graph/curve_walk.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -34,6 +35,7 @@ constexpr long long kFine = 1LL << SUMMARY_SHIFT1;
 constexpr long long kCoarse = 1LL << SUMMARY_SHIFT2;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int kPrefetchColumns = 4;  // how far ahead the column ends are asked for
+constexpr int kNoRow = INT_MIN;      // a row not mapped yet (a row of this value is just mapped again)
 
 // Output cursor over the caller's point array.
 struct PointSink {
@@ -59,12 +61,11 @@ struct ColumnRange {
   double dLo = kInf;    // smallest non-NaN value so far
   double dHi = -kInf;   // largest non-NaN value so far
   int iNaN = 0;         // 1 when a NaN was among them
-  int iRowsKnown = 0;   // 1 when iRowLo and iRowHi belong to dLo and dHi
-  int iRowLo = 0;       // row of dLo
-  int iRowHi = 0;       // row of dHi
+  int iRowLo = kNoRow;  // row of dLo once asked for
+  int iRowHi = kNoRow;  // row of dHi once asked for
   void Fold(double lo, double hi, int nan) {
-    if (lo < dLo) dLo = lo, iRowsKnown = 0;
-    if (hi > dHi) dHi = hi, iRowsKnown = 0;
+    if (lo < dLo) dLo = lo, iRowLo = kNoRow;
+    if (hi > dHi) dHi = hi, iRowHi = kNoRow;
     iNaN |= nan;
   }
 };
@@ -134,18 +135,19 @@ struct Walker {
     return static_cast<int>(good);
   }
 
-  // 1 when values within lo .. hi (with a NaN among them when nan) cannot
-  // change the rows of r: they map inside its rows and bring no new NaN.
+  // Rows of r's extremes, mapped once.
+  int RowLo(ColumnRange* r) const { return r->iRowLo != kNoRow ? r->iRowLo : (r->iRowLo = Row(r->dLo)); }
+  int RowHi(ColumnRange* r) const { return r->iRowHi != kNoRow ? r->iRowHi : (r->iRowHi = Row(r->dHi)); }
+
+  // 0 when values within lo .. hi (with a NaN among them when nan) cannot
+  // change the rows of r: they bring no new NaN, and where they reach beyond
+  // its extremes they map to the same rows (the mapping is monotonic).
   bool Adds(ColumnRange* r, double lo, double hi, int nan) const {
     if (nan && !r->iNaN) return true;
     if (!(lo <= hi)) return false;  // no number among them
     if (!(r->dLo <= r->dHi)) return true;
-    if (lo >= r->dLo && hi <= r->dHi) return false;
-    if (!r->iRowsKnown) r->iRowLo = Row(r->dLo), r->iRowHi = Row(r->dHi), r->iRowsKnown = 1;
-    const int a = Row(lo), b = Row(hi);
-    const int top = r->iRowLo < r->iRowHi ? r->iRowLo : r->iRowHi;
-    const int bottom = r->iRowLo < r->iRowHi ? r->iRowHi : r->iRowLo;
-    return (a < b ? a : b) < top || (a < b ? b : a) > bottom;
+    if (hi > r->dHi && Row(hi) != RowHi(r)) return true;
+    return lo < r->dLo && Row(lo) != RowLo(r);
   }
 
   // Folds the stored samples a .. e - 1 into r.
@@ -210,8 +212,8 @@ struct Walker {
     *yLow = *yHigh = nanRow;
     if (!(r.dLo <= r.dHi)) return;
     // The row mapping falls as the value rises: the highest value is the lowest y.
-    *yLow = Row(r.dHi);
-    *yHigh = Row(r.dLo);
+    *yLow = RowHi(&r);
+    *yHigh = RowLo(&r);
     if (r.iNaN && nanRow < *yLow) *yLow = nanRow;
     if (r.iNaN && nanRow > *yHigh) *yHigh = nanRow;
   }

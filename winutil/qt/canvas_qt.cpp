@@ -213,22 +213,17 @@ void LineRuns(long long x0, long long y0, long long x1, long long y1, bool drawE
     if (y0 != y1 || drawEnd) run(x1, std::min(y0, yb), std::max(y0, yb));
     return;
   }
-  long long runX = x0, runA = y0, runB = y0;
+  // Shallow: x steps every time, so every pixel is a column's run of its own.
   for (;;) {
-    const bool atEnd = x0 == x1 && y0 == y1;
-    if (!atEnd || drawEnd) {
-      if (x0 != runX) {
-        run(runX, runA, runB);
-        runX = x0, runA = runB = y0;
-      }
-      runA = std::min(runA, y0), runB = std::max(runB, y0);
+    if (x0 == x1 && y0 == y1) {
+      if (drawEnd) run(x0, y0, y0);
+      return;
     }
-    if (atEnd) break;
+    run(x0, y0, y0);
     const long long e2 = 2 * err;
     if (e2 >= dy) err += dy, x0 += sx;
     if (e2 <= dx) err += dx, y0 += sy;
   }
-  run(runX, runA, runB);  // the first pixel is never the end: the last run holds one at least
 }
 
 // The runs of a pen line of the given width on a w x h image, as LineRuns
@@ -289,11 +284,18 @@ struct Coverage {
            QRgb rgb) {
     if (x < 0 || x >= w) return;
     ya = std::max(ya, 0LL), yb = std::min(yb, h - 1);
+    if (ya > yb) return;
     uint64_t* col = pBits + x * iWords;
     uchar* px = bits + x * static_cast<long long>(sizeof(QRgb));
-    for (long long k = ya >> 6; k <= yb >> 6 && ya <= yb; ++k) {
-      const long long lo = std::max(ya, k << 6) & 63, hi = std::min(yb, (k << 6) + 63) & 63;
-      const uint64_t want = (~0ULL >> (63 - hi)) & (~0ULL << lo);
+    if (ya == yb) {  // shallow lines give one pixel at a time
+      const uint64_t bit = 1ULL << (ya & 63);
+      if (!(col[ya >> 6] & bit)) col[ya >> 6] |= bit, *reinterpret_cast<QRgb*>(px + ya * stride) = rgb;
+      return;
+    }
+    const long long last = yb >> 6;
+    uint64_t want = ~0ULL << (ya & 63);
+    for (long long k = ya >> 6;; ++k, want = ~0ULL) {
+      if (k == last) want &= ~0ULL >> (63 - (yb & 63));
       uint64_t fresh = want & ~col[k];
       col[k] |= want;
       while (fresh) {  // each stretch of uncovered rows at once
@@ -304,6 +306,7 @@ struct Coverage {
         for (int y = 0; y < len; ++y, p += stride) *reinterpret_cast<QRgb*>(p) = rgb;
         fresh &= len + a >= 64 ? 0 : ~0ULL << (len + a);
       }
+      if (k == last) return;
     }
   }
 };
