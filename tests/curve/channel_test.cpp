@@ -334,6 +334,27 @@ TEST_F(SetFixture, BulkStoresActLikeSingleStores) {
 
 namespace {
 
+// The min/max scan against a plain loop, for every length up to 40 with a NaN
+// at each place in turn (or none) and infinities among the values.
+TEST(SamplesMinMax, LeavesOutNaNWhereverItLies) {
+  std::mt19937 rng(3);
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  for (int n = 0; n <= 40; ++n) {
+    for (int at = -1; at < n; ++at) {
+      std::vector<double> v(static_cast<size_t>(n));
+      for (double& x : v) x = rng() % 9 == 0 ? (rng() % 2 ? inf : -inf) : std::uniform_real_distribution<double>(-5, 5)(rng);
+      if (at >= 0) v[at] = nan;
+      double lo = inf, hi = -inf, l, h;
+      for (double x : v) lo = x < lo ? x : lo, hi = x > hi ? x : hi;
+      int bad = -1;
+      Samples_MinMax(v.data(), n, &l, &h, &bad);
+      EXPECT_EQ(l, lo) << n << " " << at;
+      EXPECT_EQ(h, hi) << n << " " << at;
+      EXPECT_EQ(bad, at >= 0 ? 1 : 0) << n << " " << at;
+    }
+  }
+}
+
 // The summaries against the samples: after every kind of change, the min/max
 // of random index ranges read through them equals a plain scan, NaN flag and
 // infinities included.
