@@ -1,7 +1,9 @@
 // The paint of a full diagram against one plain pass over the same samples:
 // eight visible channels of 65,536, 1,048,576 and 67,108,864 samples, drawn
 // with Graph_Draw into a 1190 x 800 memory canvas with all of them in view,
-// one tenth and one thousandth (the middle of the channels).
+// one tenth and one thousandth (the middle of the channels).  BM_PaintWalk
+// times the curve walk of the same views alone, the part of the paint that
+// reads samples and summaries; the rest is drawing.
 #include <benchmark/benchmark.h>
 
 #include <cmath>

@@ -35,7 +35,7 @@ constexpr long long kFine = 1LL << SUMMARY_SHIFT1;
 constexpr long long kCoarse = 1LL << SUMMARY_SHIFT2;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int kPrefetchColumns = 4;  // how far ahead the column ends are asked for
-constexpr int kNoRow = INT_MIN;      // a row not mapped yet (a row of this value is just mapped again)
+constexpr int kUnmapped = INT_MIN;   // a row or column not mapped yet (one of this value is just mapped again)
 
 // Output cursor over the caller's point array.
 struct PointSink {
@@ -61,11 +61,11 @@ struct ColumnRange {
   double dLo = kInf;    // smallest non-NaN value so far
   double dHi = -kInf;   // largest non-NaN value so far
   int iNaN = 0;         // 1 when a NaN was among them
-  int iRowLo = kNoRow;  // row of dLo once asked for
-  int iRowHi = kNoRow;  // row of dHi once asked for
+  int iRowLo = kUnmapped;  // row of dLo once asked for
+  int iRowHi = kUnmapped;  // row of dHi once asked for
   void Fold(double lo, double hi, int nan) {
-    if (lo < dLo) dLo = lo, iRowLo = kNoRow;
-    if (hi > dHi) dHi = hi, iRowHi = kNoRow;
+    if (lo < dLo) dLo = lo, iRowLo = kUnmapped;
+    if (hi > dHi) dHi = hi, iRowHi = kUnmapped;
     iNaN |= nan;
   }
 };
@@ -94,12 +94,13 @@ struct Walker {
   }
 
   // Last index in i .. last whose column is col (sample i lies in col).  Sets
-  // *next to the column of the index after it when that was mapped, else -1.
+  // *next to the column of the index after it when that was mapped, else to
+  // kUnmapped.
   int LastInColumn(int i, int last, int col, int* next) const {
     // The estimate: the index just before the one where column col + 1 begins.
     double guess = std::ceil(dIndexAtLeft + (col + 1.0 - rcPlot.left) * dIndexPerColumn) - 1.0;
     long long good = i, bad = last + 1LL;  // Column(good) <= col < Column(bad); bad may lie past last
-    int badCol = -1;
+    int badCol = kUnmapped;
     long long g = guess > i ? (guess < last ? static_cast<long long>(guess) : last) : i;
     if (g == i || Column(g) <= col) {
       good = g;
@@ -131,13 +132,13 @@ struct Walker {
       if (mc <= col) good = mid;
       else bad = mid, badCol = mc;
     }
-    *next = bad <= last ? badCol : -1;
+    *next = bad <= last ? badCol : kUnmapped;
     return static_cast<int>(good);
   }
 
   // Rows of r's extremes, mapped once.
-  int RowLo(ColumnRange* r) const { return r->iRowLo != kNoRow ? r->iRowLo : (r->iRowLo = Row(r->dLo)); }
-  int RowHi(ColumnRange* r) const { return r->iRowHi != kNoRow ? r->iRowHi : (r->iRowHi = Row(r->dHi)); }
+  int RowLo(ColumnRange* r) const { return r->iRowLo != kUnmapped ? r->iRowLo : (r->iRowLo = Row(r->dLo)); }
+  int RowHi(ColumnRange* r) const { return r->iRowHi != kUnmapped ? r->iRowHi : (r->iRowHi = Row(r->dHi)); }
 
   // 0 when values within lo .. hi (with a NaN among them when nan) cannot
   // change the rows of r: they bring no new NaN, and where they reach beyond
@@ -257,13 +258,13 @@ void WalkColumns(const AppState* app, int c, const CurveChannel& ch, int first, 
     // function whose only effect is a prefetch.)
     if (const double* ahead = farApart ? w.EndBlock(col + kPrefetchColumns, first, last) : nullptr)
       for (int k = 0; k < kFine; k += 64 / sizeof(double)) __builtin_prefetch(ahead + k);
-    int next = -1;
+    int next = kUnmapped;
     const int end = w.LastInColumn(i, last, col, &next);
     int yLow, yHigh;
     w.ColumnRows(i, end, nanRow, &yLow, &yHigh);
     EmitColumn(out, col, yLow, yHigh, &prevY);
     i = end + 1;
-    col = next >= 0 ? next : (i <= last ? w.Column(i) : 0);
+    col = next != kUnmapped ? next : (i <= last ? w.Column(i) : 0);
   }
 }
 

@@ -1,9 +1,13 @@
 // Canvases of the window layer over QImage (Format_RGB32).  Lines, fills,
 // focus rectangles and copies write the image's pixels directly: 1-pixel lines
 // are exact Bresenham lines without their end pixel, as GDI draws them, and a
-// curve of thousands of points costs no painter set-up.  Only text goes
-// through a QPainter, begun and ended inside one call, in one fixed font so
-// that layout is the same on every machine.
+// curve of thousands of points costs no painter set-up.  A line is rasterised
+// as the run of pixels in each column it crosses, so the tall columns of a
+// long curve are written straight down the image; several curves drawn at once
+// (Win_Polylines) go topmost first over a bitmap of the pixels already
+// covered, so each pixel is written once however many curves overlap it.
+// Only text goes through a QPainter, begun and ended inside one call, in one
+// fixed font so that layout is the same on every machine.
 //
 // On a screen with a device pixel ratio above 1 the screen image and the
 // bitmaps made compatible with it hold that many device pixels per logical
