@@ -35,7 +35,7 @@ void BM_Channel_LowPass(benchmark::State& state) {
   Channel_Free(&src);
   Channel_Free(&dst);
 }
-BENCHMARK(BM_Channel_LowPass)->Arg(4096)->Arg(65536)->Arg(1048576)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Channel_LowPass)->Arg(4096)->Arg(65536)->Arg(1048576)->Arg(16777216)->Unit(benchmark::kMillisecond);
 
 // One setting of the interactive filter: the forward transform is kept while
 // the panel is open, so each scroller move costs the shaping, the inverse
