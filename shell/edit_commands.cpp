@@ -285,8 +285,12 @@ void PlotWin_PanelOk(AppState* app) {
   if (!app) return;
   CurveChannel kept{};
   if (app->bPanelMode == PANEL_MODE_LOWPASS && History_KeptChannel(app, app->iPanelChannel, &kept)) {
+    // The step is named by the cut-off the channel shows, which after a
+    // cancelled filter is not the one the scroller points at.
+    double shown = app->dPanelFiltered[0];
+    if (std::isnan(shown)) shown = app->Param[0].dParamValue;
     char label[HISTORY_LABEL_LEN];
-    std::snprintf(label, sizeof label, "low pass %lg", app->Param[0].dParamValue);
+    std::snprintf(label, sizeof label, "low pass %lg", shown);
     History_SetLabel(app, label);
     PlotWin_EndStep(app);
   }

@@ -262,8 +262,13 @@ TEST_F(LongFlow, ThePanelFiltersALongChannelWhenTheScrollerStops) {
   ASSERT_EQ(WinTest_ChooseMenuItem(app.hwndMain, IDM_LOWPASS_INTERACTIVE), 1);
   WinTest_ScrollAction(app.hwndScroller[0], SB_CTL, SB_THUMBTRACK, 700);
   EXPECT_TRUE(Holds(first));
+  s_stopAt = 3;  // the next setting is cancelled: the step is named by the one shown
+  s_titles.clear();
+  WinTest_ScrollAction(app.hwndScroller[0], SB_CTL, SB_LINEDOWN, 0);
+  EXPECT_EQ(StatusText(STATUS_PART_INFO), "f_cutoff:0.299000");
   WinTest_ClickButton(app.hwndOk);
   Command(IDM_UNDO);
+  EXPECT_EQ(StatusText(STATUS_PART_MESSAGE), "Undone: low pass 0.3");
   EXPECT_TRUE(Holds(raw));
   Command(IDM_REDO);
   EXPECT_TRUE(Holds(first));
