@@ -184,10 +184,16 @@ struct Walker {
       else Samples(r, a, e);
       return;
     }
-    for (long long k = ba >> shift; k < bb >> shift; ++k) {
-      const SummaryBlock& b = shift == SUMMARY_SHIFT2 ? s.pCoarse[k] : s.pFine[k];
-      r->Fold(b.dLo, b.dHi, shift == SUMMARY_SHIFT2 ? s.pbCoarseNaN[k] : s.pbFineNaN[k]);
+    const SummaryBlock* blocks = shift == SUMMARY_SHIFT2 ? s.pCoarse : s.pFine;
+    const unsigned char* nans = shift == SUMMARY_SHIFT2 ? s.pbCoarseNaN : s.pbFineNaN;
+    double lo = kInf, hi = -kInf;
+    int nan = 0;
+    for (long long k = ba >> shift; k < bb >> shift; ++k) {  // without branches: the blocks are many
+      lo = blocks[k].dLo < lo ? blocks[k].dLo : lo;
+      hi = blocks[k].dHi > hi ? blocks[k].dHi : hi;
+      nan |= nans[k];
     }
+    r->Fold(lo, hi, nan);
     Edge(r, a, ba, shift);
     if (cov == e) Edge(r, bb, e, shift);  // the block's summary covers the whole tail
     else if (shift == SUMMARY_SHIFT2) Blocks(r, bb, e, SUMMARY_SHIFT1);
