@@ -140,9 +140,9 @@ struct Walker {
   int RowLo(ColumnRange* r) const { return r->iRowLo != kUnmapped ? r->iRowLo : (r->iRowLo = Row(r->dLo)); }
   int RowHi(ColumnRange* r) const { return r->iRowHi != kUnmapped ? r->iRowHi : (r->iRowHi = Row(r->dHi)); }
 
-  // 0 when values within lo .. hi (with a NaN among them when nan) cannot
-  // change the rows of r: they bring no new NaN, and where they reach beyond
-  // its extremes they map to the same rows (the mapping is monotonic).
+  // Whether values within lo .. hi (with a NaN among them when nan) can
+  // change the rows of r; false when they bring no new NaN and, where they
+  // reach beyond its extremes, map to the same rows (the mapping is monotonic).
   bool Adds(ColumnRange* r, double lo, double hi, int nan) const {
     if (nan && !r->iNaN) return true;
     if (!(lo <= hi)) return false;  // no number among them

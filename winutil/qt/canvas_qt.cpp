@@ -253,6 +253,7 @@ inline void ColumnRun(uchar* bits, qsizetype stride, long long w, long long h, l
                       long long yb, QRgb rgb) {
   if (x < 0 || x >= w) return;
   ya = std::max(ya, 0LL), yb = std::min(yb, h - 1);
+  if (ya > yb) return;
   uchar* p = bits + ya * stride + x * static_cast<long long>(sizeof(QRgb));
   for (long long y = ya; y <= yb; ++y, p += stride) *reinterpret_cast<QRgb*>(p) = rgb;
 }
