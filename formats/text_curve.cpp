@@ -133,39 +133,113 @@ int TextCurve_ReadHeader(BufferedFile* f, TextLine* line, TextHeader* h, int* fV
   }
 }
 
-// The data phase of a load: where values go and how many may come.
+constexpr int kStageRows = 4096;  // values gathered per channel before they are stored at once
+
+// The data phase of a load: where values go and how many may come.  Values
+// are gathered per channel in blocks of kStageRows and stored a block at a
+// time, which also counts the missing ones and widens the range.
 struct DataState {
   ChannelSet* pSet;   // the set loaded into
+  BufferedFile* pFile;  // the file read, for the estimate of the values still to come
   int iFirst;         // channel of the first value of a group
+  int iChannels;      // channels loaded into: first .. first + iChannels - 1
   int iGroupSize;     // values per group (n_channels, at least 1)
   int fSemicolon;     // fields split at ";" only, with decimal commas
+  int fSized;         // the channels were sized for the file at the start (n_samples)
+  int fColumns;       // one line per sample: every channel gathers as many values as the first
   long long iValues;  // values (groups of the column layout: rows) taken so far
   long long iLimit;   // values to read at most
+  long long iGroups;  // samples per channel to read at most
   int fMore;          // values were left unread when the limit was reached
   long long iMissing; // values stored as missing (NaN)
+  int iColumn;        // position in its group of the next value of the stream
+  long long iRow;     // sample index of the next value of the stream
+  long long iBytesAtStart;  // bytes of the file behind the first data line (-1: unknown)
+  long long iStageBase;     // sample index of the first gathered value
+  int iStaged[MAX_CHANNELS];  // values gathered per channel
+  double (*pStage)[kStageRows];  // the gathered values of channels 0 .. MAX_CHANNELS - 1
   double dLo[MAX_CHANNELS];  // smallest value stored per channel (1e100 before any)
   double dHi[MAX_CHANNELS];  // largest value stored per channel (-1e100 before any)
 };
 
-void Data_StoreAt(DataState* d, int c, int i, double v) {
+// Gives the channels room for the samples the rest of the file will hold
+// when the next block would not fit: the samples read so far times the
+// bytes left over the bytes read, plus a little, so that a long file is sized
+// once and holds no unused storage to speak of; at least an eighth more than
+// the capacity, so that a file whose later lines are shorter grows
+// geometrically.  A channel that cannot get the room is left to the stores,
+// which report what they drop.
+void Data_ReserveAhead(DataState* d) {
+  const long long rows = d->iStageBase + d->iStaged[d->iFirst];  // the first channel of a group has the most
+  const CurveChannel* first = &d->pSet->Channel[d->iFirst];
+  if (d->fSized || first->iAllocated >= rows) return;
+  const long long left = BufferedFile_BytesLeft(d->pFile);
+  const long long used = d->iBytesAtStart - left;
+  long long want = left == 0 ? rows : first->iAllocated + first->iAllocated / 8;  // the file read whole: exactly
+  if (left > 0 && used > 0) {
+    double ahead = static_cast<double>(left) * static_cast<double>(rows) / static_cast<double>(used);
+    long long estimate = rows + static_cast<long long>(ahead * 1.01) + kStageRows;
+    if (estimate > want) want = estimate;
+  }
+  if (want < rows) want = rows;
+  if (want > d->iGroups) want = d->iGroups;
+  if (want > CHANNEL_MAX_ALLOC) want = CHANNEL_MAX_ALLOC;
+  for (int c = d->iFirst; c < d->iFirst + d->iChannels; ++c) Channel_Reserve(&d->pSet->Channel[c], static_cast<int>(want));
+}
+
+// Stores the gathered values of every channel, counting the missing ones and
+// widening each channel's range by its finite values.
+void Data_Flush(DataState* d) {
+  Data_ReserveAhead(d);
+  const int rows = d->iStaged[d->iFirst];
+  for (int c = d->iFirst; c < d->iFirst + d->iChannels; ++c) {
+    const int n = d->fColumns ? rows : d->iStaged[c];
+    if (n == 0) continue;
+    const double* v = d->pStage[c];
+    long long missing = 0;
+    double lo = d->dLo[c], hi = d->dHi[c];
+    for (int k = 0; k < n; ++k) {
+      const double x = v[k];
+      missing += x != x;
+      if (!std::isfinite(x)) continue;  // no place in the view range
+      lo = x < lo ? x : lo;
+      hi = x > hi ? x : hi;
+    }
+    d->iMissing += missing;
+    d->dLo[c] = lo;
+    d->dHi[c] = hi;
+    ChannelSet_SetSamples(d->pSet, c, static_cast<int>(d->iStageBase), v, n);
+    d->iStaged[c] = 0;
+  }
+  d->iStageBase += kStageRows;
+}
+
+// The slot of sample i of channel c among the gathered values, storing the
+// gathered block first when i lies past it (the values come in index order).
+inline double* Data_Slot(DataState* d, int c, long long i) {
+  if (i - d->iStageBase >= kStageRows) Data_Flush(d);
+  const int k = static_cast<int>(i - d->iStageBase);
+  if (d->iStaged[c] <= k) d->iStaged[c] = k + 1;
+  return &d->pStage[c][k];
+}
+
+void Data_StoreAt(DataState* d, int c, long long i, double v) {
   if (c >= MAX_CHANNELS) return;
-  ChannelSet_SetSample(d->pSet, c, i, v);
-  if (std::isnan(v)) ++d->iMissing;
-  if (!std::isfinite(v)) return;  // no place in the view range
-  if (v < d->dLo[c]) d->dLo[c] = v;
-  if (v > d->dHi[c]) d->dHi[c] = v;
+  *Data_Slot(d, c, i) = v;
 }
 
 void Data_Store(DataState* d, double v) {
-  int j = static_cast<int>(d->iValues % d->iGroupSize);
-  int i = static_cast<int>(d->iValues / d->iGroupSize);
   ++d->iValues;
-  Data_StoreAt(d, d->iFirst + j, i, v);
+  Data_StoreAt(d, d->iFirst + d->iColumn, d->iRow, v);
+  if (++d->iColumn == d->iGroupSize) {
+    d->iColumn = 0;
+    ++d->iRow;
+  }
 }
 
 // Takes every field of a data line (separated by commas and blanks) as the
 // next value of the stream; a field that is not a number is a missing value.
-void Data_ParseLine(DataState* d, const char* p) {
+void Data_ParseLine(DataState* d, const char* p, const char* limit) {
   for (;;) {
     while (*p == ' ' || *p == '\t' || *p == ',') ++p;
     if (!*p) break;
@@ -173,10 +247,13 @@ void Data_ParseLine(DataState* d, const char* p) {
       d->fMore = 1;
       break;
     }
-    const char* end = p;
-    while (*end && *end != ' ' && *end != '\t' && *end != ',') ++end;
     double v;
-    Text_FieldValue(p, end, 0, &v);
+    const char* end = Text_ScanNumber(p, limit, 0, &v);
+    if (!end || !(*end == 0 || *end == ' ' || *end == '\t' || *end == ',')) {
+      end = p;
+      while (*end && *end != ' ' && *end != '\t' && *end != ',') ++end;
+      Text_FieldValueExact(p, end, 0, &v);
+    }
     Data_Store(d, v);
     p = end;
   }
@@ -186,7 +263,7 @@ void Data_ParseLine(DataState* d, const char* p) {
 // first + j; an empty or missing field and one that is not a number are
 // missing values.
 void Data_ParseRow(DataState* d, const char* line, int columns) {
-  int i = static_cast<int>(d->iValues);
+  const long long i = d->iValues;
   int n = TextCurve_SplitFields(line, d->fSemicolon, [&](int j, const char* p, const char* end) {
     double v;
     Text_FieldValue(p, end, d->fSemicolon, &v);
@@ -194,6 +271,49 @@ void Data_ParseRow(DataState* d, const char* line, int columns) {
   });
   for (int j = n; j < columns; ++j) Data_StoreAt(d, d->iFirst + j, i, kMissing);
   ++d->iValues;
+}
+
+// The usual row, taken in one pass: plain numbers (Text_ScanNumber) parted by
+// blanks, or by separators with blanks around them and empty fields between
+// them.  Stores the row as Data_ParseRow would and returns 1; returns 0 for
+// any other line, which then goes through Data_ParseRow (the slots written
+// here are written again there).
+int Data_ParseRowFast(DataState* d, const char* p, const char* limit, int columns) {
+  const long long i = d->iValues;
+  double* slot = Data_Slot(d, d->iFirst, i);
+  const int k = static_cast<int>(slot - d->pStage[d->iFirst]);
+  const int keep = columns < d->iChannels ? columns : d->iChannels;
+  const int semicolon = d->fSemicolon;
+  int mode = 0;  // 1: fields parted by blanks, 2: by separators, 0: not known yet
+  int j = 0;
+  while (*p == ' ') ++p;
+  while (*p) {
+    double v = kMissing;
+    const char* q = p;  // behind the field's number; an empty field has none
+    if (!IsFieldSeparator(*p, semicolon) && !(q = Text_ScanNumber(p, limit, semicolon, &v))) return 0;
+    if (j < keep) d->pStage[d->iFirst + j][k] = v;
+    ++j;
+    const char* r = q;
+    while (*r == ' ') ++r;
+    if (!*r) break;
+    if (IsFieldSeparator(*r, semicolon)) {
+      if (mode == 1) return 0;
+      mode = 2;
+      p = r + 1;
+      while (*p == ' ') ++p;
+      if (!*p) {  // a separator at the end is followed by an empty field
+        if (j < keep) d->pStage[d->iFirst + j][k] = kMissing;
+        ++j;
+      }
+      continue;
+    }
+    if (mode == 2 || r == q) return 0;
+    mode = 1;
+    p = r;
+  }
+  for (; j < keep; ++j) d->pStage[d->iFirst + j][k] = kMissing;
+  ++d->iValues;
+  return 1;
 }
 
 // Gives channels first .. first + count - 1 the names of the name line when
@@ -210,9 +330,9 @@ void TextCurve_NameColumns(ChannelSet* set, int first, int columns, int semicolo
   });
 }
 
-// Sizes the channels once for the values the rest of the file can hold at
-// most (two bytes a value: a digit and a line end), so that a long file is
-// not copied at every doubling; untouched storage costs no memory.
+// Sizes the channels once for a file that says how many samples it holds:
+// for those, but at most for what the rest of the file can hold (two bytes a
+// value: a digit and a line end), so that a false count costs no memory.
 void TextCurve_ReserveChannels(BufferedFile* f, ChannelSet* set, int first, int count, int perGroup,
                                long long groups) {
   long long left = BufferedFile_BytesLeft(f);
@@ -241,20 +361,23 @@ bool TextCurve_LooksJson(BufferedFile* f) {
   return i < n && data[i] == '{';
 }
 
-// Reads the data lines into the prepared channels.  Returns 0, or
-// ERROR_LINE_TOO_LONG when a line was too long to read.
-int TextCurve_ReadData(BufferedFile* f, TextLine* line, bool fLine, int columns, DataState* d) {
-  while (fLine && d->iValues < d->iLimit) {
-    const char* p = Text_SkipBlanks(line->szText);
+// Reads the data lines into the prepared channels, starting with row, the
+// current line, len chars long.  Returns 0, or ERROR_LINE_TOO_LONG when a
+// line was too long to read.
+int TextCurve_ReadData(BufferedFile* f, TextLine* line, const char* row, int len, int columns, DataState* d) {
+  while (row && d->iValues < d->iLimit) {
+    const char* p = Text_SkipBlanks(row);
     // A line of blanks is no row; numpy's comment lines may end the data.
     if (*p && *p != '#') {
-      if (columns) Data_ParseRow(d, line->szText, columns);
-      else Data_ParseLine(d, line->szText);
+      const char* limit = TextLine_ReadableEnd(f, row, len);
+      if (!columns) Data_ParseLine(d, row, limit);
+      else if (!Data_ParseRowFast(d, row, limit, columns)) Data_ParseRow(d, row, columns);
     }
-    fLine = Text_NextDataLine(f, line, "end_array");
+    if (!Text_NextDataLine(f, line, "end_array", &row, &len)) row = nullptr;
   }
+  Data_Flush(d);
   if (line->fTooLong) return ERROR_LINE_TOO_LONG;
-  if (fLine && d->iValues >= d->iLimit) d->fMore = 1;
+  if (row && d->iValues >= d->iLimit) d->fMore = 1;
   return 0;
 }
 
@@ -292,14 +415,17 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
   int fData = TextCurve_ReadHeader(&f, &line, &h, &fValueLine);
   if (h.iNrOfChannels < 1) h.iNrOfChannels = 1;
   if (h.iNrOfChannels > kMaxGroupSize) h.iNrOfChannels = kMaxGroupSize;
-  bool fLine = fData && (fValueLine || Text_NextDataLine(&f, &line, "end_array"));  // line holds a data line
+  // The first data line (in line, or in place in the file's buffer).
+  const char* row = fValueLine ? line.szText : nullptr;
+  int len = fValueLine ? static_cast<int>(std::strlen(row)) : 0;
+  if (fData && !fValueLine && !Text_NextDataLine(&f, &line, "end_array", &row, &len)) row = nullptr;
   // A plain data file (no "array=", no "n_channels=") is read as columns:
   // the fields of its first data row are the channels.
   bool plain = !h.fArray && !h.fChannelsGiven;
-  int semicolon = fLine && plain && std::strchr(line.szText, ';') != nullptr;
+  int semicolon = row && plain && std::strchr(row, ';') != nullptr;
   int columns = 0;
-  if (fLine && plain) {
-    columns = TextCurve_SplitFields(line.szText, semicolon, [](int, const char*, const char*) {});
+  if (row && plain) {
+    columns = TextCurve_SplitFields(row, semicolon, [](int, const char*, const char*) {});
     if (columns < 2) columns = 0;
     if (columns > kMaxGroupSize) columns = kMaxGroupSize;
   }
@@ -310,21 +436,29 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
   long long iMissing = 0;
   if (rc == 0 && fData) {
     TextCurve_PrepareChannels(set, first, nPrepared, h.dRate);
+    static double stage[MAX_CHANNELS][kStageRows];  // 256 KiB: kept off the stack
     DataState d = {};
     d.pSet = set;
+    d.pFile = &f;
+    d.pStage = stage;
     d.iFirst = first;
+    d.iChannels = nPrepared;
+    d.fColumns = columns > 0;
     d.iGroupSize = columns ? 1 : static_cast<int>(h.iNrOfChannels);
     d.fSemicolon = semicolon;
     long long groups = h.iNrOfSamples > 0 && h.iNrOfSamples < CHANNEL_MAX_ALLOC ? h.iNrOfSamples : CHANNEL_MAX_ALLOC;
     int fCapped = groups == CHANNEL_MAX_ALLOC;  // stops at the growth limit, not at n_samples
     d.iLimit = groups * d.iGroupSize;
+    d.iGroups = groups;
+    d.fSized = !fCapped;
+    d.iBytesAtStart = BufferedFile_BytesLeft(&f);
     for (int c = 0; c < MAX_CHANNELS; ++c) {
       d.dLo[c] = 1e100;
       d.dHi[c] = -1e100;
     }
-    TextCurve_ReserveChannels(&f, set, first, nPrepared, columns ? columns : d.iGroupSize, groups);
+    if (d.fSized) TextCurve_ReserveChannels(&f, set, first, nPrepared, columns ? columns : d.iGroupSize, groups);
     if (plain && h.szNames) TextCurve_NameColumns(set, first, nFileChannels, semicolon, h.szNames);
-    rc = TextCurve_ReadData(&f, &line, fLine, columns, &d);
+    rc = TextCurve_ReadData(&f, &line, row, len, columns, &d);
     fTruncated = fCapped && d.fMore;
     fShort = h.iNrOfSamples > 0 && !fCapped && d.iValues < d.iLimit;
     iMissing = d.iMissing;

@@ -5,6 +5,8 @@
 
 #include <locale.h>
 
+#include <cstring>
+
 struct BufferedFile;
 
 // The line length the readers' line buffer starts with (it grows for longer
@@ -32,15 +34,101 @@ void TextLine_Free(TextLine* line);
 
 // The first character at or after p that is neither a blank nor a tab.
 const char* Text_SkipBlanks(const char* p);
-// Reads the next non-empty line of a data phase into line and returns its
-// text behind the blanks; nullptr at the end of the file, after a line too
-// long (line->fTooLong) or at a line whose text starts with terminator (it is
-// no value).
-const char* Text_NextDataLine(BufferedFile* f, TextLine* line, const char* terminator);
+// Reads the next line as TextLine_Read does, but a line that lies whole in the
+// file's buffer and needs no decoding is not copied: its line end is
+// overwritten with a NUL and the text is used where it stands, valid until
+// the next read of f.  Returns the text and sets *len to its length (0 for an
+// empty line); nullptr at the end of the file or after a line too long.
+const char* TextLine_Next(BufferedFile* f, TextLine* line, int* len);
+// The end up to which the text of a line that TextLine_Next returned may be
+// read: a line in place is followed by the rest of the buffered bytes,
+// another one ends with its NUL.
+const char* TextLine_ReadableEnd(const BufferedFile* f, const char* text, int len);
+// Reads the next non-empty line of a data phase (with TextLine_Next, so the
+// text may lie in the file's buffer) and returns its text behind the blanks;
+// *start and *len (when not null) get the start of the line and its length.  nullptr at the end of
+// the file, after a line too long (line->fTooLong) or at a line whose text
+// starts with terminator (it is no value).
+const char* Text_NextDataLine(BufferedFile* f, TextLine* line, const char* terminator,
+                              const char** start = nullptr, int* len = nullptr);
 // Reads the number that fills [p, end) whole: "nan", "inf" and "-inf" count,
 // and with decimalComma a "," stands for the decimal point.  Returns 1 with
 // *v set, or 0 (*v = NaN) for an empty field or one that is not a number.
+// Plain numbers take Text_ScanNumber, the others Text_FieldValueExact.
 int Text_FieldValue(const char* p, const char* end, int decimalComma, double* v);
+// The same through the full conversion for every field: the slower
+// reference whose values Text_ScanNumber reproduces bit for bit.
+int Text_FieldValueExact(const char* p, const char* end, int decimalComma, double* v);
+
+// Appends the run of up to eight digits at p to *w (w * 10 + d each) in one
+// step, reading the eight bytes from p (all before the end of the text);
+// returns the number of digits taken, 0 to 8.
+inline int Text_TakeEightDigits(const char* p, unsigned long long* w) {
+  static constexpr unsigned long long kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+  unsigned long long x;
+  std::memcpy(&x, p, sizeof x);
+  x ^= 0x3030303030303030ull;  // digits become their values 0 .. 9 (the first char in the low byte)
+  // The lowest byte that is no digit value has its top bit set here.
+  const unsigned long long other = ((x + 0x7676767676767676ull) | x) & 0x8080808080808080ull;
+  const int n = other ? __builtin_ctzll(other) >> 3 : 8;
+  if (n == 0) return 0;
+  x <<= 8 * (8 - n);  // the n digits as the last ones of eight, behind zeros
+  x = x * 10 + (x >> 8);
+  x = (((x & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
+       (((x >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >> 32;
+  *w = *w * kScale[n] + (x & 0xFFFFFFFFull);
+  return n;
+}
+
+// Reads a plain decimal number at p: an optional sign, digits with at most
+// one decimal point ('.', or ',' with decimalComma) that digits follow, and
+// an optional exponent (e or E, an optional sign, digits).  The text may be
+// read up to limit (at least to the char that ends the number).  Returns the
+// char behind the number with *v set to the nearest double, or nullptr (*v
+// untouched) when p holds no such number or one it leaves to the full
+// conversion: more than 19 digits, a value of digits above 2^53, a power of
+// ten beyond 10^22 or 10^-22 (where one multiplication or division by an
+// exact power of ten is no longer exact), or 64 chars and more.
+inline const char* Text_ScanNumber(const char* p, const char* limit, int decimalComma, double* v) {
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* s = p;
+  const bool neg = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  unsigned long long w = 0;  // the digits as one integer (wraps beyond 19 digits, which are refused)
+  const char* digits = p;
+  for (unsigned d; (d = static_cast<unsigned>(*p - '0')) < 10; ++p) w = w * 10 + d;
+  int frac = 0;
+  if (*p == '.' || (*p == ',' && decimalComma)) {
+    const char* f = ++p;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    for (int n = 8; n == 8 && limit - p >= 8;) p += (n = Text_TakeEightDigits(p, &w));
+#endif
+    for (unsigned d; (d = static_cast<unsigned>(*p - '0')) < 10; ++p) w = w * 10 + d;
+    frac = static_cast<int>(p - f);
+    if (frac == 0) return nullptr;
+  }
+  const long nd = p - digits - (frac > 0);
+  if (nd == 0 || nd > 19) return nullptr;
+  int e = 0;
+  if ((*p | 0x20) == 'e') {
+    const char* q = p + 1;
+    const bool eneg = *q == '-';
+    if (*q == '-' || *q == '+') ++q;
+    if (static_cast<unsigned>(*q - '0') >= 10) return nullptr;
+    for (unsigned d; (d = static_cast<unsigned>(*q - '0')) < 10; ++q)
+      if (e < 10000) e = e * 10 + static_cast<int>(d);
+    p = q;
+    if (eneg) e = -e;
+  }
+  e -= frac;
+  if (p - s >= 64 || w > (1ull << 53) || e < -22 || e > 22) return nullptr;
+  double x = static_cast<double>(w);
+  x = e < 0 ? x / kPow10[-e] : x * kPow10[e];
+  *v = neg ? -x : x;
+  return p;
+}
+
 // The "C" locale, for uselocale around formatted output.
 locale_t Text_CLocale();
 
