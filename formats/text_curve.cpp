@@ -362,22 +362,22 @@ bool TextCurve_LooksJson(BufferedFile* f) {
 }
 
 // Reads the data lines into the prepared channels, starting with row, the
-// current line, len chars long.  Returns 0, or ERROR_LINE_TOO_LONG when a
-// line was too long to read.
-int TextCurve_ReadData(BufferedFile* f, TextLine* line, const char* row, int len, int columns, DataState* d) {
-  while (row && d->iValues < d->iLimit) {
-    const char* p = Text_SkipBlanks(row);
+// current line, whose text may be read up to limit.  Returns 0, or
+// ERROR_LINE_TOO_LONG when a line was too long to read.
+int TextCurve_ReadData(BufferedFile* f, TextLine* line, const char* row, const char* limit, int columns,
+                       DataState* d) {
+  const char* p = row ? Text_SkipBlanks(row) : nullptr;  // the text behind the blanks
+  while (p && d->iValues < d->iLimit) {
     // A line of blanks is no row; numpy's comment lines may end the data.
     if (*p && *p != '#') {
-      const char* limit = TextLine_ReadableEnd(f, row, len);
       if (!columns) Data_ParseLine(d, row, limit);
       else if (!Data_ParseRowFast(d, row, limit, columns)) Data_ParseRow(d, row, columns);
     }
-    if (!Text_NextDataLine(f, line, "end_array", &row, &len)) row = nullptr;
+    p = Text_NextDataLine(f, line, "end_array", &row, &limit);
   }
   Data_Flush(d);
   if (line->fTooLong) return ERROR_LINE_TOO_LONG;
-  if (row && d->iValues >= d->iLimit) d->fMore = 1;
+  if (p && d->iValues >= d->iLimit) d->fMore = 1;
   return 0;
 }
 
@@ -417,8 +417,8 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
   if (h.iNrOfChannels > kMaxGroupSize) h.iNrOfChannels = kMaxGroupSize;
   // The first data line (in line, or in place in the file's buffer).
   const char* row = fValueLine ? line.szText : nullptr;
-  int len = fValueLine ? static_cast<int>(std::strlen(row)) : 0;
-  if (fData && !fValueLine && !Text_NextDataLine(&f, &line, "end_array", &row, &len)) row = nullptr;
+  const char* limit = fValueLine ? row + std::strlen(row) + 1 : nullptr;  // the text of row may be read up to here
+  if (fData && !fValueLine && !Text_NextDataLine(&f, &line, "end_array", &row, &limit)) row = nullptr;
   // A plain data file (no "array=", no "n_channels=") is read as columns:
   // the fields of its first data row are the channels.
   bool plain = !h.fArray && !h.fChannelsGiven;
@@ -458,7 +458,7 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
     }
     if (d.fSized) TextCurve_ReserveChannels(&f, set, first, nPrepared, columns ? columns : d.iGroupSize, groups);
     if (plain && h.szNames) TextCurve_NameColumns(set, first, nFileChannels, semicolon, h.szNames);
-    rc = TextCurve_ReadData(&f, &line, row, len, columns, &d);
+    rc = TextCurve_ReadData(&f, &line, row, limit, columns, &d);
     fTruncated = fCapped && d.fMore;
     fShort = h.iNrOfSamples > 0 && !fCapped && d.iValues < d.iLimit;
     iMissing = d.iMissing;
@@ -529,14 +529,117 @@ int WriteKeyValueHeader(BufferedFile* f, const char* path, double rate, long n, 
   return ok;
 }
 
-// Writes the data lines of channels first .. first + nch - 1.
+// round(n * 2^-shift) with halves to even, for shift 1 .. 127.
+uint64_t RoundShift(unsigned __int128 n, int shift) {
+  unsigned __int128 d = n >> shift;
+  unsigned __int128 rem = n - (d << shift);
+  unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+  if (rem > half || (rem == half && (d & 1))) ++d;
+  return static_cast<uint64_t>(d);
+}
+
+// Writes x, 0 <= x <= 1, exactly as printf's "%lg" does (six significant
+// digits, trailing zeros dropped), and returns the length.  Values from 1e-4
+// to below 1, the usual case, have X, their decimal exponent, found by
+// comparison and six digits d = x * 10^(5 - X) rounded once, halves to even,
+// as printf rounds the exact binary value: the product in doubles is within
+// 2^-33 of the exact one (below 2^20 with an exact power of ten), so it
+// rounds the same way unless it lies that close to a half; those take the
+// exact integer path, x = m * 2^e scaled in 128 bits.  The others (0, 1 and
+// the smaller values, which print with an exponent) go through
+// std::to_chars, which gives the same bytes.
+int FormatUnitReal(char* dst, double x) {
+  if (!(x >= 1e-4 && x < 1.0)) {
+    std::to_chars_result r = std::to_chars(dst, dst + 31, x, std::chars_format::general, 6);
+    *r.ptr = 0;
+    return static_cast<int>(r.ptr - dst);
+  }
+  static constexpr uint64_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000ull};
+  // Each bound is the double just above its power of ten, so X is exact.
+  int X = x >= 0.1 ? -1 : (x >= 0.01 ? -2 : (x >= 0.001 ? -3 : -4));
+  const double q = x * static_cast<double>(kPow10[5 - X]);
+  uint64_t d = static_cast<uint64_t>(q);  // 10^5 <= q < 10^6: truncation is the floor
+  const double frac = q - static_cast<double>(d);
+  d += frac > 0.5;
+  if (std::fabs(frac - 0.5) < 0x1p-30) {
+    uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);  // x is normal and positive here
+    uint64_t m = (bits & ((1ull << 52) - 1)) | (1ull << 52);
+    int shift = 1075 - static_cast<int>(bits >> 52);  // x = m * 2^-shift, shift 53 .. 66
+    d = RoundShift(static_cast<unsigned __int128>(m) * kPow10[5 - X], shift);
+  }
+  if (d >= 1000000) {  // rounded up to the next power of ten
+    ++X;
+    d = 100000;
+  }
+  if (X >= 0) {  // 0.9999995 and up round to 1
+    dst[0] = '1';
+    dst[1] = 0;
+    return 1;
+  }
+  // 0. then -X - 1 zeros then the six digits (100000 <= d < 10^6), two at a
+  // time, without trailing zeros.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  std::memcpy(dst, "0.000", 5);
+  int len = 1 - X;
+  const unsigned six = static_cast<unsigned>(d), rest = six % 10000;
+  std::memcpy(dst + len, kPairs + 2 * (six / 10000), 2);
+  std::memcpy(dst + len + 2, kPairs + 2 * (rest / 100), 2);
+  std::memcpy(dst + len + 4, kPairs + 2 * (rest % 100), 2);
+  len += 6;
+  while (dst[len - 1] == '0') --len;
+  dst[len] = 0;
+  return len;
+}
+
+// Formats v, a value of a channel whose tracked range is lo .. hi, as
+// TextCurve_FormatValue describes.
+int FormatSaved(char* dst, double v, double lo, double hi, int type) {
+  // Reals keep a missing value as one; the integer types have no place for
+  // it and write the lowest value of their range (x = 0 below).
+  if (std::isnan(v) && (type & 0x0F) == SAVE_TYPE_FLOAT) {
+    const char* word = type & SAVE_TYPE_JSON ? "null" : "nan";
+    std::memcpy(dst, word, std::strlen(word) + 1);
+    return static_cast<int>(std::strlen(word));
+  }
+  double span = hi - lo;
+  double x = span > 0.0 ? (v - lo) / span : v * 0.5 + 0.5;
+  if (x > 1.0) x = 1.0;
+  if (!(x >= 0.0)) x = 0.0;
+  // The integer types round to the nearest step of their range, so that a
+  // value read back from the file (whose range it spans) is written again
+  // as the same integer: 255 steps for 0 .. 255, 65534 for -32767 .. 32767.
+  switch (type & 0x0F) {
+    case SAVE_TYPE_UINT8:
+      return AppendInt(dst, Double_ToInt(std::ceil(x * 255.0 - 0.5)));  // a tie (0.0 of -1 .. 1) goes down to 127
+    case SAVE_TYPE_FLOAT:
+      return FormatUnitReal(dst, x);
+    default:
+      return AppendInt(dst, Double_ToInt(std::floor(x * 65534.0 + 0.5)) - 32767);
+  }
+}
+
+// Writes the data lines of channels first .. first + nch - 1: the values of
+// each index side by side, the groups on lines of about 78 chars.
 int WriteDataLines(BufferedFile* f, const ChannelSet* set, int first, int nch, int type, int n) {
+  struct Source {
+    const double* pd;  // the channel's samples
+    int iValid;        // CurveSave_ValidCount: 0 writes missing values, later indices the last value
+    double dLo, dHi;   // the channel's tracked range
+  } src[MAX_CHANNELS];
+  for (int j = 0; j < nch; ++j) {
+    const CurveChannel* ch = &set->Channel[first + j];
+    src[j] = Source{ch->pdSamples, CurveSave_ValidCount(ch), ch->dDataMin, ch->dDataMax};
+  }
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   char line[1024];
   int len = 0;
   int ok = 1;
   int wrap = 78 - 6 * nch;
-  const char* sep = nch <= 1 ? "," : ",  ";
-  int sepLen = nch <= 1 ? 1 : 3;
+  const int sepLen = nch <= 1 ? 1 : 3;  // "," or ",  " between groups
   for (int i = 0; i < n; ++i) {
     if ((i & 0xFFFF) == 0 && !Progress_Report(f->pProgress, i, n)) break;  // SafeWrite_Commit refuses it
     if (len >= wrap) {
@@ -551,10 +654,12 @@ int WriteDataLines(BufferedFile* f, const ChannelSet* set, int first, int nch, i
     }
     for (int j = 0; j < nch; ++j) {
       if (j > 0) line[len++] = ',';
-      len += TextCurve_FormatValue(line + len, &set->Channel[first + j], i, type);
+      const Source& s = src[j];
+      const double v = s.iValid == 0 ? kNaN : s.pd[i < s.iValid ? i : s.iValid - 1];
+      len += FormatSaved(line + len, v, s.dLo, s.dHi, type);
     }
     if (i < n - 1) {
-      std::memcpy(line + len, sep, static_cast<size_t>(sepLen));
+      std::memcpy(line + len, ",  ", 3);  // the chars behind sepLen are written over next
       len += sepLen;
     }
   }
@@ -562,82 +667,10 @@ int WriteDataLines(BufferedFile* f, const ChannelSet* set, int first, int nch, i
   return ok;
 }
 
-// round(n * 2^-shift) with halves to even, for shift 1 .. 127.
-uint64_t RoundShift(unsigned __int128 n, int shift) {
-  unsigned __int128 d = n >> shift;
-  unsigned __int128 rem = n - (d << shift);
-  unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-  if (rem > half || (rem == half && (d & 1))) ++d;
-  return static_cast<uint64_t>(d);
-}
-
-// Writes x, 0 <= x <= 1, exactly as printf's "%lg" does (six significant
-// digits, trailing zeros dropped), and returns the length.  Values from 1e-4
-// to below 1, the usual case, take an exact integer path: x = m * 2^e is
-// scaled by 10^(5 - X) with X its decimal exponent and rounded once, halves
-// to even, as printf rounds the exact binary value.  The others (0, 1 and
-// the smaller values, which print with an exponent) go through
-// std::to_chars, which gives the same bytes.
-int FormatUnitReal(char* dst, double x) {
-  if (!(x >= 1e-4 && x < 1.0)) {
-    std::to_chars_result r = std::to_chars(dst, dst + 31, x, std::chars_format::general, 6);
-    *r.ptr = 0;
-    return static_cast<int>(r.ptr - dst);
-  }
-  static constexpr uint64_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000ull};
-  uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);  // x is normal and positive here
-  uint64_t m = (bits & ((1ull << 52) - 1)) | (1ull << 52);
-  int shift = 1075 - static_cast<int>(bits >> 52);  // x = m * 2^-shift, shift 53 .. 66
-  // Each bound is the double just above its power of ten, so X is exact.
-  int X = x >= 0.1 ? -1 : (x >= 0.01 ? -2 : (x >= 0.001 ? -3 : -4));
-  uint64_t d = RoundShift(static_cast<unsigned __int128>(m) * kPow10[5 - X], shift);
-  if (d >= 1000000) ++X;  // rounded up to the next power of ten (d is 10^6)
-  if (X >= 0) {  // 0.9999995 and up round to 1
-    dst[0] = '1';
-    dst[1] = 0;
-    return 1;
-  }
-  // 0. then -X - 1 zeros then the six digits, without trailing zeros.
-  int len = 0;
-  dst[len++] = '0';
-  dst[len++] = '.';
-  for (int z = 0; z < -X - 1; ++z) dst[len++] = '0';
-  while (d % 10 == 0) d /= 10;
-  char digits[8];
-  int nd = 0;
-  for (uint64_t q = d; q; q /= 10) digits[nd++] = static_cast<char>('0' + q % 10);
-  while (nd) dst[len++] = digits[--nd];
-  dst[len] = 0;
-  return len;
-}
-
 }  // namespace
 
 int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type) {
-  double v = CurveSave_Value(ch, i);
-  // Reals keep a missing value as one; the integer types have no place for
-  // it and write the lowest value of their range (x = 0 below).
-  if (std::isnan(v) && (type & 0x0F) == SAVE_TYPE_FLOAT) {
-    const char* word = type & SAVE_TYPE_JSON ? "null" : "nan";
-    std::memcpy(dst, word, std::strlen(word) + 1);
-    return static_cast<int>(std::strlen(word));
-  }
-  double span = ch->dDataMax - ch->dDataMin;
-  double x = span > 0.0 ? (v - ch->dDataMin) / span : v * 0.5 + 0.5;
-  if (x > 1.0) x = 1.0;
-  if (!(x >= 0.0)) x = 0.0;
-  // The integer types round to the nearest step of their range, so that a
-  // value read back from the file (whose range it spans) is written again
-  // as the same integer: 255 steps for 0 .. 255, 65534 for -32767 .. 32767.
-  switch (type & 0x0F) {
-    case SAVE_TYPE_UINT8:
-      return AppendInt(dst, Double_ToInt(std::ceil(x * 255.0 - 0.5)));  // a tie (0.0 of -1 .. 1) goes down to 127
-    case SAVE_TYPE_FLOAT:
-      return FormatUnitReal(dst, x);
-    default:
-      return AppendInt(dst, Double_ToInt(std::floor(x * 65534.0 + 0.5)) - 32767);
-  }
+  return FormatSaved(dst, CurveSave_Value(ch, i), ch->dDataMin, ch->dDataMax, type);
 }
 
 int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int type) {

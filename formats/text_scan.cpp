@@ -110,7 +110,7 @@ int Text_FieldValueExact(const char* p, const char* end, int decimalComma, doubl
   return 1;
 }
 
-const char* TextLine_Next(BufferedFile* f, TextLine* line, int* len) {
+const char* TextLine_Next(BufferedFile* f, TextLine* line, int* len, const char** limit) {
   // In place when the decoder holds no open sequence, the buffer is past the
   // place of a byte order mark, and the line and its end lie in the buffer
   // with no byte the decoder must see; the steps are those of
@@ -132,30 +132,26 @@ const char* TextLine_Next(BufferedFile* f, TextLine* line, int* len) {
       }
       buf[k] = 0;
       *len = static_cast<int>(k - i);
+      if (limit) *limit = reinterpret_cast<const char*>(buf + n);
       return reinterpret_cast<char*>(buf + i);
     }
   }
   *len = TextLine_Read(f, line);
-  return *len < 0 ? nullptr : line->szText;
-}
-
-const char* TextLine_ReadableEnd(const BufferedFile* f, const char* text, int len) {
-  const uintptr_t at = reinterpret_cast<uintptr_t>(text), buf = reinterpret_cast<uintptr_t>(f->bBuffer);
-  if (at >= buf && at < buf + f->dwBufCount) return reinterpret_cast<const char*>(f->bBuffer + f->dwBufCount);
-  return text + len + 1;
+  if (*len < 0) return nullptr;
+  if (limit) *limit = line->szText + *len + 1;
+  return line->szText;
 }
 
 const char* Text_NextDataLine(BufferedFile* f, TextLine* line, const char* terminator, const char** start,
-                              int* len) {
+                              const char** limit) {
   for (;;) {
     int n = 0;
-    const char* text = TextLine_Next(f, line, &n);
+    const char* text = TextLine_Next(f, line, &n, limit);
     if (!text) return nullptr;
     if (n == 0) continue;
     const char* p = Text_SkipBlanks(text);
     bool end = *p == *terminator && std::strncmp(p, terminator, std::strlen(terminator)) == 0;
     if (start) *start = text;
-    if (len) *len = n;
     return end ? nullptr : p;
   }
 }

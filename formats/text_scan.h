@@ -38,19 +38,19 @@ const char* Text_SkipBlanks(const char* p);
 // file's buffer and needs no decoding is not copied: its line end is
 // overwritten with a NUL and the text is used where it stands, valid until
 // the next read of f.  Returns the text and sets *len to its length (0 for an
-// empty line); nullptr at the end of the file or after a line too long.
-const char* TextLine_Next(BufferedFile* f, TextLine* line, int* len);
-// The end up to which the text of a line that TextLine_Next returned may be
-// read: a line in place is followed by the rest of the buffered bytes,
-// another one ends with its NUL.
-const char* TextLine_ReadableEnd(const BufferedFile* f, const char* text, int len);
+// empty line) and *limit (when not null) to the end up to which the text may
+// be read: a line in place is followed by the rest of the buffered bytes,
+// another one ends with its NUL.  nullptr at the end of the file or after a
+// line too long.
+const char* TextLine_Next(BufferedFile* f, TextLine* line, int* len, const char** limit = nullptr);
 // Reads the next non-empty line of a data phase (with TextLine_Next, so the
 // text may lie in the file's buffer) and returns its text behind the blanks;
-// *start and *len (when not null) get the start of the line and its length.  nullptr at the end of
-// the file, after a line too long (line->fTooLong) or at a line whose text
-// starts with terminator (it is no value).
+// *start and *limit (when not null) get the start of the line and the end up
+// to which it may be read.  nullptr at the end of the file, after a line too
+// long (line->fTooLong) or at a line whose text starts with terminator (it is
+// no value).
 const char* Text_NextDataLine(BufferedFile* f, TextLine* line, const char* terminator,
-                              const char** start = nullptr, int* len = nullptr);
+                              const char** start = nullptr, const char** limit = nullptr);
 // Reads the number that fills [p, end) whole: "nan", "inf" and "-inf" count,
 // and with decimalComma a "," stands for the decimal point.  Returns 1 with
 // *v set, or 0 (*v = NaN) for an empty field or one that is not a number.
