@@ -157,7 +157,7 @@ struct DataState {
   long long iBytesAtStart;  // bytes of the file behind the first data line (-1: unknown)
   long long iStageBase;     // sample index of the first gathered value
   int iStaged[MAX_CHANNELS];  // values gathered per channel
-  double (*pStage)[kStageRows];  // the gathered values of channels 0 .. MAX_CHANNELS - 1
+  double* pStage;     // the gathered values: channel c's kStageRows from pStage + c * kStageRows
   double dLo[MAX_CHANNELS];  // smallest value stored per channel (1e100 before any)
   double dHi[MAX_CHANNELS];  // largest value stored per channel (-1e100 before any)
 };
@@ -195,7 +195,7 @@ void Data_Flush(DataState* d) {
   for (int c = d->iFirst; c < d->iFirst + d->iChannels; ++c) {
     const int n = d->fColumns ? rows : d->iStaged[c];
     if (n == 0) continue;
-    const double* v = d->pStage[c];
+    const double* v = d->pStage + c * kStageRows;
     long long missing = 0;
     double lo = d->dLo[c], hi = d->dHi[c];
     for (int k = 0; k < n; ++k) {
@@ -220,7 +220,7 @@ inline double* Data_Slot(DataState* d, int c, long long i) {
   if (i - d->iStageBase >= kStageRows) Data_Flush(d);
   const int k = static_cast<int>(i - d->iStageBase);
   if (d->iStaged[c] <= k) d->iStaged[c] = k + 1;
-  return &d->pStage[c][k];
+  return d->pStage + c * kStageRows + k;
 }
 
 void Data_StoreAt(DataState* d, int c, long long i, double v) {
@@ -275,34 +275,34 @@ void Data_ParseRow(DataState* d, const char* line, int columns) {
 
 // The usual row, taken in one pass: plain numbers (Text_ScanNumber) parted by
 // blanks, or by separators with blanks around them and empty fields between
-// them.  Stores the row as Data_ParseRow would and returns 1; returns 0 for
-// any other line, which then goes through Data_ParseRow (the slots written
-// here are written again there).
-int Data_ParseRowFast(DataState* d, const char* p, const char* limit, int columns) {
-  const long long i = d->iValues;
-  double* slot = Data_Slot(d, d->iFirst, i);
-  const int k = static_cast<int>(slot - d->pStage[d->iFirst]);
+// them.  The line runs from p to end (its NUL or line end byte), and its text
+// may be read up to limit.  Stores the row as Data_ParseRow would and returns
+// 1; returns 0 for any other line, which then goes through Data_ParseRow (the
+// slots written here are written again there).
+[[gnu::always_inline]] inline int Data_ParseRowFast(DataState* d, const char* p, const char* end, const char* limit,
+                                                    int columns) {
+  double* slot = Data_Slot(d, d->iFirst, d->iValues);  // channel j's value goes to slot[j * kStageRows]
   const int keep = columns < d->iChannels ? columns : d->iChannels;
   const int semicolon = d->fSemicolon;
   int mode = 0;  // 1: fields parted by blanks, 2: by separators, 0: not known yet
   int j = 0;
   while (*p == ' ') ++p;
-  while (*p) {
+  while (p != end) {
     double v = kMissing;
     const char* q = p;  // behind the field's number; an empty field has none
     if (!IsFieldSeparator(*p, semicolon) && !(q = Text_ScanNumber(p, limit, semicolon, &v))) return 0;
-    if (j < keep) d->pStage[d->iFirst + j][k] = v;
+    if (j < keep) slot[j * kStageRows] = v;
     ++j;
     const char* r = q;
     while (*r == ' ') ++r;
-    if (!*r) break;
+    if (r == end) break;
     if (IsFieldSeparator(*r, semicolon)) {
       if (mode == 1) return 0;
       mode = 2;
       p = r + 1;
       while (*p == ' ') ++p;
-      if (!*p) {  // a separator at the end is followed by an empty field
-        if (j < keep) d->pStage[d->iFirst + j][k] = kMissing;
+      if (p == end) {  // a separator at the end is followed by an empty field
+        if (j < keep) slot[j * kStageRows] = kMissing;
         ++j;
       }
       continue;
@@ -311,7 +311,7 @@ int Data_ParseRowFast(DataState* d, const char* p, const char* limit, int column
     mode = 1;
     p = r;
   }
-  for (; j < keep; ++j) d->pStage[d->iFirst + j][k] = kMissing;
+  for (; j < keep; ++j) slot[j * kStageRows] = kMissing;
   ++d->iValues;
   return 1;
 }
@@ -361,6 +361,22 @@ bool TextCurve_LooksJson(BufferedFile* f) {
   return i < n && data[i] == '{';
 }
 
+// Takes the rows that follow where they stand in the file's buffer, as long
+// as each is a plain row (Data_ParseRowFast) and the limit is not reached;
+// the first other line stays unread for Text_NextDataLine.
+void Data_TakeRowsInPlace(DataState* d, BufferedFile* f, int columns) {
+  while (d->iValues < d->iLimit) {
+    char* end = nullptr;
+    const char* row = TextLine_PeekInPlace(f, &end);
+    if (!row) return;
+    const char* p = row;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (p == end || *p == '#') return;  // no row: an empty line, blanks, a comment
+    if (!Data_ParseRowFast(d, row, end, reinterpret_cast<const char*>(f->bBuffer + f->dwBufCount), columns)) return;
+    TextLine_TakeInPlace(f, end);
+  }
+}
+
 // Reads the data lines into the prepared channels, starting with row, the
 // current line, whose text may be read up to limit.  Returns 0, or
 // ERROR_LINE_TOO_LONG when a line was too long to read.
@@ -370,9 +386,11 @@ int TextCurve_ReadData(BufferedFile* f, TextLine* line, const char* row, const c
   while (p && d->iValues < d->iLimit) {
     // A line of blanks is no row; numpy's comment lines may end the data.
     if (*p && *p != '#') {
+      const char* end = p + std::strlen(p);
       if (!columns) Data_ParseLine(d, row, limit);
-      else if (!Data_ParseRowFast(d, row, limit, columns)) Data_ParseRow(d, row, columns);
+      else if (!Data_ParseRowFast(d, row, end, limit, columns)) Data_ParseRow(d, row, columns);
     }
+    if (columns) Data_TakeRowsInPlace(d, f, columns);
     p = Text_NextDataLine(f, line, "end_array", &row, &limit);
   }
   Data_Flush(d);
@@ -436,7 +454,7 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
   long long iMissing = 0;
   if (rc == 0 && fData) {
     TextCurve_PrepareChannels(set, first, nPrepared, h.dRate);
-    static double stage[MAX_CHANNELS][kStageRows];  // 256 KiB: kept off the stack
+    static double stage[MAX_CHANNELS * kStageRows];  // 256 KiB: kept off the stack
     DataState d = {};
     d.pSet = set;
     d.pFile = &f;

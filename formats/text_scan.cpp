@@ -13,32 +13,10 @@
 
 #include "formats/buffered_file.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 // Blanks as the standard library's number conversions skip them.
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// The first position from k up to n whose byte ends a line or, from top up,
-// must go through the decoder; n when there is none.  Sixteen bytes are
-// tested at a time where the vector unit allows it.
-uint32_t Text_FindLineEnd(const uint8_t* buf, uint32_t k, uint32_t n, unsigned top) {
-#if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8(0x0D), tab = _mm_set1_epi8(0x09);
-  for (; k + 16 <= n; k += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + k));
-    const __m128i ends = _mm_andnot_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(_mm_min_epu8(v, cr), v));
-    unsigned m = static_cast<unsigned>(_mm_movemask_epi8(ends));
-    if (top < 0x100) m |= static_cast<unsigned>(_mm_movemask_epi8(v));  // the bytes from 0x80 up
-    if (m) return k + static_cast<uint32_t>(__builtin_ctz(m));
-  }
-#endif
-  while (k < n && !BufferedFile_IsLineEnd(buf[k]) && buf[k] < top) ++k;
-  return k;
-}
 
 }  // namespace
 
@@ -111,30 +89,14 @@ int Text_FieldValueExact(const char* p, const char* end, int decimalComma, doubl
 }
 
 const char* TextLine_Next(BufferedFile* f, TextLine* line, int* len, const char** limit) {
-  // In place when the decoder holds no open sequence, the buffer is past the
-  // place of a byte order mark, and the line and its end lie in the buffer
-  // with no byte the decoder must see; the steps are those of
-  // BufferedFile_ReadLine.
-  uint32_t i = f->dwBufIndex;
-  const uint32_t n = f->dwBufCount;
-  if (!line->fTooLong && f->iUtf8State == 0 && i < n && (i > 0 || f->dwBufStartPos > 0)) {
-    uint8_t* buf = f->bBuffer;
-    if (buf[i] == 0x0A && f->cPrevChar == 0x0D) ++i;  // the LF of a CR LF whose CR ended the last line
-    const unsigned top = f->iEncoding == ENCODING_UTF8 ? 0x80 : 0x100;
-    const uint32_t k = Text_FindLineEnd(buf, i, n, top);
-    if (k < n && BufferedFile_IsLineEnd(buf[k])) {
-      const uint8_t c = buf[k];
-      f->cPrevChar = c;
-      f->dwBufIndex = k + 1;
-      if (k + 1 < n) {
-        const uint8_t next = buf[k + 1];
-        if (next < 0x0D && next != 0x09 && next != c) f->dwBufIndex++;
-      }
-      buf[k] = 0;
-      *len = static_cast<int>(k - i);
-      if (limit) *limit = reinterpret_cast<const char*>(buf + n);
-      return reinterpret_cast<char*>(buf + i);
-    }
+  char* end = nullptr;
+  char* text = line->fTooLong ? nullptr : TextLine_PeekInPlace(f, &end);
+  if (text) {
+    TextLine_TakeInPlace(f, end);
+    *end = 0;
+    *len = static_cast<int>(end - text);
+    if (limit) *limit = reinterpret_cast<const char*>(f->bBuffer + f->dwBufCount);
+    return text;
   }
   *len = TextLine_Read(f, line);
   if (*len < 0) return nullptr;

@@ -5,9 +5,13 @@
 
 #include <locale.h>
 
+#include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
-struct BufferedFile;
+#include "formats/buffered_file.h"
 
 // The line length the readers' line buffer starts with (it grows for longer
 // lines), and the writers' bound for a header line.
@@ -34,6 +38,57 @@ void TextLine_Free(TextLine* line);
 
 // The first character at or after p that is neither a blank nor a tab.
 const char* Text_SkipBlanks(const char* p);
+// The first position from k up to n whose byte ends a line or, from top up,
+// must go through the decoder; n when there is none.  Sixteen bytes are
+// tested at a time where the vector unit allows it.
+inline uint32_t Text_FindLineEnd(const uint8_t* buf, uint32_t k, uint32_t n, unsigned top) {
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8(0x0D), tab = _mm_set1_epi8(0x09);
+  for (; k + 16 <= n; k += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + k));
+    const __m128i ends = _mm_andnot_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(_mm_min_epu8(v, cr), v));
+    unsigned m = static_cast<unsigned>(_mm_movemask_epi8(ends));
+    if (top < 0x100) m |= static_cast<unsigned>(_mm_movemask_epi8(v));  // the bytes from 0x80 up
+    if (m) return k + static_cast<uint32_t>(__builtin_ctz(m));
+  }
+#endif
+  while (k < n && !BufferedFile_IsLineEnd(buf[k]) && buf[k] < top) ++k;
+  return k;
+}
+
+// The next line of f where it stands in the buffer, when it lies there whole
+// with its line end and needs no decoding (the decoder holds no open
+// sequence, the buffer is past the place of a byte order mark, and in UTF-8
+// the line has no byte from 0x80 up): returns its start and sets *end to its
+// line end byte, reading nothing.  nullptr when the line must be read with
+// TextLine_Read.  The steps are those of BufferedFile_ReadLine.
+inline char* TextLine_PeekInPlace(BufferedFile* f, char** end) {
+  uint32_t i = f->dwBufIndex;
+  const uint32_t n = f->dwBufCount;
+  if (f->iUtf8State != 0 || i >= n || (i == 0 && f->dwBufStartPos == 0)) return nullptr;
+  uint8_t* buf = f->bBuffer;
+  if (buf[i] == 0x0A && f->cPrevChar == 0x0D) ++i;  // the LF of a CR LF whose CR ended the last line
+  const uint32_t k = Text_FindLineEnd(buf, i, n, f->iEncoding == ENCODING_UTF8 ? 0x80 : 0x100);
+  if (k >= n || !BufferedFile_IsLineEnd(buf[k])) return nullptr;
+  *end = reinterpret_cast<char*>(buf + k);
+  return reinterpret_cast<char*>(buf + i);
+}
+
+// Moves the read position of f behind the line that TextLine_PeekInPlace
+// found, ending at end: behind its line end byte and, as
+// BufferedFile_ReadLine does, behind a second control byte that completes a
+// pair with it (CR LF, LF CR, ...).
+inline void TextLine_TakeInPlace(BufferedFile* f, const char* end) {
+  const uint32_t k = static_cast<uint32_t>(reinterpret_cast<const uint8_t*>(end) - f->bBuffer);
+  const uint8_t c = f->bBuffer[k];
+  f->cPrevChar = c;
+  f->dwBufIndex = k + 1;
+  if (k + 1 < f->dwBufCount) {
+    const uint8_t next = f->bBuffer[k + 1];
+    if (next < 0x0D && next != 0x09 && next != c) f->dwBufIndex++;
+  }
+}
+
 // Reads the next line as TextLine_Read does, but a line that lies whole in the
 // file's buffer and needs no decoding is not copied: its line end is
 // overwritten with a NUL and the text is used where it stands, valid until
@@ -109,7 +164,7 @@ inline const char* Text_ScanNumber(const char* p, const char* limit, int decimal
     if (frac == 0) return nullptr;
   }
   const long nd = p - digits - (frac > 0);
-  if (nd == 0 || nd > 19) return nullptr;
+  if (static_cast<unsigned long>(nd - 1) >= 19) return nullptr;  // none, or more than 19
   int e = 0;
   if ((*p | 0x20) == 'e') {
     const char* q = p + 1;
@@ -122,7 +177,7 @@ inline const char* Text_ScanNumber(const char* p, const char* limit, int decimal
     if (eneg) e = -e;
   }
   e -= frac;
-  if (p - s >= 64 || w > (1ull << 53) || e < -22 || e > 22) return nullptr;
+  if (static_cast<unsigned>(e + 22) > 44 || (nd > 15 && w > (1ull << 53)) || (decimalComma && p - s >= 64)) return nullptr;
   double x = static_cast<double>(w);
   x = e < 0 ? x / kPow10[-e] : x * kPow10[e];
   *v = neg ? -x : x;
