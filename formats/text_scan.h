@@ -148,8 +148,9 @@ inline const char* Text_ScanNumber(const char* p, const char* limit, int decimal
   static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   const char* s = p;
-  const bool neg = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
+  // The sign without a branch: in measured data it is as often one as the other.
+  const unsigned long long sign = static_cast<unsigned long long>(*p == '-') << 63;
+  p += (*p == '-') | (*p == '+');
   unsigned long long w = 0;  // the digits as one integer (wraps beyond 19 digits, which are refused)
   const char* digits = p;
   for (unsigned d; (d = static_cast<unsigned>(*p - '0')) < 10; ++p) w = w * 10 + d;
@@ -180,7 +181,10 @@ inline const char* Text_ScanNumber(const char* p, const char* limit, int decimal
   if (static_cast<unsigned>(e + 22) > 44 || (nd > 15 && w > (1ull << 53)) || (decimalComma && p - s >= 64)) return nullptr;
   double x = static_cast<double>(w);
   x = e < 0 ? x / kPow10[-e] : x * kPow10[e];
-  *v = neg ? -x : x;
+  unsigned long long bits;  // x >= 0: setting the sign bit negates it (0 becomes -0)
+  std::memcpy(&bits, &x, sizeof bits);
+  bits |= sign;
+  std::memcpy(v, &bits, sizeof bits);
   return p;
 }
 
