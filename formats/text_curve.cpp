@@ -165,7 +165,8 @@ struct DataState {
 // Gives the channels room for the samples the rest of the file will hold
 // when the next block would not fit: the samples read so far times the
 // bytes left over the bytes read, plus a little, so that a long file is sized
-// once and holds no unused storage to speak of; at least an eighth more than
+// once and holds no unused storage to speak of (short first lines can ask for
+// more, never more than two bytes a value would); at least an eighth more than
 // the capacity, so that a file whose later lines are shorter grows
 // geometrically.  A channel that cannot get the room is left to the stores,
 // which report what they drop.
