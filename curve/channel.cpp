@@ -21,6 +21,9 @@
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -54,19 +57,15 @@ void AdviseHuge(void* p, size_t bytes) {
 #endif
 }
 
-// n zeroed doubles (n > 0).  Storage of several megabytes is aligned to 2 MiB
-// and asks for huge pages.
+// n zeroed doubles (n > 0).  calloc takes fresh pages from the system
+// for large storage without writing them, so the first touch of each page is
+// its only zeroing; storage of several megabytes asks for huge pages before
+// that touch.
 double* AllocZeroed(long long n) {
-  size_t bytes = static_cast<size_t>(n) * sizeof(double);
-  if (bytes >= 2 * kHuge) {
-    size_t rounded = (bytes + kHuge - 1) / kHuge * kHuge;
-    void* p = std::aligned_alloc(kHuge, rounded);
-    if (!p) return nullptr;
-    AdviseHuge(p, rounded);
-    std::memset(p, 0, bytes);
-    return static_cast<double*>(p);
-  }
-  return static_cast<double*>(std::calloc(static_cast<size_t>(n), sizeof(double)));
+  void* p = std::calloc(static_cast<size_t>(n), sizeof(double));
+  const size_t bytes = static_cast<size_t>(n) * sizeof(double);
+  if (p && bytes >= 2 * kHuge) AdviseHuge(p, bytes);
+  return static_cast<double*>(p);
 }
 
 // Resizes *p to count elements of size bytes each; 0 (and *p unchanged) on failure.
@@ -189,6 +188,31 @@ inline void Channel_TrackValue(CurveChannel* ch, double v) {
   if (v > ch->dDataMax) ch->dDataMax = v;
 }
 
+// Widens the tracked range by count values as Channel_TrackValue of each in
+// turn would, given the smallest and largest of them that are numbers (lo,
+// hi).  A valid range widens by those two at once when both are finite and
+// not zero; otherwise (a range not yet valid follows the values one by one,
+// and the sign a zero leaves depends on the order) value by value.
+void Channel_TrackValues(CurveChannel* ch, const double* values, long long count, double lo, double hi) {
+  if (ch->dDataMin < ch->dDataMax && std::isfinite(lo) && std::isfinite(hi) && lo != 0.0 && hi != 0.0) {
+    Channel_TrackValue(ch, lo);
+    Channel_TrackValue(ch, hi);
+    return;
+  }
+  for (long long k = 0; k < count; ++k) Channel_TrackValue(ch, values[k]);
+}
+
+// Makes the values now in the storage at i .. end - 1 (within the capacity)
+// stored samples: the stamp, the summaries and the count follow them.
+void Channel_AdoptStored(CurveChannel* ch, long long i, long long end) {
+  Channel_Touch(ch);
+  ChannelSummary* s = &ch->Summary;
+  long long from = i < s->iCovered ? i : s->iCovered;
+  if (end > s->iCovered) s->iCovered = static_cast<int>(end);
+  Summary_Rebuild(ch, from, end);
+  if (end > ch->iNrOfSamples) ch->iNrOfSamples = static_cast<int>(end);
+}
+
 }  // namespace
 
 void Channel_Init(CurveChannel* ch, int n) {
@@ -259,15 +283,24 @@ int Channel_StoreSamples(CurveChannel* ch, int i, const double* values, int coun
     end = ch->iAllocated;
   }
   if (end > i) {
-    Channel_Touch(ch);
     std::memmove(ch->pdSamples + i, values, static_cast<size_t>(end - i) * sizeof(double));
-    ChannelSummary* s = &ch->Summary;
-    long long from = i < s->iCovered ? i : s->iCovered;
-    if (end > s->iCovered) s->iCovered = static_cast<int>(end);
-    Summary_Rebuild(ch, from, end);
-    if (end > ch->iNrOfSamples) ch->iNrOfSamples = static_cast<int>(end);
+    Channel_AdoptStored(ch, i, end);
   }
-  for (int k = 0; k < count; ++k) Channel_TrackValue(ch, values[k]);
+  double lo, hi;
+  int nan;
+  Samples_MinMax(values, count, &lo, &hi, &nan);
+  Channel_TrackValues(ch, values, count, lo, hi);
+  return 1;
+}
+
+int Channel_TakeStored(CurveChannel* ch, int i, int count) {
+  if (!ch || !ch->pdSamples || i < 0 || count < 0 || static_cast<long long>(i) + count > ch->iAllocated) return 0;
+  if (count == 0) return 1;
+  Channel_AdoptStored(ch, i, static_cast<long long>(i) + count);
+  double lo, hi;
+  int nan;
+  Channel_MinMax(ch, i, i + count - 1, &lo, &hi, &nan);
+  Channel_TrackValues(ch, ch->pdSamples + i, count, lo, hi);
   return 1;
 }
 
@@ -309,7 +342,15 @@ int Channel_UpdateRange(CurveChannel* ch) {
   if (!ch) return 0;
   int n = ch->iNrOfSamples < ch->iAllocated ? ch->iNrOfSamples : ch->iAllocated;
   double lo = 1e100, hi = -1e100;
-  if (ch->pdSamples) {
+  double slo = 0.0, shi = 0.0;
+  int nan;
+  if (ch->pdSamples && n > 0) Channel_MinMax(ch, 0, n - 1, &slo, &shi, &nan);
+  if (std::isfinite(slo) && std::isfinite(shi) && slo != 0.0 && shi != 0.0) {
+    // The summaries give the same ends as the walk below when every number
+    // is finite and neither end is a zero (whose sign the walk's order sets).
+    lo = slo < lo ? slo : lo;
+    hi = shi > hi ? shi : hi;
+  } else if (ch->pdSamples) {
     for (int i = 0; i < n; ++i) {
       double v = ch->pdSamples[i];
       if (!std::isfinite(v)) continue;  // NaN and infinities take no part
@@ -339,28 +380,46 @@ int Channel_CopySamples(const CurveChannel* src, CurveChannel* dst, int first, i
   return 1;
 }
 
-// Four independent chains keep the compare latency from serialising the loop.
+// Eight independent chains (four pairs of SSE2 lanes where there are) keep
+// the compare latency from serialising the loop.  a < l ? a : l is exactly
+// what minpd computes, NaN and all, so the lanes give the scalar results; the
+// order in which the chains are merged sets only the sign of a zero end.
 void Samples_MinMax(const double* p, long long n, double* lo, double* hi, int* nan) {
-  double l0 = kInf, l1 = kInf, l2 = kInf, l3 = kInf, h0 = -kInf, h1 = -kInf, h2 = -kInf, h3 = -kInf;
+  double l[8], h[8];
   int bad = 0;
   long long k = 0;
-  for (; k + 4 <= n; k += 4) {
-    const double a = p[k], b = p[k + 1], c = p[k + 2], d = p[k + 3];
-    l0 = a < l0 ? a : l0, h0 = a > h0 ? a : h0;
-    l1 = b < l1 ? b : l1, h1 = b > h1 ? b : h1;
-    l2 = c < l2 ? c : l2, h2 = c > h2 ? c : h2;
-    l3 = d < l3 ? d : l3, h3 = d > h3 ? d : h3;
-    bad |= (a != a) | (b != b) | (c != c) | (d != d);
+#ifdef __SSE2__
+  __m128d vl[4], vh[4], vbad = _mm_setzero_pd();
+  for (int j = 0; j < 4; ++j) vl[j] = _mm_set1_pd(kInf), vh[j] = _mm_set1_pd(-kInf);
+  for (; k + 8 <= n; k += 8) {
+    const __m128d a = _mm_loadu_pd(p + k), b = _mm_loadu_pd(p + k + 2);
+    const __m128d c = _mm_loadu_pd(p + k + 4), d = _mm_loadu_pd(p + k + 6);
+    vl[0] = _mm_min_pd(a, vl[0]), vh[0] = _mm_max_pd(a, vh[0]);
+    vl[1] = _mm_min_pd(b, vl[1]), vh[1] = _mm_max_pd(b, vh[1]);
+    vl[2] = _mm_min_pd(c, vl[2]), vh[2] = _mm_max_pd(c, vh[2]);
+    vl[3] = _mm_min_pd(d, vl[3]), vh[3] = _mm_max_pd(d, vh[3]);
+    vbad = _mm_or_pd(vbad, _mm_or_pd(_mm_cmpunord_pd(a, b), _mm_cmpunord_pd(c, d)));
   }
+  for (int j = 0; j < 4; ++j) _mm_storeu_pd(l + 2 * j, vl[j]), _mm_storeu_pd(h + 2 * j, vh[j]);
+  bad = _mm_movemask_pd(vbad) != 0;
+#else
+  for (int j = 0; j < 8; ++j) l[j] = kInf, h[j] = -kInf;
+  for (; k + 8 <= n; k += 8) {
+    for (int j = 0; j < 8; ++j) {
+      const double a = p[k + j];
+      l[j] = a < l[j] ? a : l[j], h[j] = a > h[j] ? a : h[j];
+      bad |= a != a;
+    }
+  }
+#endif
   for (; k < n; ++k) {
     const double a = p[k];
-    l0 = a < l0 ? a : l0, h0 = a > h0 ? a : h0;
+    l[0] = a < l[0] ? a : l[0], h[0] = a > h[0] ? a : h[0];
     bad |= a != a;
   }
-  l0 = l1 < l0 ? l1 : l0, l2 = l3 < l2 ? l3 : l2;
-  h0 = h1 > h0 ? h1 : h0, h2 = h3 > h2 ? h3 : h2;
-  *lo = l2 < l0 ? l2 : l0;
-  *hi = h2 > h0 ? h2 : h0;
+  for (int j = 1; j < 8; ++j) l[0] = l[j] < l[0] ? l[j] : l[0], h[0] = h[j] > h[0] ? h[j] : h[0];
+  *lo = l[0];
+  *hi = h[0];
   *nan = bad;
 }
 
@@ -440,6 +499,12 @@ int ChannelSet_SetSample(ChannelSet* set, int c, int i, double v) {
 int ChannelSet_SetSamples(ChannelSet* set, int c, int i, const double* values, int count) {
   if (!set || c < 0 || c >= MAX_CHANNELS) return 0;
   if (!Channel_StoreSamples(&set->Channel[c], i, values, count)) return 0;
+  if (count > 0 && set->iChannelsInUse <= c) set->iChannelsInUse = c + 1;
+  return 1;
+}
+
+int ChannelSet_TakeStored(ChannelSet* set, int c, int i, int count) {
+  if (!set || !Channel_IsIndex(c) || !Channel_TakeStored(&set->Channel[c], i, count)) return 0;
   if (count > 0 && set->iChannelsInUse <= c) set->iChannelsInUse = c + 1;
   return 1;
 }

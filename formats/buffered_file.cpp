@@ -48,6 +48,22 @@ int BufferedFile_Refill(BufferedFile* f) {
   return static_cast<int>(n);
 }
 
+// One platform read of up to count bytes straight into dst, past the empty
+// buffer; returns the byte count or <= 0, as BufferedFile_Refill does.
+int BufferedFile_ReadDirect(BufferedFile* f, uint8_t* dst, unsigned count) {
+  f->dwBufIndex = f->dwBufCount = 0;
+  if (f->iHandle < 0 || !f->fOpened) return 0;
+  if (!Progress_Report(f->pProgress, f->dwBufEndPos, f->llSize)) return 0;  // stopped: read as the end
+  ssize_t n;
+  do {
+    n = ::read(f->iHandle, dst, count);
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) return 0;
+  f->dwBufEndPos += static_cast<uint32_t>(n);
+  f->dwBufStartPos = f->dwBufEndPos;
+  return static_cast<int>(n);
+}
+
 bool IsContinuation(uint8_t c) { return (c & 0xC0) == 0x80; }
 
 // Feeds one byte to the UTF-8 decoder; returns a Windows-1252 byte or 0
@@ -128,6 +144,13 @@ int BufferedFile_Read(BufferedFile* f, void* dst, unsigned count) {
       got += take;
     }
     if (got >= count) return static_cast<int>(count);
+    if (count - got >= FILE_BUFFER_SIZE) {
+      // A buffer's worth or more goes straight to dst, without a copy.
+      int n = BufferedFile_ReadDirect(f, out + got, count - got);
+      if (n <= 0) return static_cast<int>(got);
+      got += static_cast<unsigned>(n);
+      continue;
+    }
     if (BufferedFile_Refill(f) <= 0) return static_cast<int>(got);
   }
 }

@@ -51,7 +51,9 @@ int BufferedFile_OpenWrite(BufferedFile* f, const char* path);
 // name (kept for messages); a negative fd leaves a closed record.  Returns 1
 // when the record holds the descriptor, 0 for a negative fd.
 int BufferedFile_AttachWrite(BufferedFile* f, int fd, const char* name);
-// Copies up to count bytes; fewer only at the end of the file or on an error.
+// Copies up to count bytes (what is left of a buffer's worth or more goes
+// straight from the system into dst); fewer only at the end of the file or on
+// an error.
 int BufferedFile_Read(BufferedFile* f, void* dst, unsigned count);
 // Reads one line of at most maxChars characters into dst (maxChars + 1 chars).
 // Returns the length, 0 for an empty line, -1 at the end of the file.

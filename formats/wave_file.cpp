@@ -41,11 +41,27 @@ struct WaveFormat {
   int iBitsPerSample;                // bits of one sample
 };
 
-uint16_t Wave_Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+// Little-endian loads; a plain load on a little-endian machine, which the
+// compiler can widen into vector loads in the sample loops.
+uint16_t Wave_Le16(const unsigned char* p) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+#else
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+#endif
+}
 
 uint32_t Wave_Le32(const unsigned char* p) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+#else
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+#endif
 }
 
 void Wave_PutLe16(unsigned char* p, uint32_t v) {
@@ -173,16 +189,56 @@ double Wave_DecodeSample(const unsigned char* p, int bytes, int kind) {
   }
 }
 
+// Decodes count samples that stand stride bytes apart, from p on, into dst.
+// One instance per sample layout, so that the loop holds no switch; Stride,
+// when not 0, is the stride known in advance (mono and stereo), which lets the
+// compiler decode several samples per instruction.
+template <int Bytes, int Kind, int Stride>
+void Wave_DecodeRun(const unsigned char* p, int stride, double* dst, uint32_t count) {
+  const size_t step = Stride ? Stride : static_cast<size_t>(stride);
+  for (uint32_t k = 0; k < count; ++k) dst[k] = Wave_DecodeSample(p + k * step, Bytes, Kind);
+}
 
-// Reads the frames block by block into channels first .. first + n - 1.
-// *pfMore: the file holds frames beyond the growth limit of a channel (they
-// are not loaded); *pfShort: the data ends before the data chunk's size says,
-// or that size is no whole number of frames.  A size of 0xFFFFFFFF (written
-// by programs that could not go back to fill it in) reads to the end.
+using WaveDecodeFn = void (*)(const unsigned char* p, int stride, double* dst, uint32_t count);
+
+template <int Bytes, int Kind>
+WaveDecodeFn Wave_DecoderForStride(int stride) {
+  if (stride == Bytes) return Wave_DecodeRun<Bytes, Kind, Bytes>;
+  if (stride == 2 * Bytes) return Wave_DecodeRun<Bytes, Kind, 2 * Bytes>;
+  return Wave_DecodeRun<Bytes, Kind, 0>;
+}
+
+// The decoder of samples of that many bytes and kind, stride bytes apart.
+WaveDecodeFn Wave_DecoderFor(int bytes, int kind, int stride) {
+  switch (bytes) {
+    case 1: return Wave_DecoderForStride<1, WAVE_KIND_INT>(stride);
+    case 2: return Wave_DecoderForStride<2, WAVE_KIND_INT>(stride);
+    case 3: return Wave_DecoderForStride<3, WAVE_KIND_INT>(stride);
+    default:
+      return kind == WAVE_KIND_INT ? Wave_DecoderForStride<4, WAVE_KIND_INT>(stride)
+                                   : Wave_DecoderForStride<4, WAVE_KIND_FLOAT>(stride);
+  }
+}
+
+// Bytes of data read at a time, cut down to a whole number of frames: at
+// least a file buffer's worth, so that they come from the system without a
+// copy, and few enough that the samples decoded from them are still in the
+// cache when their channels summarise them.
+constexpr uint32_t WAVE_BLOCK_BYTES = 1u << 17;
+// Samples decoded at a time into a channel that could not reserve its storage.
+constexpr uint32_t WAVE_CHUNK = 8192;
+
+// Reads the frames block by block into channels first .. first + n - 1,
+// decoding each straight into its channel's storage.  *pfMore: the file holds
+// frames beyond the growth limit of a channel (they are not loaded);
+// *pfShort: the data ends before the data chunk's size says, or that size is
+// no whole number of frames.  A size of 0xFFFFFFFF (written by programs that
+// could not go back to fill it in) reads to the end.
 void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const WaveFormat* fmt, int kind,
                      uint32_t dataSize, int* pfMore, int* pfShort) {
   const int align = fmt->iBlockAlign;
   const int bytes = Wave_SampleBytes(fmt);
+  const WaveDecodeFn decode = Wave_DecoderFor(bytes, kind, align);
   const bool open = dataSize == 0xFFFFFFFFu;
   uint32_t frames = dataSize / align;
   *pfShort = !open && dataSize % align != 0;
@@ -194,9 +250,10 @@ void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const W
   long long left = BufferedFile_BytesLeft(f);
   if (left >= 0 && static_cast<uint64_t>(left) / align < expect) expect = static_cast<uint32_t>(left / align);
   for (int c = 0; c < n; ++c) Channel_Reserve(&set->Channel[first + c], static_cast<int>(expect));
-  static unsigned char block[8192 * 8];
-  static double values[8192 * 8];  // one channel's samples of a block
-  const uint32_t perBlock = sizeof(block) / align;
+  static unsigned char block[WAVE_BLOCK_BYTES];
+  static double values[WAVE_CHUNK];
+  // Whole summary blocks of frames per read, so no summary block is summed twice.
+  const uint32_t perBlock = WAVE_BLOCK_BYTES / align / (1u << SUMMARY_SHIFT1) * (1u << SUMMARY_SHIFT1);
   uint32_t f0 = 0;
   *pfMore = 0;
   while (f0 < frames) {
@@ -204,9 +261,19 @@ void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const W
     int got = BufferedFile_Read(f, block, want * align);
     uint32_t full = got > 0 ? static_cast<uint32_t>(got) / align : 0;
     for (int c = 0; c < n; ++c) {
+      CurveChannel* ch = &set->Channel[first + c];
       const unsigned char* p = block + c * bytes;
-      for (uint32_t k = 0; k < full; ++k, p += align) values[k] = Wave_DecodeSample(p, bytes, kind);
-      ChannelSet_SetSamples(set, first + c, static_cast<int>(f0), values, static_cast<int>(full));
+      if (ch->pdSamples && static_cast<uint64_t>(f0) + full <= static_cast<uint64_t>(ch->iAllocated)) {
+        decode(p, align, ch->pdSamples + f0, full);
+        ChannelSet_TakeStored(set, first + c, static_cast<int>(f0), static_cast<int>(full));
+        continue;
+      }
+      // Storage that could not be reserved grows, or runs out, store by store.
+      for (uint32_t k = 0; k < full; k += WAVE_CHUNK) {
+        uint32_t m = full - k < WAVE_CHUNK ? full - k : WAVE_CHUNK;
+        decode(p + static_cast<size_t>(k) * align, align, values, m);
+        ChannelSet_SetSamples(set, first + c, static_cast<int>(f0 + k), values, static_cast<int>(m));
+      }
     }
     if (full < want) {
       *pfShort = *pfShort || !open;
