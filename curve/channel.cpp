@@ -45,27 +45,67 @@ inline void Fold(SummaryBlock* b, double lo, double hi) {
   if (hi > b->dHi) b->dHi = hi;
 }
 
-// Asks the system for huge pages over the whole 2 MiB pages of p .. p + bytes,
-// so that filling big storage costs a few hundred page faults, not thousands.
-void AdviseHuge(void* p, size_t bytes) {
+// Storage of this many bytes or more is mapped from the system on its own.
+constexpr size_t kMapMin = 2 * kHuge;
+
+size_t RoundToHuge(size_t bytes) { return (bytes + kHuge - 1) / kHuge * kHuge; }
+
+// n zeroed doubles (n > 0), released with FreeStorage(p, n).  Storage of
+// several megabytes is mapped from the system on its own, at a 2 MiB boundary
+// and with huge pages asked for: its pages read zero until first written, so
+// nothing writes them before the samples do, filling it costs a few hundred
+// page faults rather than thousands, and it always takes new address space.
+double* AllocZeroed(long long n) {
+  const size_t bytes = static_cast<size_t>(n) * sizeof(double);
 #ifdef __linux__
-  uintptr_t a = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) / kHuge * kHuge;
-  uintptr_t e = (reinterpret_cast<uintptr_t>(p) + bytes) / kHuge * kHuge;
-  if (e > a) ::madvise(reinterpret_cast<void*>(a), e - a, MADV_HUGEPAGE);
-#else
-  (void)p, (void)bytes;
+  if (bytes >= kMapMin) {
+    const size_t len = RoundToHuge(bytes);
+    void* m = ::mmap(nullptr, len + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED) return nullptr;
+    const uintptr_t lo = reinterpret_cast<uintptr_t>(m), a = (lo + kHuge - 1) / kHuge * kHuge;
+    if (a > lo) ::munmap(m, a - lo);
+    if (lo + len + kHuge > a + len) ::munmap(reinterpret_cast<void*>(a + len), lo + len + kHuge - (a + len));
+    ::madvise(reinterpret_cast<void*>(a), len, MADV_HUGEPAGE);
+    return reinterpret_cast<double*>(a);
+  }
 #endif
+  return static_cast<double*>(std::calloc(bytes / sizeof(double), sizeof(double)));
 }
 
-// n zeroed doubles (n > 0).  calloc takes fresh pages from the system
-// for large storage without writing them, so the first touch of each page is
-// its only zeroing; storage of several megabytes asks for huge pages before
-// that touch.
-double* AllocZeroed(long long n) {
-  void* p = std::calloc(static_cast<size_t>(n), sizeof(double));
+// Releases storage of n samples made by AllocZeroed or GrowStorage.
+void FreeStorage(double* p, long long n) {
+#ifdef __linux__
   const size_t bytes = static_cast<size_t>(n) * sizeof(double);
-  if (p && bytes >= 2 * kHuge) AdviseHuge(p, bytes);
-  return static_cast<double*>(p);
+  if (p && bytes >= kMapMin) {
+    ::munmap(p, RoundToHuge(bytes));
+    return;
+  }
+#else
+  (void)n;
+#endif
+  std::free(p);
+}
+
+// Storage of m samples holding the n values at p (0 < n < m), whose new
+// elements read 0.0, or null (p unchanged) when it cannot be had.  Mapped
+// storage is remapped, in place where the system can, so that a growing load
+// never holds two copies of the samples.
+double* GrowStorage(double* p, long long n, long long m) {
+#ifdef __linux__
+  const size_t oldBytes = static_cast<size_t>(n) * sizeof(double);
+  if (oldBytes >= kMapMin) {
+    // The bytes behind the old samples were never written: they read 0.0.
+    const size_t oldLen = RoundToHuge(oldBytes), len = RoundToHuge(static_cast<size_t>(m) * sizeof(double));
+    if (len == oldLen) return p;
+    void* q = ::mremap(p, oldLen, len, MREMAP_MAYMOVE);
+    return q == MAP_FAILED ? nullptr : static_cast<double*>(q);
+  }
+#endif
+  double* q = AllocZeroed(m);
+  if (!q) return nullptr;
+  std::memcpy(q, p, static_cast<size_t>(n) * sizeof(double));
+  FreeStorage(p, n);
+  return q;
 }
 
 // Resizes *p to count elements of size bytes each; 0 (and *p unchanged) on failure.
@@ -145,22 +185,8 @@ void Summary_Extend(CurveChannel* ch, int n) {
 // (the samples, their count and capacity are unchanged).
 int Channel_Grow(CurveChannel* ch, long long n) {
   if (!Summary_Grow(&ch->Summary, n)) return 0;
-  const size_t oldBytes = static_cast<size_t>(ch->iAllocated) * sizeof(double);
-  const size_t bytes = static_cast<size_t>(n) * sizeof(double);
-  double* p;
-  if (!ch->pdSamples || oldBytes < 2 * kHuge) {
-    p = AllocZeroed(n);
-    if (!p) return 0;
-    if (ch->pdSamples) std::memcpy(p, ch->pdSamples, oldBytes);
-    std::free(ch->pdSamples);
-  } else {
-    // Large storage grows in place where the system can remap it, so that a
-    // growing load never holds two copies of the samples.
-    p = static_cast<double*>(std::realloc(ch->pdSamples, bytes));
-    if (!p) return 0;
-    AdviseHuge(reinterpret_cast<char*>(p) + oldBytes, bytes - oldBytes);
-    std::memset(reinterpret_cast<char*>(p) + oldBytes, 0, bytes - oldBytes);
-  }
+  double* p = ch->pdSamples ? GrowStorage(ch->pdSamples, ch->iAllocated, n) : AllocZeroed(n);
+  if (!p) return 0;
   ch->pdSamples = p;
   ch->iAllocated = static_cast<int>(n);
   return 1;
@@ -230,8 +256,8 @@ void Channel_Free(CurveChannel* ch) {
   if (!ch) return;
   Channel_Touch(ch);
   ch->iNrOfSamples = 0;
+  FreeStorage(ch->pdSamples, ch->iAllocated);
   ch->iAllocated = 0;
-  std::free(ch->pdSamples);
   ch->pdSamples = nullptr;
   Summary_Free(&ch->Summary);
 }
@@ -282,25 +308,33 @@ int Channel_StoreSamples(CurveChannel* ch, int i, const double* values, int coun
     ch->uLostStores += static_cast<unsigned long long>(end - (i > ch->iAllocated ? i : ch->iAllocated));
     end = ch->iAllocated;
   }
-  if (end > i) {
-    std::memmove(ch->pdSamples + i, values, static_cast<size_t>(end - i) * sizeof(double));
+  double lo = kInf, hi = -kInf;
+  int nan;
+  const long long kept = end > i ? end - i : 0;
+  double* dst = kept > 0 ? ch->pdSamples + i : nullptr;
+  const uintptr_t d = reinterpret_cast<uintptr_t>(dst), v = reinterpret_cast<uintptr_t>(values);
+  const uintptr_t bytes = static_cast<uintptr_t>(kept) * sizeof(double);
+  if (kept > 0 && (d + bytes <= v || v + static_cast<uintptr_t>(count) * sizeof(double) <= d)) {
+    // Apart: the range of what was kept comes from the summaries just made,
+    // and whatever was dropped is looked at on its own.
+    std::memcpy(dst, values, static_cast<size_t>(bytes));
     Channel_AdoptStored(ch, i, end);
+    Channel_MinMax(ch, i, static_cast<int>(end - 1), &lo, &hi, &nan);
+    if (count > kept) {
+      double l, h;
+      Samples_MinMax(values + kept, count - kept, &l, &h, &nan);
+      lo = l < lo ? l : lo;
+      hi = h > hi ? h : hi;
+    }
+  } else {
+    // Overlapping (or nothing kept): the range reads the values after the move.
+    if (kept > 0) {
+      std::memmove(dst, values, static_cast<size_t>(bytes));
+      Channel_AdoptStored(ch, i, end);
+    }
+    Samples_MinMax(values, count, &lo, &hi, &nan);
   }
-  double lo, hi;
-  int nan;
-  Samples_MinMax(values, count, &lo, &hi, &nan);
   Channel_TrackValues(ch, values, count, lo, hi);
-  return 1;
-}
-
-int Channel_TakeStored(CurveChannel* ch, int i, int count) {
-  if (!ch || !ch->pdSamples || i < 0 || count < 0 || static_cast<long long>(i) + count > ch->iAllocated) return 0;
-  if (count == 0) return 1;
-  Channel_AdoptStored(ch, i, static_cast<long long>(i) + count);
-  double lo, hi;
-  int nan;
-  Channel_MinMax(ch, i, i + count - 1, &lo, &hi, &nan);
-  Channel_TrackValues(ch, ch->pdSamples + i, count, lo, hi);
   return 1;
 }
 
@@ -503,8 +537,3 @@ int ChannelSet_SetSamples(ChannelSet* set, int c, int i, const double* values, i
   return 1;
 }
 
-int ChannelSet_TakeStored(ChannelSet* set, int c, int i, int count) {
-  if (!set || !Channel_IsIndex(c) || !Channel_TakeStored(&set->Channel[c], i, count)) return 0;
-  if (count > 0 && set->iChannelsInUse <= c) set->iChannelsInUse = c + 1;
-  return 1;
-}

@@ -225,11 +225,11 @@ WaveDecodeFn Wave_DecoderFor(int bytes, int kind, int stride) {
 // copy, and few enough that the samples decoded from them are still in the
 // cache when their channels summarise them.
 constexpr uint32_t WAVE_BLOCK_BYTES = 1u << 17;
-// Samples decoded at a time into a channel that could not reserve its storage.
-constexpr uint32_t WAVE_CHUNK = 8192;
+// Samples decoded at a time, into a buffer that stays in the fastest cache
+// while the channel stores and summarises them.
+constexpr uint32_t WAVE_CHUNK = 4096;
 
-// Reads the frames block by block into channels first .. first + n - 1,
-// decoding each straight into its channel's storage.  *pfMore: the file holds
+// Reads the frames block by block into channels first .. first + n - 1.  *pfMore: the file holds
 // frames beyond the growth limit of a channel (they are not loaded);
 // *pfShort: the data ends before the data chunk's size says, or that size is
 // no whole number of frames.  A size of 0xFFFFFFFF (written by programs that
@@ -261,17 +261,9 @@ void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const W
     int got = BufferedFile_Read(f, block, want * align);
     uint32_t full = got > 0 ? static_cast<uint32_t>(got) / align : 0;
     for (int c = 0; c < n; ++c) {
-      CurveChannel* ch = &set->Channel[first + c];
-      const unsigned char* p = block + c * bytes;
-      if (ch->pdSamples && static_cast<uint64_t>(f0) + full <= static_cast<uint64_t>(ch->iAllocated)) {
-        decode(p, align, ch->pdSamples + f0, full);
-        ChannelSet_TakeStored(set, first + c, static_cast<int>(f0), static_cast<int>(full));
-        continue;
-      }
-      // Storage that could not be reserved grows, or runs out, store by store.
       for (uint32_t k = 0; k < full; k += WAVE_CHUNK) {
         uint32_t m = full - k < WAVE_CHUNK ? full - k : WAVE_CHUNK;
-        decode(p + static_cast<size_t>(k) * align, align, values, m);
+        decode(block + c * bytes + static_cast<size_t>(k) * align, align, values, m);
         ChannelSet_SetSamples(set, first + c, static_cast<int>(f0 + k), values, static_cast<int>(m));
       }
     }
