@@ -338,6 +338,17 @@ int Channel_StoreSamples(CurveChannel* ch, int i, const double* values, int coun
   return 1;
 }
 
+int Channel_TakeStored(CurveChannel* ch, int i, int count) {
+  if (!ch || !ch->pdSamples || i < 0 || count < 0 || static_cast<long long>(i) + count > ch->iAllocated) return 0;
+  if (count == 0) return 1;
+  Channel_AdoptStored(ch, i, static_cast<long long>(i) + count);
+  double lo, hi;
+  int nan;
+  Channel_MinMax(ch, i, i + count - 1, &lo, &hi, &nan);
+  Channel_TrackValues(ch, ch->pdSamples + i, count, lo, hi);
+  return 1;
+}
+
 int Channel_SetCount(CurveChannel* ch, int n) {
   if (!ch || n < 0 || n > ch->iAllocated) return 0;
   Channel_Touch(ch);
@@ -414,46 +425,42 @@ int Channel_CopySamples(const CurveChannel* src, CurveChannel* dst, int first, i
   return 1;
 }
 
-// Eight independent chains (four pairs of SSE2 lanes where there are) keep
-// the compare latency from serialising the loop.  a < l ? a : l is exactly
-// what minpd computes, NaN and all, so the lanes give the scalar results; the
-// order in which the chains are merged sets only the sign of a zero end.
+// Eight independent chains in four pairs of SSE2 lanes keep the compare
+// latency from serialising the loop; a < l ? a : l is exactly what minpd
+// computes, NaN and all (a NaN leaves l).  The order in which the chains are
+// merged sets only the sign of a zero end.  Without SSE2, one plain chain.
 void Samples_MinMax(const double* p, long long n, double* lo, double* hi, int* nan) {
-  double l[8], h[8];
+  double l = kInf, h = -kInf;
   int bad = 0;
   long long k = 0;
 #ifdef __SSE2__
-  __m128d vl[4], vh[4], vbad = _mm_setzero_pd();
-  for (int j = 0; j < 4; ++j) vl[j] = _mm_set1_pd(kInf), vh[j] = _mm_set1_pd(-kInf);
-  for (; k + 8 <= n; k += 8) {
-    const __m128d a = _mm_loadu_pd(p + k), b = _mm_loadu_pd(p + k + 2);
-    const __m128d c = _mm_loadu_pd(p + k + 4), d = _mm_loadu_pd(p + k + 6);
-    vl[0] = _mm_min_pd(a, vl[0]), vh[0] = _mm_max_pd(a, vh[0]);
-    vl[1] = _mm_min_pd(b, vl[1]), vh[1] = _mm_max_pd(b, vh[1]);
-    vl[2] = _mm_min_pd(c, vl[2]), vh[2] = _mm_max_pd(c, vh[2]);
-    vl[3] = _mm_min_pd(d, vl[3]), vh[3] = _mm_max_pd(d, vh[3]);
-    vbad = _mm_or_pd(vbad, _mm_or_pd(_mm_cmpunord_pd(a, b), _mm_cmpunord_pd(c, d)));
-  }
-  for (int j = 0; j < 4; ++j) _mm_storeu_pd(l + 2 * j, vl[j]), _mm_storeu_pd(h + 2 * j, vh[j]);
-  bad = _mm_movemask_pd(vbad) != 0;
-#else
-  for (int j = 0; j < 8; ++j) l[j] = kInf, h[j] = -kInf;
-  for (; k + 8 <= n; k += 8) {
-    for (int j = 0; j < 8; ++j) {
-      const double a = p[k + j];
-      l[j] = a < l[j] ? a : l[j], h[j] = a > h[j] ? a : h[j];
-      bad |= a != a;
+  if (n >= 8) {
+    __m128d vl[4], vh[4], vbad = _mm_setzero_pd();
+    for (int j = 0; j < 4; ++j) vl[j] = _mm_set1_pd(kInf), vh[j] = _mm_set1_pd(-kInf);
+    for (; k + 8 <= n; k += 8) {
+      const __m128d a = _mm_loadu_pd(p + k), b = _mm_loadu_pd(p + k + 2);
+      const __m128d c = _mm_loadu_pd(p + k + 4), d = _mm_loadu_pd(p + k + 6);
+      vl[0] = _mm_min_pd(a, vl[0]), vh[0] = _mm_max_pd(a, vh[0]);
+      vl[1] = _mm_min_pd(b, vl[1]), vh[1] = _mm_max_pd(b, vh[1]);
+      vl[2] = _mm_min_pd(c, vl[2]), vh[2] = _mm_max_pd(c, vh[2]);
+      vl[3] = _mm_min_pd(d, vl[3]), vh[3] = _mm_max_pd(d, vh[3]);
+      vbad = _mm_or_pd(vbad, _mm_or_pd(_mm_cmpunord_pd(a, b), _mm_cmpunord_pd(c, d)));
     }
+    // The lanes hold no NaN, so merging them in any order gives the ends.
+    __m128d ml = _mm_min_pd(_mm_min_pd(vl[0], vl[1]), _mm_min_pd(vl[2], vl[3]));
+    __m128d mh = _mm_max_pd(_mm_max_pd(vh[0], vh[1]), _mm_max_pd(vh[2], vh[3]));
+    l = _mm_cvtsd_f64(_mm_min_sd(ml, _mm_unpackhi_pd(ml, ml)));
+    h = _mm_cvtsd_f64(_mm_max_sd(mh, _mm_unpackhi_pd(mh, mh)));
+    bad = _mm_movemask_pd(vbad) != 0;
   }
 #endif
   for (; k < n; ++k) {
     const double a = p[k];
-    l[0] = a < l[0] ? a : l[0], h[0] = a > h[0] ? a : h[0];
+    l = a < l ? a : l, h = a > h ? a : h;
     bad |= a != a;
   }
-  for (int j = 1; j < 8; ++j) l[0] = l[j] < l[0] ? l[j] : l[0], h[0] = h[j] > h[0] ? h[j] : h[0];
-  *lo = l[0];
-  *hi = h[0];
+  *lo = l;
+  *hi = h;
   *nan = bad;
 }
 
@@ -527,6 +534,12 @@ int ChannelSet_SetSample(ChannelSet* set, int c, int i, double v) {
   if (!set || c < 0 || c >= MAX_CHANNELS || i < 0) return 0;
   if (!Channel_SetSample(&set->Channel[c], i, v)) return 0;
   if (set->iChannelsInUse <= c) set->iChannelsInUse = c + 1;
+  return 1;
+}
+
+int ChannelSet_TakeStored(ChannelSet* set, int c, int i, int count) {
+  if (!set || !Channel_IsIndex(c) || !Channel_TakeStored(&set->Channel[c], i, count)) return 0;
+  if (count > 0 && set->iChannelsInUse <= c) set->iChannelsInUse = c + 1;
   return 1;
 }
 

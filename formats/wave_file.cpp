@@ -225,8 +225,8 @@ WaveDecodeFn Wave_DecoderFor(int bytes, int kind, int stride) {
 // copy, and few enough that the samples decoded from them are still in the
 // cache when their channels summarise them.
 constexpr uint32_t WAVE_BLOCK_BYTES = 1u << 17;
-// Samples decoded at a time, into a buffer that stays in the fastest cache
-// while the channel stores and summarises them.
+// Samples decoded at a time, few enough to stay in the fastest cache while
+// their channel summarises them.
 constexpr uint32_t WAVE_CHUNK = 4096;
 
 // Reads the frames block by block into channels first .. first + n - 1.  *pfMore: the file holds
@@ -261,10 +261,19 @@ void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const W
     int got = BufferedFile_Read(f, block, want * align);
     uint32_t full = got > 0 ? static_cast<uint32_t>(got) / align : 0;
     for (int c = 0; c < n; ++c) {
+      const CurveChannel* ch = &set->Channel[first + c];
       for (uint32_t k = 0; k < full; k += WAVE_CHUNK) {
-        uint32_t m = full - k < WAVE_CHUNK ? full - k : WAVE_CHUNK;
-        decode(block + c * bytes + static_cast<size_t>(k) * align, align, values, m);
-        ChannelSet_SetSamples(set, first + c, static_cast<int>(f0 + k), values, static_cast<int>(m));
+        const uint32_t m = full - k < WAVE_CHUNK ? full - k : WAVE_CHUNK;
+        const unsigned char* p = block + c * bytes + static_cast<size_t>(k) * align;
+        const int at = static_cast<int>(f0 + k);
+        if (ch->pdSamples && static_cast<long long>(at) + m <= ch->iAllocated) {
+          decode(p, align, ch->pdSamples + at, m);  // straight into the reserved storage
+          ChannelSet_TakeStored(set, first + c, at, static_cast<int>(m));
+        } else {
+          // Storage that could not be reserved grows, or runs out, as stores make it.
+          decode(p, align, values, m);
+          ChannelSet_SetSamples(set, first + c, at, values, static_cast<int>(m));
+        }
       }
     }
     if (full < want) {

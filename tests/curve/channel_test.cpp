@@ -330,6 +330,58 @@ TEST_F(SetFixture, BulkStoresActLikeSingleStores) {
   EXPECT_EQ(ChannelSet_SetSamples(&set, 0, 0, nullptr, 1), 0);
 }
 
+// The range a bulk store or a store taken in from the storage leaves is bit
+// for bit the one single stores leave, and UpdateRange (read through the
+// summaries) gives the ends of a plain walk: zeros of either sign at an end,
+// infinities, NaN, and a range not yet valid, which follows the values.
+TEST_F(SetFixture, BulkAndTakenStoresTrackTheRangeOfSingleStores) {
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> wave;
+  for (int i = 0; i < 5000; ++i) wave.push_back(0.25 + 0.5 * std::sin(i * 0.01));
+  struct Case {
+    const char* name;            // what the values test
+    double lo0, hi0;             // the tracked range before
+    std::vector<double> values;  // stored from index 0
+  } cases[] = {
+      {"inside", -1.0, 1.0, wave},
+      {"widening", 0.5, 0.6, wave},
+      {"zeros at the low end", 0.25, 0.75, {0.5, 0.0, -0.0, 0.3}},
+      {"negative zero first", 0.25, 0.75, {-0.0, 0.5, 0.0}},
+      {"zeros at the high end", -0.75, -0.25, {-0.5, -0.0, 0.0}},
+      {"infinities", -0.1, 0.1, {0.5, inf, -inf, -0.5}},
+      {"NaN", -0.1, 0.1, {nan, 0.5, nan}},
+      {"not yet valid", 0.0, 0.0, {5.0, 3.0, 4.0}},
+  };
+  auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    ChannelSet_FreeAll(&set);
+    ChannelSet_Init(&set, 16384);
+    for (int c = 0; c < 3; ++c) set.Channel[c].dDataMin = k.lo0, set.Channel[c].dDataMax = k.hi0;
+    const int n = static_cast<int>(k.values.size());
+    for (int i = 0; i < n; ++i) ChannelSet_SetSample(&set, 0, i, k.values[i]);
+    ASSERT_EQ(ChannelSet_SetSamples(&set, 1, 0, k.values.data(), n), 1);
+    std::memcpy(set.Channel[2].pdSamples, k.values.data(), sizeof(double) * n);
+    ASSERT_EQ(ChannelSet_TakeStored(&set, 2, 0, n), 1);
+    for (int c = 1; c < 3; ++c) {
+      EXPECT_EQ(set.Channel[c].iNrOfSamples, n) << c;
+      EXPECT_TRUE(same(set.Channel[c].dDataMin, set.Channel[0].dDataMin)) << c;
+      EXPECT_TRUE(same(set.Channel[c].dDataMax, set.Channel[0].dDataMax)) << c;
+    }
+    double lo = 1e100, hi = -1e100;
+    for (double v : k.values) {
+      if (std::isfinite(v) && v < lo) lo = v;
+      if (std::isfinite(v) && v > hi) hi = v;
+    }
+    const double keptLo = set.Channel[2].dDataMin, keptHi = set.Channel[2].dDataMax;
+    Channel_UpdateRange(&set.Channel[2]);
+    EXPECT_TRUE(same(set.Channel[2].dDataMin, lo < hi ? lo : keptLo));
+    EXPECT_TRUE(same(set.Channel[2].dDataMax, lo < hi ? hi : keptHi));
+  }
+  EXPECT_EQ(ChannelSet_TakeStored(&set, 2, 16000, 1000), 0);  // beyond the capacity
+  EXPECT_EQ(set.Channel[2].iNrOfSamples, 3);
+}
+
 }  // namespace
 
 namespace {
