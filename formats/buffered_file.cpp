@@ -35,6 +35,7 @@ int BufferedFile_Finish(BufferedFile* f, int fd) {
 // One platform read into the empty buffer; returns the byte count or <= 0.
 int BufferedFile_Refill(BufferedFile* f) {
   f->dwBufIndex = f->dwBufCount = 0;
+  f->dwBufStartPos = f->dwBufEndPos;  // empty: the position stays right at the end of the file too
   if (f->iHandle < 0 || !f->fOpened) return 0;
   if (!Progress_Report(f->pProgress, f->dwBufEndPos, f->llSize)) return 0;  // stopped: read as the end
   ssize_t n;
@@ -43,7 +44,6 @@ int BufferedFile_Refill(BufferedFile* f) {
   } while (n < 0 && errno == EINTR);
   if (n <= 0) return 0;
   f->dwBufCount = static_cast<uint32_t>(n);
-  f->dwBufStartPos = f->dwBufEndPos;
   f->dwBufEndPos += static_cast<uint32_t>(n);
   return static_cast<int>(n);
 }
@@ -52,6 +52,7 @@ int BufferedFile_Refill(BufferedFile* f) {
 // buffer; returns the byte count or <= 0, as BufferedFile_Refill does.
 int BufferedFile_ReadDirect(BufferedFile* f, uint8_t* dst, unsigned count) {
   f->dwBufIndex = f->dwBufCount = 0;
+  f->dwBufStartPos = f->dwBufEndPos;
   if (f->iHandle < 0 || !f->fOpened) return 0;
   if (!Progress_Report(f->pProgress, f->dwBufEndPos, f->llSize)) return 0;  // stopped: read as the end
   ssize_t n;
@@ -59,8 +60,7 @@ int BufferedFile_ReadDirect(BufferedFile* f, uint8_t* dst, unsigned count) {
     n = ::read(f->iHandle, dst, count);
   } while (n < 0 && errno == EINTR);
   if (n <= 0) return 0;
-  f->dwBufEndPos += static_cast<uint32_t>(n);
-  f->dwBufStartPos = f->dwBufEndPos;
+  f->dwBufStartPos = f->dwBufEndPos += static_cast<uint32_t>(n);
   return static_cast<int>(n);
 }
 
