@@ -1,7 +1,9 @@
 // Wave file speed: load and 16-bit save of a 1,048,576-sample stereo pair,
 // and the load of ten minutes of 48 kHz stereo (28,800,000 frames, 115 MB)
-// into fresh channels (the storage's first touch included) and into channels
-// that keep their storage from the load before.
+// into fresh channels (the storage's first touch included), into channels
+// that keep their storage from the load before, and as whole processes:
+// `plotsmith-cli info` beside a Python user's load (scipy.io.wavfile.read,
+// then astype(float64) / 32767; skipped when /usr/bin/python3 lacks scipy).
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/bench_process.h"
 #include "curve/channel.h"
 #include "formats/wave_file.h"
 
@@ -129,5 +132,17 @@ void BM_WaveFile_LoadTenMinutesFresh(benchmark::State& state) { LoadLong(state, 
 void BM_WaveFile_LoadTenMinutesKeptStorage(benchmark::State& state) { LoadLong(state, false); }
 BENCHMARK(BM_WaveFile_LoadTenMinutesFresh)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WaveFile_LoadTenMinutesKeptStorage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WaveFile_InfoTenMinutes_Plotsmith(benchmark::State& state) {
+  BenchProcess_Time(state, {PLOTSMITH_CLI_PATH, "info", LongFile().path});
+}
+void BM_WaveFile_InfoTenMinutes_ScipyPeer(benchmark::State& state) {
+  BenchProcess_Time(state, {"/usr/bin/python3", "-c",
+                            "import sys, numpy as np; from scipy.io import wavfile; "
+                            "r, d = wavfile.read(sys.argv[1]); x = d.astype(np.float64) / 32767",
+                            LongFile().path});
+}
+BENCHMARK(BM_WaveFile_InfoTenMinutes_Plotsmith)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WaveFile_InfoTenMinutes_ScipyPeer)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
