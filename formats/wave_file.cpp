@@ -220,20 +220,21 @@ WaveDecodeFn Wave_DecoderFor(int bytes, int kind, int stride) {
   }
 }
 
-// Bytes of data read at a time, cut down to a whole number of frames: at
-// least a file buffer's worth, so that they come from the system without a
-// copy, and few enough that the samples decoded from them are still in the
-// cache when their channels summarise them.
+// Bytes of data read at a time, cut down to whole summary blocks of frames:
+// at least a file buffer's worth, so that they come from the system without
+// a copy through the buffer, and few enough to stay in the cache while each
+// channel's samples are decoded from them.
 constexpr uint32_t WAVE_BLOCK_BYTES = 1u << 17;
 // Samples decoded at a time, few enough to stay in the fastest cache while
 // their channel summarises them.
 constexpr uint32_t WAVE_CHUNK = 4096;
 
-// Reads the frames block by block into channels first .. first + n - 1.  *pfMore: the file holds
-// frames beyond the growth limit of a channel (they are not loaded);
-// *pfShort: the data ends before the data chunk's size says, or that size is
-// no whole number of frames.  A size of 0xFFFFFFFF (written by programs that
-// could not go back to fill it in) reads to the end.
+// Reads the frames block by block into channels first .. first + n - 1,
+// decoding each channel's samples straight into its reserved storage.
+// *pfMore: the file holds frames beyond the growth limit of a channel (they
+// are not loaded); *pfShort: the data ends before the data chunk's size says,
+// or that size is no whole number of frames.  A size of 0xFFFFFFFF (written
+// by programs that could not go back to fill it in) reads to the end.
 void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const WaveFormat* fmt, int kind,
                      uint32_t dataSize, int* pfMore, int* pfShort) {
   const int align = fmt->iBlockAlign;
