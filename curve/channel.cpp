@@ -108,13 +108,18 @@ double* GrowStorage(double* p, long long n, long long m) {
   return q;
 }
 
-// Asks for huge pages over the whole 2 MiB pages within p .. p + bytes: a
-// load then fills a long channel's fine summaries with a few page faults.
-void AdviseHuge(void* p, size_t bytes) {
+// Readies summary storage that a load is about to fill from end to end: huge
+// pages over the whole 2 MiB pages within p .. p + bytes, and all its pages
+// faulted in by one call rather than one page fault per 4 KiB.
+void PrepareSummary(void* p, size_t bytes) {
 #ifdef __linux__
   const uintptr_t a = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) / kHuge * kHuge;
   const uintptr_t e = (reinterpret_cast<uintptr_t>(p) + bytes) / kHuge * kHuge;
   if (e > a) ::madvise(reinterpret_cast<void*>(a), e - a, MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+  const uintptr_t page = reinterpret_cast<uintptr_t>(p) & ~static_cast<uintptr_t>(4095);
+  ::madvise(reinterpret_cast<void*>(page), reinterpret_cast<uintptr_t>(p) + bytes - page, MADV_POPULATE_WRITE);
+#endif
 #else
   (void)p, (void)bytes;
 #endif
@@ -135,7 +140,8 @@ int Summary_Grow(ChannelSummary* s, long long n) {
   if (!Resize(&s->pFine, FineBlocks(n)) || !Resize(&s->pbFineNaN, FineBlocks(n)) ||
       !Resize(&s->pCoarse, CoarseBlocks(n)) || !Resize(&s->pbCoarseNaN, CoarseBlocks(n)))
     return 0;
-  AdviseHuge(s->pFine, FineBlocks(n) * sizeof(SummaryBlock));
+  PrepareSummary(s->pFine, FineBlocks(n) * sizeof(SummaryBlock));
+  PrepareSummary(s->pbFineNaN, FineBlocks(n));
   return 1;
 }
 
