@@ -2,7 +2,13 @@
 // CHANNEL_MAX_ALLOC samples, stores that track the range of the finite values
 // and keep the min/max summaries exact, and the set-wide init, count and free.
 // A failed allocation is never an error message: the channel keeps the
-// storage and samples it had.
+// storage and samples it had.  Storage of several megabytes is mapped from
+// the system on its own (huge pages, grown by remapping), so a long load
+// writes each page once and never holds two copies.
+//
+// Bulk stores, and stores a reader made straight into the storage
+// (Channel_TakeStored), recompute the summaries of the blocks they cover and
+// take the range of their values from those summaries, not from another pass.
 //
 // The summaries cover the stored values of indices 0 .. iCovered - 1.  A store
 // just past the covered part folds its value in; a store inside it folds the

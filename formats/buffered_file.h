@@ -35,10 +35,11 @@ struct BufferedFile {
 };
 
 // Every file opened from now on reports its reading (bytes read of its size,
-// before each refill of the buffer) to progress, and a stop there ends its
-// reading as the end of the file would; writers report their frames to it and
-// SafeWrite_Commit refuses a stopped save.  Null: files opened from now on
-// report nothing.  Set by the load and save dispatch for one load or save.
+// before each refill of the buffer and each read past it) to progress, and a
+// stop there ends its reading as the end of the file would; writers report
+// their frames to it and SafeWrite_Commit refuses a stopped save.  Null:
+// files opened from now on report nothing.  Set by the load and save
+// dispatch for one load or save.
 void BufferedFile_SetProgress(WorkProgress* progress);
 
 // Clears the record and opens an existing regular file for reading, at once
