@@ -170,15 +170,14 @@ int Wave_CheckFormat(WaveFormat* fmt, int* pKind) {
   return fmt->iBlockAlign == Wave_SampleBytes(fmt) * fmt->iChannels ? 0 : ERROR_WAVE_LAYOUT;
 }
 
+// The sample of that many bytes and kind at p, scaled; a 3-byte sample needs
+// one readable byte behind it.
 double Wave_DecodeSample(const unsigned char* p, int bytes, int kind) {
   switch (bytes) {
     case 1: return (static_cast<int>(p[0]) - 128) * WAVE_SCALE_8;
     case 2: return static_cast<int16_t>(Wave_Le16(p)) * WAVE_SCALE_16;
-    case 3: {
-      uint32_t w = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                   (static_cast<uint32_t>(p[2]) << 16);
-      return (static_cast<int32_t>(w ^ 0x800000u) - 0x800000) * WAVE_SCALE_24;
-    }
+    case 3:  // loaded as 4 bytes (the caller's buffer has one to spare), the top one shifted out
+      return (static_cast<int32_t>(Wave_Le32(p) << 8) >> 8) * WAVE_SCALE_24;
     default: {
       uint32_t w = Wave_Le32(p);
       if (kind == WAVE_KIND_INT) return static_cast<int32_t>(w) * WAVE_SCALE_32;
@@ -251,7 +250,7 @@ void Wave_ReadFrames(BufferedFile* f, ChannelSet* set, int first, int n, const W
   long long left = BufferedFile_BytesLeft(f);
   if (left >= 0 && static_cast<uint64_t>(left) / align < expect) expect = static_cast<uint32_t>(left / align);
   for (int c = 0; c < n; ++c) Channel_Reserve(&set->Channel[first + c], static_cast<int>(expect));
-  static unsigned char block[WAVE_BLOCK_BYTES];
+  static unsigned char block[WAVE_BLOCK_BYTES + 1];  // the byte behind lets a 3-byte sample load as 4
   static double values[WAVE_CHUNK];
   // Whole summary blocks of frames per read, so no summary block is summed twice.
   const uint32_t perBlock = WAVE_BLOCK_BYTES / align / (1u << SUMMARY_SHIFT1) * (1u << SUMMARY_SHIFT1);
