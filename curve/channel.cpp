@@ -30,6 +30,10 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define CHANNEL_AVX2 1  // a 256-bit scan is built beside the SSE2 one and picked when the processor has it
+#endif
 
 namespace {
 
@@ -452,11 +456,56 @@ int Channel_CopySamples(const CurveChannel* src, CurveChannel* dst, int first, i
   return 1;
 }
 
+namespace {
+
+#ifdef CHANNEL_AVX2
+// Samples_MinMax in four 256-bit chains (n >= 16): half the instructions of
+// the SSE2 scan, the same ends.
+__attribute__((target("avx2"))) void Samples_MinMaxAvx2(const double* p, long long n, double* lo, double* hi,
+                                                        int* nan) {
+  __m256d vl[4], vh[4], vbad = _mm256_setzero_pd();
+  for (int j = 0; j < 4; ++j) vl[j] = _mm256_set1_pd(kInf), vh[j] = _mm256_set1_pd(-kInf);
+  long long k = 0;
+  for (; k + 16 <= n; k += 16) {
+    const __m256d a = _mm256_loadu_pd(p + k), b = _mm256_loadu_pd(p + k + 4);
+    const __m256d c = _mm256_loadu_pd(p + k + 8), d = _mm256_loadu_pd(p + k + 12);
+    vl[0] = _mm256_min_pd(a, vl[0]), vh[0] = _mm256_max_pd(a, vh[0]);
+    vl[1] = _mm256_min_pd(b, vl[1]), vh[1] = _mm256_max_pd(b, vh[1]);
+    vl[2] = _mm256_min_pd(c, vl[2]), vh[2] = _mm256_max_pd(c, vh[2]);
+    vl[3] = _mm256_min_pd(d, vl[3]), vh[3] = _mm256_max_pd(d, vh[3]);
+    vbad = _mm256_or_pd(vbad, _mm256_or_pd(_mm256_cmp_pd(a, b, _CMP_UNORD_Q), _mm256_cmp_pd(c, d, _CMP_UNORD_Q)));
+  }
+  __m256d ml = _mm256_min_pd(_mm256_min_pd(vl[0], vl[1]), _mm256_min_pd(vl[2], vl[3]));
+  __m256d mh = _mm256_max_pd(_mm256_max_pd(vh[0], vh[1]), _mm256_max_pd(vh[2], vh[3]));
+  __m128d l2 = _mm_min_pd(_mm256_castpd256_pd128(ml), _mm256_extractf128_pd(ml, 1));
+  __m128d h2 = _mm_max_pd(_mm256_castpd256_pd128(mh), _mm256_extractf128_pd(mh, 1));
+  double l = _mm_cvtsd_f64(_mm_min_sd(l2, _mm_unpackhi_pd(l2, l2)));
+  double h = _mm_cvtsd_f64(_mm_max_sd(h2, _mm_unpackhi_pd(h2, h2)));
+  int bad = _mm256_movemask_pd(vbad) != 0;
+  for (; k < n; ++k) {
+    const double a = p[k];
+    l = a < l ? a : l, h = a > h ? a : h;
+    bad |= a != a;
+  }
+  *lo = l;
+  *hi = h;
+  *nan = bad;
+}
+
+const bool g_fAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));  // the processor runs the 256-bit scan
+#endif
+
+}  // namespace
+
 // Eight independent chains in four pairs of SSE2 lanes keep the compare
 // latency from serialising the loop; a < l ? a : l is exactly what minpd
 // computes, NaN and all (a NaN leaves l).  The order in which the chains are
-// merged sets only the sign of a zero end.  Without SSE2, one plain chain.
+// merged sets only the sign of a zero end.  Without SSE2, one plain chain;
+// with AVX2 (found at run time), the 256-bit scan above.
 void Samples_MinMax(const double* p, long long n, double* lo, double* hi, int* nan) {
+#ifdef CHANNEL_AVX2
+  if (n >= 16 && g_fAvx2) return Samples_MinMaxAvx2(p, n, lo, hi, nan);
+#endif
   double l = kInf, h = -kInf;
   int bad = 0;
   long long k = 0;

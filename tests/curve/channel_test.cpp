@@ -330,6 +330,25 @@ TEST_F(SetFixture, BulkStoresActLikeSingleStores) {
   EXPECT_EQ(ChannelSet_SetSamples(&set, 0, 0, nullptr, 1), 0);
 }
 
+// The vector scans against one plain loop, over every length up to 300 (the
+// lane remainders of each scan) with NaN, infinities and signed zeros.
+TEST(SamplesMinMax, VectorScansGiveThePlainEnds) {
+  std::mt19937 rng(9);
+  const double special[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity(), 0.0, -0.0};
+  std::vector<double> v(300);
+  for (int n = 0; n <= 300; ++n) {
+    for (double& x : v) x = rng() % 8 ? std::uniform_real_distribution<double>(-5, 5)(rng) : special[rng() % 5];
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo, slo, shi;
+    int nan = 0, snan;
+    for (int k = 0; k < n; ++k) lo = v[k] < lo ? v[k] : lo, hi = v[k] > hi ? v[k] : hi, nan |= v[k] != v[k];
+    Samples_MinMax(v.data(), n, &slo, &shi, &snan);
+    ASSERT_EQ(slo, lo) << n;
+    ASSERT_EQ(shi, hi) << n;
+    ASSERT_EQ(snan, nan) << n;
+  }
+}
+
 // The range a bulk store or a store taken in from the storage leaves is bit
 // for bit the one single stores leave, and UpdateRange (read through the
 // summaries) gives the ends of a plain walk: zeros of either sign at an end,
