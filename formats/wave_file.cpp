@@ -193,18 +193,43 @@ double Wave_DecodeSample(const unsigned char* p, int bytes, int kind) {
 // when not 0, is the stride known in advance (mono and stereo), which lets the
 // compiler decode several samples per instruction.
 template <int Bytes, int Kind, int Stride>
-void Wave_DecodeRun(const unsigned char* p, int stride, double* dst, uint32_t count) {
+inline __attribute__((always_inline)) void Wave_DecodeLoop(const unsigned char* p, int stride, double* dst,
+                                                           uint32_t count) {
   const size_t step = Stride ? Stride : static_cast<size_t>(stride);
   for (uint32_t k = 0; k < count; ++k) dst[k] = Wave_DecodeSample(p + k * step, Bytes, Kind);
 }
 
+template <int Bytes, int Kind, int Stride>
+void Wave_DecodeRun(const unsigned char* p, int stride, double* dst, uint32_t count) {
+  Wave_DecodeLoop<Bytes, Kind, Stride>(p, stride, dst, count);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The same loop built for processors with AVX2, four samples per instruction.
+template <int Bytes, int Kind, int Stride>
+__attribute__((target("avx2"))) void Wave_DecodeRunAvx2(const unsigned char* p, int stride, double* dst,
+                                                        uint32_t count) {
+  Wave_DecodeLoop<Bytes, Kind, Stride>(p, stride, dst, count);
+}
+const bool g_fWaveAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));  // the processor has AVX2
+#endif
+
 using WaveDecodeFn = void (*)(const unsigned char* p, int stride, double* dst, uint32_t count);
+
+// The loop of one layout for this processor.
+template <int Bytes, int Kind, int Stride>
+WaveDecodeFn Wave_Run() {
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (g_fWaveAvx2) return Wave_DecodeRunAvx2<Bytes, Kind, Stride>;
+#endif
+  return Wave_DecodeRun<Bytes, Kind, Stride>;
+}
 
 template <int Bytes, int Kind>
 WaveDecodeFn Wave_DecoderForStride(int stride) {
-  if (stride == Bytes) return Wave_DecodeRun<Bytes, Kind, Bytes>;
-  if (stride == 2 * Bytes) return Wave_DecodeRun<Bytes, Kind, 2 * Bytes>;
-  return Wave_DecodeRun<Bytes, Kind, 0>;
+  if (stride == Bytes) return Wave_Run<Bytes, Kind, Bytes>();
+  if (stride == 2 * Bytes) return Wave_Run<Bytes, Kind, 2 * Bytes>();
+  return Wave_Run<Bytes, Kind, 0>();
 }
 
 // The decoder of samples of that many bytes and kind, stride bytes apart.
