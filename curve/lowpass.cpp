@@ -82,32 +82,20 @@ void LowPass_ShapeSpectrum(int n, double cutoff, double width, double* re, doubl
   }
 }
 
-// Transforms the range into re/im (n doubles each).
-void LowPass_Forward(const CurveChannel* src, const LowPassRange& range, int n, double* re, double* im) {
-  LowPass_FillBlock(src, range, n, (n - range.iCount) / 2, re);
-  FFT_RealD(n, re, im);
-}
-
-// Shapes the spectrum in re/im, transforms it back and stores the range's
-// samples into dst.
-void LowPass_Back(const LowPassRange& range, int n, double* re, double* im, CurveChannel* dst, double cutoff,
-                  double width) {
+// Shapes the spectrum in re/im and transforms it back; the range's samples
+// are then in re from (n - count) / 2 on.  The inverse transform is most of
+// the work: it reports to progress.
+void LowPass_Back(int n, double* re, double* im, double cutoff, double width, WorkProgress* progress) {
   LowPass_ShapeSpectrum(n, cutoff, width, re, im);
-  FFT_InverseRealD(n, re, im);
-  Channel_StoreSamples(dst, range.iFirst, re + (n - range.iCount) / 2, range.iCount);
+  FFT_InverseRealD(n, re, im, progress);
 }
 
-// Maps the reports of one stage onto its share from .. from + span of the
-// filter's hundred.
-struct StageProgress {
-  WorkProgress* pOuter;  // the filter's progress
-  long long llFrom;      // where the stage starts, in hundredths
-  long long llSpan;      // its share, in hundredths
-};
-
-int StageProgress_Report(void* context, long long done, long long total) {
-  auto* s = static_cast<StageProgress*>(context);
-  return Progress_Report(s->pOuter, s->llFrom + (total > 0 ? s->llSpan * done / total : 0), 100);
+// Copies the kept bins 0 .. n/2 (re, then im) into the work arrays; the
+// inverse reads only those, the rest of the arrays is workspace.
+void LowPass_CopyBins(const LowPassSpectrum* sp, double* re, double* im) {
+  const size_t bins = static_cast<size_t>(sp->iN) / 2 + 1;
+  std::memcpy(re, sp->pdBins, bins * sizeof(double));
+  std::memcpy(im, sp->pdBins + bins, bins * sizeof(double));
 }
 
 }  // namespace
@@ -118,6 +106,7 @@ int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int l
   LowPassRange range = {};
   if (!LowPass_ChooseRange(src, first, last, &range)) return 0;
   const int n = LowPass_BlockSize(range.iCount);
+  const int pad = (n - range.iCount) / 2;
   // Both work arrays in one block: re is the first half, im the second.  No
   // clearing is needed: the block fills all of re, and the transform uses im
   // only as workspace that it writes before reading.
@@ -128,30 +117,26 @@ int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int l
   // last chance to stop.
   double* re = work;
   double* im = work + n;
-  StageProgress forward{progress, 5, 40}, inverse{progress, 50, 45};
-  WorkProgress fwd{StageProgress_Report, &forward, 0}, inv{StageProgress_Report, &inverse, 0};
+  ProgressPart forward{}, inverse{};
   int go = Progress_Report(progress, 0, 100);
-  if (go) LowPass_FillBlock(src, range, n, (n - range.iCount) / 2, re);
-  if (go && (go = Progress_Report(progress, 5, 100))) FFT_RealD(n, re, im, progress ? &fwd : nullptr);
-  if (go && (go = Progress_Report(progress, 45, 100))) LowPass_ShapeSpectrum(n, cutoff, width, re, im);
-  if (go && (go = Progress_Report(progress, 50, 100))) FFT_InverseRealD(n, re, im, progress ? &inv : nullptr);
-  if (go && (go = Progress_Report(progress, 95, 100)))
-    Channel_StoreSamples(dst, range.iFirst, re + (n - range.iCount) / 2, range.iCount);
+  if (go) LowPass_FillBlock(src, range, n, pad, re);
+  if (go && (go = Progress_Report(progress, 5, 100))) FFT_RealD(n, re, im, Progress_Part(&forward, progress, 5, 40));
+  if (go && (go = Progress_Report(progress, 45, 100)))
+    LowPass_Back(n, re, im, cutoff, width, Progress_Part(&inverse, progress, 50, 45));
+  if (go && (go = Progress_Report(progress, 95, 100))) Channel_StoreSamples(dst, range.iFirst, re + pad, range.iCount);
   std::free(work);
   if (!go) return LOWPASS_STOPPED;
   Progress_Report(progress, 100, 100);
   return 1;
 }
 
-int LowPass_Prepare(const CurveChannel* src, int first, int last, LowPassSpectrum* sp) {
+int LowPass_Prepare(const CurveChannel* src, int first, int last, LowPassSpectrum* sp, WorkProgress* progress) {
   if (!src || !sp) return 0;
   LowPassRange range = {};
   if (!LowPass_ChooseRange(src, first, last, &range)) return 0;
-  if (sp->pdBins && sp->pSource == src && sp->uStamp == src->uStamp && sp->iFirst == range.iFirst &&
-      sp->iCount == range.iCount)
-    return 1;
   LowPass_Free(sp);
   const int n = LowPass_BlockSize(range.iCount);
+  const int pad = (n - range.iCount) / 2;
   const size_t bins = static_cast<size_t>(n) / 2 + 1;
   sp->pdWork = static_cast<double*>(std::malloc(2 * static_cast<size_t>(n) * sizeof(double)));
   sp->pdBins = static_cast<double*>(std::malloc(2 * bins * sizeof(double)));
@@ -159,29 +144,41 @@ int LowPass_Prepare(const CurveChannel* src, int first, int last, LowPassSpectru
     LowPass_Free(sp);
     return LOWPASS_NO_MEMORY;
   }
-  LowPass_Forward(src, range, n, sp->pdWork, sp->pdWork + n);
-  std::memcpy(sp->pdBins, sp->pdWork, bins * sizeof(double));
-  std::memcpy(sp->pdBins + bins, sp->pdWork + n, bins * sizeof(double));
+  double* re = sp->pdWork;
+  double* im = sp->pdWork + n;
+  ProgressPart forward{};
+  int go = Progress_Report(progress, 0, 100);
+  if (go) LowPass_FillBlock(src, range, n, pad, re);
+  if (go && (go = Progress_Report(progress, 5, 100))) FFT_RealD(n, re, im, Progress_Part(&forward, progress, 5, 90));
+  if (!go || !Progress_Report(progress, 95, 100)) {
+    LowPass_Free(sp);
+    return LOWPASS_STOPPED;
+  }
+  std::memcpy(sp->pdBins, re, bins * sizeof(double));
+  std::memcpy(sp->pdBins + bins, im, bins * sizeof(double));
   sp->iN = n;
-  sp->iPad = (n - range.iCount) / 2;
+  sp->iPad = pad;
   sp->iFirst = range.iFirst;
   sp->iCount = range.iCount;
-  sp->pSource = src;
-  sp->uStamp = src->uStamp;
+  Progress_Report(progress, 100, 100);
   return 1;
 }
 
-int LowPass_Apply(LowPassSpectrum* sp, CurveChannel* dst, double cutoff, double width) {
+int LowPass_Apply(LowPassSpectrum* sp, CurveChannel* dst, double cutoff, double width,
+                  WorkProgress* progress) {
   if (!sp || !sp->pdBins || !dst) return 0;
   const int n = sp->iN;
-  const size_t bins = static_cast<size_t>(n) / 2 + 1;
   double* re = sp->pdWork;
   double* im = sp->pdWork + n;
-  // The inverse reads bins 0 .. n/2 only; the rest of the arrays is workspace.
-  std::memcpy(re, sp->pdBins, bins * sizeof(double));
-  std::memcpy(im, sp->pdBins + bins, bins * sizeof(double));
-  LowPassRange range = {sp->iFirst, sp->iFirst + sp->iCount - 1, sp->iCount};
-  LowPass_Back(range, n, re, im, dst, cutoff, width);
+  ProgressPart inverse{};
+  int go = Progress_Report(progress, 0, 100);
+  if (go) LowPass_CopyBins(sp, re, im);
+  if (go && (go = Progress_Report(progress, 5, 100)))
+    LowPass_Back(n, re, im, cutoff, width, Progress_Part(&inverse, progress, 5, 90));
+  // The store comes after the last chance to stop: a stopped run changes nothing.
+  if (!go || !Progress_Report(progress, 95, 100)) return LOWPASS_STOPPED;
+  Channel_StoreSamples(dst, sp->iFirst, re + sp->iPad, sp->iCount);
+  Progress_Report(progress, 100, 100);
   return 1;
 }
 

@@ -25,7 +25,9 @@ int Channel_LowPass(const CurveChannel* src, CurveChannel* dst, int first, int l
                     double width, WorkProgress* progress = nullptr);
 
 // The forward transform of one source range, kept so that filtering the same
-// samples again with other settings costs one inverse transform.
+// samples again with other settings costs one inverse transform.  It knows
+// nothing of where its samples came from: its owner keeps it only as long
+// as those samples stay as they were.
 struct LowPassSpectrum {
   double* pdBins;     // owned: re of bins 0 .. n/2, then im of the same bins; NULL when empty
   double* pdWork;     // owned: 2 n doubles for the inverse transform
@@ -33,17 +35,20 @@ struct LowPassSpectrum {
   int iPad;           // index in the block of the range's first sample
   int iFirst;         // first source index of the range
   int iCount;         // samples in the range
-  const CurveChannel* pSource;  // the channel transformed
-  unsigned long long uStamp;    // its uStamp then: a later change makes the spectrum stale
 };
 
 // Transforms samples first..last of src (the same rules as Channel_LowPass)
-// into sp, unless sp already holds the transform of exactly these samples.
-// Returns 1 when sp is ready, 0 when the range is refused,
-// LOWPASS_NO_MEMORY when the work memory is missing (sp is left empty).
-int LowPass_Prepare(const CurveChannel* src, int first, int last, LowPassSpectrum* sp);
+// into sp, replacing what it held.  Returns 1 when sp is ready, 0 when the
+// range is refused (sp unchanged), LOWPASS_NO_MEMORY when the work memory is
+// missing and LOWPASS_STOPPED when progress (hundredths, as for
+// Channel_LowPass) asked to stop; sp is left empty in both.
+int LowPass_Prepare(const CurveChannel* src, int first, int last, LowPassSpectrum* sp,
+                    WorkProgress* progress = nullptr);
 // Filters the prepared samples into the same indices of dst, bit for bit as
-// Channel_LowPass does; 0 (nothing changes) when sp is empty.
-int LowPass_Apply(LowPassSpectrum* sp, CurveChannel* dst, double cutoff, double width);
+// Channel_LowPass does, using sp's work arrays.  0 (nothing changes) when sp
+// is empty; LOWPASS_STOPPED when progress asked to stop (dst unchanged, sp
+// still ready).
+int LowPass_Apply(LowPassSpectrum* sp, CurveChannel* dst, double cutoff, double width,
+                  WorkProgress* progress = nullptr);
 // Releases the spectrum; sp is empty afterwards.
 void LowPass_Free(LowPassSpectrum* sp);

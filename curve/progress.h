@@ -15,3 +15,16 @@ struct WorkProgress {
 // stop (also on every later call once stopped).  A null record, or one
 // without a function, always gives 1.
 int Progress_Report(WorkProgress* p, long long done, long long total);
+
+// One part of a larger piece of work: the part reports done of total of its
+// own, and the whole hears it as the same fraction of the part's share.
+struct ProgressPart {
+  WorkProgress Inner;    // what the part reports to
+  WorkProgress* pOuter;  // the whole's watcher
+  long long llFrom;      // where the part starts, in hundredths of the whole
+  long long llSpan;      // its share, in hundredths
+};
+
+// Sets part up as hundredths from .. from + span of outer and returns the
+// record the part reports to; null when outer is null (nobody watches).
+WorkProgress* Progress_Part(ProgressPart* part, WorkProgress* outer, long long from, long long span);

@@ -49,6 +49,8 @@ struct AppState {
   EditHistory History;  // the steps that Undo takes back and Redo re-applies
   EditJournal Journal;  // the crash journal of the unsaved changes
   LowPassSpectrum LiveFilter;  // forward transform of the samples the open filter panel's step kept
+  unsigned long long uLiveFilterStep;  // History_OpenSerial of that step; 0 while LiveFilter is not ready
+  double dPanelFiltered[2];  // cut-off and width the panel's channel shows; NaN before the first filter
   HWND hwndMain;                   // the main window, null before it is created
   HWND hwndStatus;                 // its four-part status bar
   HWND hwndScroller[PARAM_COUNT];  // the panel's scroll bars, one per Param

@@ -32,6 +32,7 @@ struct PanelParam {
   double dMin, dMax, dValue;  // range and start value
 };
 constexpr const char* kNoFilterMemory = "Not enough memory for the filter: the channel is unchanged.";
+constexpr const char* kFilterCancelled = "Filter cancelled: the channel is unchanged";
 constexpr PanelParam kLowPassParams[PARAM_COUNT] = {
     {"f_cutoff", 0.0, 1.0, 0.5}, {"transition", 0.0, 1.0, 0.1}, {"", 0.0, 1.0, 1.0}};
 
@@ -57,6 +58,53 @@ void SetStatus(AppState* app, int part, const char* text) {
 // panel's result, as Ok does, so that each is a step of its own.
 void ClosePanel(AppState* app) {
   if (app->bPanelMode == PANEL_MODE_LOWPASS) PlotWin_PanelOk(app);
+}
+
+// The panel's filter: always from the samples the panel's step kept, and
+// only into the channel they came from.  Their forward transform is made
+// once for the step (History_OpenSerial names those samples), so each
+// setting costs one inverse transform.  A channel up to
+// PANEL_LIVE_MAX_SAMPLES is filtered on every move; a longer one only when
+// the scroller has stopped, under the progress window, and a Cancel there
+// leaves the channel as it was.  A setting the channel shows already is not
+// filtered again.
+void PanelFilter(AppState* app, int stopped) {
+  const int c = app->iPanelChannel;
+  CurveChannel kept{};
+  if (!History_KeptChannel(app, c, &kept)) return;
+  const double cutoff = app->Param[0].dParamValue, width = app->Param[1].dParamValue;
+  const unsigned long long step = History_OpenSerial(app);
+  const int fresh = !app->LiveFilter.pdBins || app->uLiveFilterStep != step;
+  if (!fresh && cutoff == app->dPanelFiltered[0] && width == app->dPanelFiltered[1]) return;
+  const int live = kept.iNrOfSamples <= PANEL_LIVE_MAX_SAMPLES;
+  if (!live && !stopped) return;
+  WorkProgress progress{};
+  if (!live) {
+    char title[HISTORY_LABEL_LEN + 16];
+    std::snprintf(title, sizeof title, "Filtering: low pass %lg", cutoff);
+    Progress_Begin(app->hwndMain, title, &progress);
+  }
+  WorkProgress* watch = live ? nullptr : &progress;
+  ProgressPart prepare{}, apply{};
+  int rc = 1;
+  if (fresh) {
+    rc = LowPass_Prepare(&kept, 0, 0, &app->LiveFilter, Progress_Part(&prepare, watch, 0, 50));
+    app->uLiveFilterStep = rc == 1 ? step : 0;
+  }
+  if (rc == 1)
+    rc = LowPass_Apply(&app->LiveFilter, &app->Channels.Channel[c], cutoff, width,
+                       Progress_Part(&apply, watch, fresh ? 50 : 0, fresh ? 50 : 100));
+  if (!live) Progress_End();
+  if (rc == 1) {
+    app->dPanelFiltered[0] = cutoff;
+    app->dPanelFiltered[1] = width;
+    app->iModified = 1;
+  } else if (rc == LOWPASS_NO_MEMORY) {
+    SetStatus(app, STATUS_PART_MESSAGE, kNoFilterMemory);
+  } else if (rc == LOWPASS_STOPPED) {
+    SetStatus(app, STATUS_PART_MESSAGE, kFilterCancelled);
+  }
+  app->Graph.iViewChanged = 1;
 }
 
 }  // namespace
@@ -160,7 +208,7 @@ void PlotWin_LowPassPreset(AppState* app, int k) {
   if (rc == LOWPASS_NO_MEMORY || rc == LOWPASS_STOPPED) {
     History_Cancel(app);
     if (rc == LOWPASS_NO_MEMORY) Win_MessageBox(app->hwndMain, kNoFilterMemory, app->szCaption, MB_OK);
-    else SetStatus(app, STATUS_PART_MESSAGE, "Filter cancelled: the channel is unchanged");
+    else SetStatus(app, STATUS_PART_MESSAGE, kFilterCancelled);
   } else {
     PlotWin_EndStep(app);
   }
@@ -188,6 +236,7 @@ void PlotWin_SetPanelMode(AppState* app, unsigned char mode) {
       p.dParamMax = kLowPassParams[i].dMax;
       p.dParamValue = kLowPassParams[i].dValue;
     }
+    app->dPanelFiltered[0] = app->dPanelFiltered[1] = std::nan("");
     app->Graph.iPanelEraseRequest = 1;
     SetStatus(app, STATUS_PART_MESSAGE, kLowPassHelp);
   } else if (mode == PANEL_MODE_NONE && app->bPanelMode != PANEL_MODE_NONE) {
@@ -196,6 +245,7 @@ void PlotWin_SetPanelMode(AppState* app, unsigned char mode) {
   app->bPanelMode = mode;
   if (mode == PANEL_MODE_NONE) {
     LowPass_Free(&app->LiveFilter);
+    app->uLiveFilterStep = 0;
     PlotWin_ShowPanel(app, 0);
   } else {
     PlotWin_ShowPanel(app, 1);
@@ -203,7 +253,7 @@ void PlotWin_SetPanelMode(AppState* app, unsigned char mode) {
   }
 }
 
-void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state) {
+void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state, int stopped) {
   if (!app) return;
   if (i >= 0 && i < PARAM_COUNT && state) {
     double span = static_cast<double>(state->iMax) - state->iPage;
@@ -227,21 +277,7 @@ void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state) 
     }
   }
   ClampInt(&app->Graph.iActiveChannel, 0, MAX_CHANNELS - 1);
-  // The live filter always starts again from the samples the panel's step
-  // kept and writes back only into the channel they came from.  Their forward
-  // transform is made once while the panel is open (those samples do not
-  // change until it closes, which frees it), so each setting costs one
-  // inverse transform.
-  int c = app->iPanelChannel;
-  CurveChannel kept{};
-  if (app->bPanelMode == PANEL_MODE_LOWPASS && History_KeptChannel(app, c, &kept)) {
-    int rc = app->LiveFilter.pdBins ? 1 : LowPass_Prepare(&kept, 0, 0, &app->LiveFilter);
-    if (rc == LOWPASS_NO_MEMORY) SetStatus(app, STATUS_PART_MESSAGE, kNoFilterMemory);
-    if (rc == 1 && LowPass_Apply(&app->LiveFilter, &app->Channels.Channel[c], app->Param[0].dParamValue,
-                                 app->Param[1].dParamValue))
-      app->iModified = 1;
-    app->Graph.iViewChanged = 1;
-  }
+  if (app->bPanelMode == PANEL_MODE_LOWPASS) PanelFilter(app, stopped);
   if (app->Graph.iViewChanged) Graph_Invalidate(app, 0);
 }
 
@@ -249,8 +285,12 @@ void PlotWin_PanelOk(AppState* app) {
   if (!app) return;
   CurveChannel kept{};
   if (app->bPanelMode == PANEL_MODE_LOWPASS && History_KeptChannel(app, app->iPanelChannel, &kept)) {
+    // The step is named by the cut-off the channel shows, which after a
+    // cancelled filter is not the one the scroller points at.
+    double shown = app->dPanelFiltered[0];
+    if (std::isnan(shown)) shown = app->Param[0].dParamValue;
     char label[HISTORY_LABEL_LEN];
-    std::snprintf(label, sizeof label, "low pass %lg", app->Param[0].dParamValue);
+    std::snprintf(label, sizeof label, "low pass %lg", shown);
     History_SetLabel(app, label);
     PlotWin_EndStep(app);
   }

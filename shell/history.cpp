@@ -293,6 +293,7 @@ int History_Begin(AppState* app, const char* label) {
   CopyLabel(step->szLabel, HISTORY_LABEL_LEN, label ? label : "");
   GetAllMeta(app, step->MetaBefore);
   step->iActiveBefore = app->Graph.iActiveChannel;
+  step->uSerial = ++app->History.uLastSerial;
   app->History.pOpen = step;
   return 1;
 }
@@ -495,6 +496,10 @@ int History_KeptChannel(const AppState* app, int c, CurveChannel* out) {
   out->pdSamples = op->pdOld;
   out->iAllocated = out->iNrOfSamples = op->iOldN;
   return 1;
+}
+
+unsigned long long History_OpenSerial(const AppState* app) {
+  return app && app->History.pOpen ? app->History.pOpen->uSerial : 0;
 }
 
 int History_CanUndo(const AppState* app) {

@@ -63,6 +63,7 @@ struct HistoryStep {
   int iLengthChanged;  // 1 when a channel's count changed (the view is scaled again)
   int iBroken;         // 1 when a copy failed: the step cannot be undone
   long long llBytes;   // memory the step holds
+  unsigned long long uSerial;  // the step's number, unique in this run (History_OpenSerial)
 };
 
 // The history inside AppState.  Cleared to zero it is empty with no budget
@@ -76,6 +77,7 @@ struct EditHistory {
   HistoryStep* pOpen;     // the step being recorded, or null
   long long llBytes;      // memory of all steps held
   long long llBudget;     // most memory the steps may hold
+  unsigned long long uLastSerial;  // uSerial of the last step opened; never goes back
 };
 
 // Budget in bytes for a setting of megabytes (0 or less: the default of
@@ -124,6 +126,10 @@ void History_Cancel(AppState* app);
 // (no storage of its own: never free it); 0 when the open step did not keep
 // channel c whole.
 int History_KeptChannel(const AppState* app, int c, CurveChannel* out);
+// The open step's number, 0 when none is open.  No other step of the run
+// has it, and what the step kept stays as it is while it is open, so the
+// number names the samples History_KeptChannel gives.
+unsigned long long History_OpenSerial(const AppState* app);
 
 // 1 when there is a step to take back / to re-apply.
 int History_CanUndo(const AppState* app);

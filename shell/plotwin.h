@@ -58,6 +58,11 @@ constexpr int IDC_PANEL_CANCEL = 502;
 constexpr int LOWPASS_PRESET_COUNT = 7;
 // Relative cut-off frequencies of the commands 50 to 56.
 constexpr double LOWPASS_PRESETS[LOWPASS_PRESET_COUNT] = {0.001, 0.003, 0.01, 0.03, 0.1, 0.3, 0.75};
+// Longest channel the low-pass panel filters on every scroller move.  One
+// setting of 1,048,576 samples (a transform of that size) costs about 17 ms
+// and its paint a few more, within a frame of 30 a second; one sample more
+// doubles the transform.  Longer channels are filtered when a scroller stops.
+constexpr int PANEL_LIVE_MAX_SAMPLES = 1 << 20;
 
 // Settings of the main window's outer rectangle and of the stacked view.
 constexpr const char* SETTINGS_SECTION = "MainWnd";
@@ -180,8 +185,11 @@ void PlotWin_LowPassPreset(AppState* app, int k);
 void PlotWin_CmdLowPassInteractive(AppState* app);
 // Sets what the panel controls (PANEL_MODE_*) and shows or hides it.
 void PlotWin_SetPanelMode(AppState* app, unsigned char mode);
-// A move of panel scroller i: new value, readout, live filter.
-void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state);
+// A move of panel scroller i: new value, readout, live filter.  stopped is
+// 1 when the scroller has stopped moving (SB_ENDSCROLL): a channel longer
+// than PANEL_LIVE_MAX_SAMPLES is filtered only then, under the progress
+// window, whose Cancel leaves the channel as it was.
+void PlotWin_OnParamScroll(AppState* app, int i, const GraphScrollState* state, int stopped);
 // Panel Ok keeps the filtered channel; Cancel restores the backup.
 void PlotWin_PanelOk(AppState* app);
 void PlotWin_PanelCancel(AppState* app);

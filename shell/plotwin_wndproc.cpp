@@ -57,7 +57,7 @@ LRESULT OnVScroll(AppState* app, HWND hwnd, WPARAM wp, LPARAM lp) {
   while (i < PARAM_COUNT && app->hwndScroller[i] != bar) ++i;
   if (i < PARAM_COUNT) {
     GraphScrollState state = ScrollStateOf(bar, SB_CTL, wp);
-    PlotWin_OnParamScroll(app, i, &state);
+    PlotWin_OnParamScroll(app, i, &state, LOWORD(wp) == SB_ENDSCROLL);
   } else {
     GraphScrollState state = ScrollStateOf(hwnd, SB_VERT, wp);
     Graph_OnVScroll(app, &state);

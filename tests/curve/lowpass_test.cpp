@@ -86,11 +86,14 @@ TEST_F(LowPassFixture, RefusesNullAndTooShortChannels) {
   EXPECT_EQ(Samples(src), (std::vector<double>{1, 2, 3}));
 }
 
+// Asks the work to stop at its third report (inside the transform).
+int StopAtThird(void* context, long long, long long) { return ++*static_cast<int*>(context) != 3; }
+
 // A channel beyond the old limit of 1,048,576 samples filters whole; the
 // kept transform of the interactive filter gives the same bits for every
-// setting, follows a change of its source, and a filter without work memory
-// (a lowered address-space limit in a child process) says so and changes
-// nothing.
+// setting and is made again from changed samples; both halves can be
+// stopped; and a filter without work memory (a lowered address-space limit
+// in a child process) says so and changes nothing.
 TEST_F(LowPassFixture, LongChannelsKeptTransformAndMissingMemory) {
   std::mt19937 rng(3);
   std::vector<double> v(1048576 + 3);
@@ -105,7 +108,6 @@ TEST_F(LowPassFixture, LongChannelsKeptTransformAndMissingMemory) {
     ASSERT_EQ(Channel_LowPass(&src, &dst, 0, 0, cutoff, 0.1), 1);
     std::vector<double> once = Samples(dst);
     Fill(&dst, {});
-    ASSERT_EQ(LowPass_Prepare(&src, 0, 0, &sp), 1);  // kept: nothing to transform
     ASSERT_EQ(LowPass_Apply(&sp, &dst, cutoff, 0.1), 1);
     ASSERT_EQ(dst.iNrOfSamples, static_cast<int>(v.size()));
     EXPECT_EQ(0, std::memcmp(once.data(), dst.pdSamples, once.size() * sizeof(double))) << cutoff;
@@ -117,9 +119,22 @@ TEST_F(LowPassFixture, LongChannelsKeptTransformAndMissingMemory) {
   std::vector<double> kept = Samples(dst);
   ASSERT_EQ(Channel_LowPass(&src, &dst, 0, 0, 0.2, 0.1), 1);
   EXPECT_EQ(kept, Samples(dst));
-  LowPass_Free(&sp);
+
+  // Stopped inside its transform, a filter leaves the target as it was and
+  // the spectrum ready; a preparation leaves the spectrum empty.
+  int reports = 0;
+  WorkProgress watch{StopAtThird, &reports, 0};
+  Fill(&dst, v);
+  EXPECT_EQ(LowPass_Apply(&sp, &dst, 0.2, 0.1, &watch), LOWPASS_STOPPED);
+  EXPECT_EQ(Samples(dst), v);
+  EXPECT_NE(sp.pdBins, nullptr);
+  reports = 0;
+  watch = WorkProgress{StopAtThird, &reports, 0};
+  EXPECT_EQ(LowPass_Prepare(&src, 0, 0, &sp, &watch), LOWPASS_STOPPED);
   EXPECT_EQ(sp.pdBins, nullptr);
   EXPECT_EQ(LowPass_Apply(&sp, &dst, 0.2, 0.1), 0);
+  LowPass_Free(&sp);
+  EXPECT_EQ(sp.pdBins, nullptr);
 
 #if defined(__SANITIZE_ADDRESS__)
   return;  // the sanitizer's allocator aborts instead of failing under an address-space limit
