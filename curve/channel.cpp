@@ -41,10 +41,6 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int kFine = 1 << SUMMARY_SHIFT1;
 constexpr int kCoarse = 1 << SUMMARY_SHIFT2;
 constexpr size_t kHuge = 2u << 20;
-unsigned long long g_uLastStamp = 0;  // the stamp given last, to any channel
-
-// Marks the channel's samples as changed.
-inline void Channel_Touch(CurveChannel* ch) { ch->uStamp = ++g_uLastStamp; }
 
 size_t FineBlocks(long long n) { return static_cast<size_t>((n + kFine - 1) >> SUMMARY_SHIFT1); }
 size_t CoarseBlocks(long long n) { return static_cast<size_t>((n + kCoarse - 1) >> SUMMARY_SHIFT2); }
@@ -262,7 +258,6 @@ void Channel_TrackValues(CurveChannel* ch, const double* values, long long count
 // Makes the values now in the storage at i .. end - 1 (within the capacity)
 // stored samples: the stamp, the summaries and the count follow them.
 void Channel_AdoptStored(CurveChannel* ch, long long i, long long end) {
-  Channel_Touch(ch);
   ChannelSummary* s = &ch->Summary;
   long long from = i < s->iCovered ? i : s->iCovered;
   if (end > s->iCovered) s->iCovered = static_cast<int>(end);
@@ -275,7 +270,6 @@ void Channel_AdoptStored(CurveChannel* ch, long long i, long long end) {
 void Channel_Init(CurveChannel* ch, int n) {
   if (!ch) return;
   std::memset(ch, 0, sizeof(*ch));
-  Channel_Touch(ch);
   if (n > 0 && !Channel_Grow(ch, n > CHANNEL_MAX_ALLOC ? CHANNEL_MAX_ALLOC : n)) Summary_Free(&ch->Summary);
   ch->dXOrigin = 0.0;
   ch->dXStep = 1.0;
@@ -285,7 +279,6 @@ void Channel_Init(CurveChannel* ch, int n) {
 
 void Channel_Free(CurveChannel* ch) {
   if (!ch) return;
-  Channel_Touch(ch);
   ch->iNrOfSamples = 0;
   FreeStorage(ch->pdSamples, ch->iAllocated);
   ch->iAllocated = 0;
@@ -303,7 +296,6 @@ int Channel_SetSample(CurveChannel* ch, int i, double v) {
   if (!ch || i < 0) return 0;
   if (i >= ch->iAllocated && i < CHANNEL_MAX_ALLOC && !Channel_GrowFor(ch, i + 1LL)) ++ch->uLostStores;
   if (i < ch->iAllocated) {
-    Channel_Touch(ch);
     ChannelSummary* s = &ch->Summary;
     if (i >= s->iCovered) {
       Summary_Extend(ch, i);
@@ -382,7 +374,6 @@ int Channel_TakeStored(CurveChannel* ch, int i, int count) {
 
 int Channel_SetCount(CurveChannel* ch, int n) {
   if (!ch || n < 0 || n > ch->iAllocated) return 0;
-  Channel_Touch(ch);
   ch->iNrOfSamples = n;
   if (ch->Summary.iCovered > n) {
     ch->Summary.iCovered = n;
@@ -397,7 +388,6 @@ int Channel_Crop(CurveChannel* ch, int first, int last) {
   if (!ch || !ch->pdSamples || first < 0 || last < first || last >= ch->iNrOfSamples || last >= ch->iAllocated)
     return 0;
   const int count = last - first + 1;
-  Channel_Touch(ch);
   std::memmove(ch->pdSamples, ch->pdSamples + first, static_cast<size_t>(count) * sizeof(double));
   ch->iNrOfSamples = count;
   ch->Summary.iCovered = count;

@@ -47,7 +47,6 @@ struct CurveChannel {
   int iVisible;  // non-zero when the curve is drawn
   ChannelSummary Summary;  // owned with pdSamples; kept exact by every store
   unsigned long long uLostStores;  // stores dropped because the storage could not grow (memory), ever
-  unsigned long long uStamp;  // changes (to a value no channel had before) with every store, count change or crop
 };
 
 struct ChannelSet {
