@@ -291,11 +291,6 @@ void Get(Reader* r, void* dst, long long n) {
   auto* q = static_cast<unsigned char*>(dst);
   while (n > 0 && r->ok) {
     if (r->at == r->n) {
-      if (n >= kIoChunk / 2) {  // a long piece: straight from the file
-        r->ok = ReadAll(r->iFd, q, n, r->llAt);
-        r->llAt += n;
-        return;
-      }
       long long left = r->llEnd - r->llAt;
       r->n = left < kIoChunk ? left : kIoChunk;
       r->at = 0;
