@@ -12,8 +12,8 @@
 // the first layout ("PSJRNL01": a 32-bit payload length, else the same) are
 // still read.
 //
-// The snapshot goes from the channels to the file in large writes, its CRC
-// computed as the bytes go; reading checks a record's CRC in one pass over
+// Every record goes from where its values lie (the channels, the history's
+// steps) to the file in large writes, its CRC computed as the bytes go; reading checks a record's CRC in one pass over
 // the file and applies it in a second, both through a small buffer, so that
 // neither side holds a copy of a long channel.
 #include "shell/journal.h"
@@ -164,21 +164,32 @@ int ReadAll(int fd, void* p, long long n, long long at) {
   return 1;
 }
 
-// Where records are put: a byte buffer that either grows in memory (iFd < 0:
-// the pending records) or goes to the file at llAt whenever it fills, long
-// pieces straight from where they lie (the snapshot).  The open record's
-// length and CRC follow every byte put; ok drops to 0 when the buffer cannot
-// grow or a write fails.
+// Where records are written: a buffer that goes to the file at llAt
+// whenever it fills, long pieces straight from where they lie.  The open
+// record's length and CRC follow every byte put; ok drops to 0 when a write
+// fails.
 struct Buf {
   unsigned char* p;  // bytes not yet in the file (owned)
   long long n, cap;  // used and allocated bytes of p
-  int iFd;           // file written, -1 for none
+  int iFd;           // the journal
   long long llAt;    // file offset of p[0]
-  long long llHead;  // the open record's head: offset in p (memory) or in the file
+  long long llHead;  // file offset of the open record's head
   long long llLen;   // payload bytes of the open record so far
   unsigned uCrc;     // their CRC
   int ok;
 };
+
+// A buffer writing to fd from offset at.  Without memory for it every piece
+// goes to the file on its own: slower, the same bytes.
+Buf Buf_Open(int fd, long long at) {
+  Buf b{};
+  b.p = static_cast<unsigned char*>(std::malloc(kIoChunk));
+  b.cap = b.p ? kIoChunk : 0;
+  b.iFd = fd;
+  b.llAt = at;
+  b.ok = 1;
+  return b;
+}
 
 int FlushBuf(Buf* b) {
   if (b->ok && b->n > 0 && !WriteAll(b->iFd, b->p, b->n, b->llAt)) b->ok = 0;
@@ -190,24 +201,13 @@ int FlushBuf(Buf* b) {
 // Appends n raw bytes (no record bookkeeping).
 void PutRaw(Buf* b, const void* src, long long n) {
   if (!b->ok || n <= 0) return;
-  if (b->iFd >= 0 && b->n + n > b->cap) {
+  if (b->n + n > b->cap) {
     if (!FlushBuf(b)) return;
-    if (n >= b->cap / 2) {  // a long piece: straight to the file
+    if (n > b->cap / 2) {  // a long piece: straight to the file
       if (!WriteAll(b->iFd, src, n, b->llAt)) b->ok = 0;
       b->llAt += n;
       return;
     }
-  }
-  if (b->n + n > b->cap) {
-    long long cap = b->cap ? b->cap : 4096;
-    while (cap < b->n + n) cap *= 2;
-    void* q = std::realloc(b->p, static_cast<size_t>(cap));
-    if (!q) {
-      b->ok = 0;
-      return;
-    }
-    b->p = static_cast<unsigned char*>(q);
-    b->cap = cap;
   }
   std::memcpy(b->p + b->n, src, static_cast<size_t>(n));
   b->n += n;
@@ -224,24 +224,24 @@ void PutInt(Buf* b, long long v) { Put(b, &v, sizeof v); }
 
 // Opens a record: its head is left free until EndRecord.
 void BeginRecord(Buf* b) {
-  b->llHead = b->iFd >= 0 ? b->llAt + b->n : b->n;
+  b->llHead = b->llAt + b->n;
   unsigned char zero[kRecordHead] = {0};
   PutRaw(b, zero, kRecordHead);
   b->llLen = 0;
   b->uCrc = 0;
 }
 
-// Fills the open record's head with its payload's length and CRC (after
-// writing out what the buffer holds, when it goes to a file).
-void EndRecord(Buf* b) {
+// Writes out what the buffer holds, fills the open record's head with its
+// payload's length and CRC and releases the buffer; 1 when all of it was written.
+int EndRecord(Buf* b) {
   unsigned char head[kRecordHead];
   std::memcpy(head, &b->llLen, 8);
   std::memcpy(head + 8, &b->uCrc, 4);
-  if (b->iFd < 0) {
-    if (b->ok) std::memcpy(b->p + b->llHead, head, kRecordHead);
-  } else if (FlushBuf(b) && !WriteAll(b->iFd, head, kRecordHead, b->llHead)) {
-    b->ok = 0;
-  }
+  if (FlushBuf(b) && !WriteAll(b->iFd, head, kRecordHead, b->llHead)) b->ok = 0;
+  std::free(b->p);
+  b->p = nullptr;
+  b->cap = 0;
+  return b->ok;
 }
 
 // n, then segments: a count k > 0 followed by k values as they are, or a
@@ -406,24 +406,17 @@ int Open(AppState* app) {
     CloseFile(&j);
     return 0;
   }
-  // Without the buffer every piece goes to the file on its own: slower, the same bytes.
-  Buf file{};
-  file.p = static_cast<unsigned char*>(std::malloc(kIoChunk));
-  file.cap = file.p ? kIoChunk : 0;
-  file.iFd = fd;
-  file.ok = 1;
+  Buf file = Buf_Open(fd, 0);
   unsigned char head[kHeadSize] = {0};
   std::memcpy(head, kMagic, sizeof kMagic);
   PutRaw(&file, head, kHeadSize);
   BeginRecord(&file);
   Snapshot(app, &file);
-  EndRecord(&file);
-  std::free(file.p);
+  int ok = EndRecord(&file);
   j.llCommitted = 0;
-  j.llPending = 0;
   j.llEnd = file.llAt;
   j.llChangedMs = NowMs();
-  if (!file.ok) {
+  if (!ok) {
     Journal_Discard(app);
     return 0;
   }
@@ -482,40 +475,32 @@ void Journal_Transition(AppState* app, const HistoryStep* step, int forward) {
     return;
   }
   EditJournal& j = app->Journal;
-  Buf pending{};
-  pending.p = j.pPending;
-  pending.n = j.llPending;
-  pending.cap = j.llPendingCap;
-  pending.iFd = -1;
-  pending.ok = 1;
-  BeginRecord(&pending);
-  Put(&pending, &kTransition, 1);
+  Buf file = Buf_Open(Fd(j), j.llEnd);
+  BeginRecord(&file);
+  Put(&file, &kTransition, 1);
   int active = forward ? step->iActiveAfter : step->iActiveBefore;
-  PutInt(&pending, Channel_IsIndex(active) ? active : 0);
-  PutInt(&pending, step->uMetaMask);
+  PutInt(&file, Channel_IsIndex(active) ? active : 0);
+  PutInt(&file, step->uMetaMask);
   for (int c = 0; c < MAX_CHANNELS; ++c)
-    if (step->uMetaMask & (1u << c)) PutMeta(&pending, forward ? step->MetaAfter[c] : step->MetaBefore[c]);
-  PutInt(&pending, step->iOps);
+    if (step->uMetaMask & (1u << c)) PutMeta(&file, forward ? step->MetaAfter[c] : step->MetaBefore[c]);
+  PutInt(&file, step->iOps);
   for (int k = 0; k < step->iOps; ++k) {
     // Backward, the changes run in reverse order.
     const HistoryOp& op = step->pOps[forward ? k : step->iOps - 1 - k];
     long long fields[7] = {op.iKind, forward, op.iChannel, op.iFirst, op.iOldCount, op.iNewCount, op.iMask};
-    Put(&pending, fields, sizeof fields);
+    Put(&file, fields, sizeof fields);
     int needOld = (op.iKind == HISTORY_OP_SPAN && !forward) || (op.iKind == HISTORY_OP_CROP && !forward);
     int needNew = (op.iKind == HISTORY_OP_SPAN && forward) || (op.iKind == HISTORY_OP_CROP && !forward);
-    PutValues(&pending, op.pdOld, needOld ? op.iOldN : 0);
+    PutValues(&file, op.pdOld, needOld ? op.iOldN : 0);
     // A crop forward needs the length of the cut tail, not its values.
-    if (op.iKind == HISTORY_OP_CROP && forward) PutInt(&pending, op.iNewN);
-    else PutValues(&pending, op.pdNew, needNew ? op.iNewN : 0);
+    if (op.iKind == HISTORY_OP_CROP && forward) PutInt(&file, op.iNewN);
+    else PutValues(&file, op.pdNew, needNew ? op.iNewN : 0);
   }
-  EndRecord(&pending);
-  j.pPending = pending.p;
-  j.llPending = pending.n;
-  j.llPendingCap = pending.cap;
-  if (!pending.ok) {
+  if (!EndRecord(&file)) {
     Fail(app);
     return;
   }
+  j.llEnd = file.llAt;
   j.iDirty = 1;
   j.llChangedMs = NowMs();
 }
@@ -523,12 +508,10 @@ void Journal_Transition(AppState* app, const HistoryStep* step, int forward) {
 int Journal_Flush(AppState* app) {
   if (!app || !app->Journal.iFd) return 0;
   EditJournal& j = app->Journal;
-  if (!WriteAll(Fd(j), j.pPending, j.llPending, j.llEnd) || !Commit(&j, j.llEnd + j.llPending)) {
+  if (!Commit(&j, j.llEnd)) {
     Fail(app);
     return 0;
   }
-  j.llEnd += j.llPending;
-  j.llPending = 0;
   j.iDirty = 0;
   return 1;
 }
@@ -549,9 +532,6 @@ void Journal_Discard(AppState* app) {
     unlink(j.szPath);
     CloseFile(&j);
   }
-  std::free(j.pPending);
-  j.pPending = nullptr;
-  j.llPending = j.llPendingCap = 0;
   j.llCommitted = j.llEnd = 0;
   j.iDirty = 0;
   j.iBaseUnsaved = 0;
