@@ -315,12 +315,12 @@ long long GetInt(Reader* r, long long lo, long long hi) {
   return r->ok ? v : lo;
 }
 
-// Reads the segments of values written by PutValues (*n gets their count,
-// at most limit) and hands them to store in pieces of at most kIoChunk
-// bytes: store(values, first index, count) returns 0 to stop.
+// Reads the values written by PutValues (*n gets their count, at most
+// CHANNEL_MAX_ALLOC) and hands them to store in pieces of at most kIoChunk
+// bytes: store(values, first index, count) returns 0 to stop the reading.
 template <typename Store>
-void GetValuesInto(Reader* r, int* n, int limit, Store store) {
-  *n = static_cast<int>(GetInt(r, 0, limit));
+void GetValuesInto(Reader* r, int* n, Store store) {
+  *n = static_cast<int>(GetInt(r, 0, CHANNEL_MAX_ALLOC));
   double* piece = r->pdPiece;
   const int most = static_cast<int>(kIoChunk / sizeof(double));
   for (int i = 0; i < *n && r->ok;) {
@@ -343,7 +343,7 @@ void GetValuesInto(Reader* r, int* n, int limit, Store store) {
 double* GetValues(Reader* r, int* n) {
   *n = 0;
   double* v = nullptr;
-  GetValuesInto(r, n, CHANNEL_MAX_ALLOC, [&](const double* piece, int first, int m) {
+  GetValuesInto(r, n, [&](const double* piece, int first, int m) {
     if (!v) v = static_cast<double*>(std::malloc(static_cast<size_t>(*n) * sizeof(double)));
     if (v) std::memcpy(v + first, piece, static_cast<size_t>(m) * sizeof(double));
     return v != nullptr;
@@ -565,7 +565,7 @@ int ApplyRecord(AppState* s, Reader* r, int first) {
       Get(r, &m, sizeof m);
       int n = 0;
       CurveChannel* ch = &s->Channels.Channel[c];
-      GetValuesInto(r, &n, CHANNEL_MAX_ALLOC, [&](const double* piece, int at, int k) {
+      GetValuesInto(r, &n, [&](const double* piece, int at, int k) {
         if (at == 0 && !Channel_Reserve(ch, n)) return 0;
         return ChannelSet_SetSamples(&s->Channels, c, at, piece, k);
       });
