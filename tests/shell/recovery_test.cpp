@@ -5,6 +5,7 @@
 // refused whole.
 #include <dirent.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -348,6 +349,50 @@ TEST_F(Recovery, AStreamedSnapshotOfUnevenChannelsComesBackInBothLayouts) {
     Journal_CloseFound(&found);
     ChannelSet_FreeAll(&back.Channels);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A journal that cannot be written whole (here: the file size limit stops
+// the snapshot, then a filter step's record) turns itself off and leaves no
+// file, and comes back at the next save point.
+TEST_F(Recovery, AJournalThatCannotBeWrittenTurnsItselfOff) {
+  static AppState core;
+  AppState_InitDefaults(&core);
+  ChannelSet_Init(&core.Channels, 16384);
+  for (int i = 0; i < 200000; ++i) ChannelSet_SetSample(&core.Channels, 0, i, std::sin(i * 0.01));
+  History_Init(&core, 64LL << 20);
+  mkdir(JournalDir().c_str(), 0700);
+  Journal_Setup(&core, JournalDir().c_str());
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+  auto filter = [&](long long limit) {
+    rlimit lim = old;
+    lim.rlim_cur = static_cast<rlim_t>(limit);
+    setrlimit(RLIMIT_FSIZE, &lim);
+    History_Begin(&core, "low pass");
+    History_KeepChannel(&core, 0);
+    for (int i = 0; i < 200000; ++i) core.Channels.Channel[0].pdSamples[i] *= 0.5;
+    History_End(&core);
+    setrlimit(RLIMIT_FSIZE, &old);
+    return TestFiles_CountEntries(JournalDir());
+  };
+  EXPECT_EQ(filter(1 << 20), 0);  // the 1.6 MB snapshot does not fit
+  EXPECT_EQ(core.Journal.iFailed, 1);
+  History_MarkSaved(&core);
+  EXPECT_EQ(filter(5 << 19), 0);  // the snapshot fits, the step's record does not
+  EXPECT_EQ(core.Journal.iFailed, 1);
+  History_MarkSaved(&core);
+  EXPECT_EQ(filter(8 << 20), 1);
+  EXPECT_EQ(Journal_Flush(&core), 1);
+  EXPECT_GT(core.Journal.llCommitted, 3200000);
+  signal(SIGXFSZ, SIG_DFL);
+  Journal_Discard(&core);
+  History_Clear(&core);
+  ChannelSet_FreeAll(&core.Channels);
 }
 
 }  // namespace
