@@ -1,4 +1,5 @@
-// Loading and saving a channel of 1,048,576 samples in the text curve format.
+// Loading and saving 1,048,576 samples per channel in the text curve format:
+// one value per line, and two columns as numpy.savetxt writes them with '%g'.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -46,15 +47,39 @@ void BM_TextCurve_LoadOneValuePerLine(benchmark::State& state) {
 }
 BENCHMARK(BM_TextCurve_LoadOneValuePerLine)->Unit(benchmark::kMillisecond);
 
-void SaveAs(benchmark::State& state, int saveType) {
+// Two columns of "%g" values parted by a blank, as numpy.savetxt(fmt='%g') writes them.
+void BM_TextCurve_LoadTwoColumns(benchmark::State& state) {
+  std::string path = BenchPath("columns.txt");
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) {
+    state.SkipWithError("cannot create the input file");
+    return;
+  }
+  for (int i = 0; i < kSamples; ++i) std::fprintf(f, "%g %g\n", 2.5 * std::sin(i * 0.7), -1.5 * std::cos(i * 0.013));
+  std::fclose(f);
+  static ChannelSet set;
+  ChannelSet_Init(&set, 65536);
+  for (auto _ : state) {
+    int rc = TextCurve_Read(path.c_str(), &set, 0);
+    benchmark::DoNotOptimize(rc);
+    benchmark::DoNotOptimize(set.Channel[1].pdSamples[kSamples - 1]);
+  }
+  state.SetItemsProcessed(state.iterations() * 2 * kSamples);
+  ChannelSet_FreeAll(&set);
+  std::remove(path.c_str());
+}
+BENCHMARK(BM_TextCurve_LoadTwoColumns)->Unit(benchmark::kMillisecond);
+
+void SaveAs(benchmark::State& state, int saveType, int nch = 1) {
   static ChannelSet set;
   FillSine(&set);
+  for (int i = 0; nch > 1 && i < kSamples; ++i) ChannelSet_SetSample(&set, 1, i, std::cos(i * 0.0007));
   std::string path = BenchPath("save.txt");
   for (auto _ : state) {
-    int rc = TextCurve_Write(path.c_str(), &set, 0, 1, saveType);
+    int rc = TextCurve_Write(path.c_str(), &set, 0, nch, saveType);
     benchmark::DoNotOptimize(rc);
   }
-  state.SetItemsProcessed(state.iterations() * kSamples);
+  state.SetItemsProcessed(state.iterations() * nch * kSamples);
   ChannelSet_FreeAll(&set);
   std::remove(path.c_str());
 }
@@ -62,6 +87,8 @@ void SaveAs(benchmark::State& state, int saveType) {
 void BM_TextCurve_SaveInt16(benchmark::State& state) { SaveAs(state, SAVE_TYPE_INT16); }
 void BM_TextCurve_SaveFloat(benchmark::State& state) { SaveAs(state, SAVE_TYPE_FLOAT); }
 BENCHMARK(BM_TextCurve_SaveInt16)->Unit(benchmark::kMillisecond);
+void BM_TextCurve_SaveFloatTwoChannels(benchmark::State& state) { SaveAs(state, SAVE_TYPE_FLOAT, 2); }
 BENCHMARK(BM_TextCurve_SaveFloat)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextCurve_SaveFloatTwoChannels)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -65,12 +65,23 @@ struct CliProgress {
   const char* szVerb;  // "Loading" or "Saving"
   const char* szPath;  // the file
   std::chrono::steady_clock::time_point Start;  // when the work began
+  std::chrono::milliseconds Delay;  // how long the work runs before the indicator shows
   int iShown;  // the percentage on the line, -1 while none is
 };
 
+// The time before the indicator shows: a second, or the milliseconds that
+// PLOTSMITH_CLI_PROGRESS_MS gives (0 shows it at once, for tests of the line
+// with small files).
+std::chrono::milliseconds Cli_ProgressDelay() {
+  const char* text = std::getenv("PLOTSMITH_CLI_PROGRESS_MS");
+  char* end = nullptr;
+  long ms = text ? std::strtol(text, &end, 10) : -1;
+  return std::chrono::milliseconds(text && end != text && *end == 0 && ms >= 0 ? ms : 1000);
+}
+
 int Cli_ReportProgress(void* context, long long done, long long total) {
   auto* p = static_cast<CliProgress*>(context);
-  if (std::chrono::steady_clock::now() - p->Start < std::chrono::seconds(1) || total <= 0) return 1;
+  if (std::chrono::steady_clock::now() - p->Start < p->Delay || total <= 0) return 1;
   int percent = static_cast<int>(100.0 * static_cast<double>(done) / static_cast<double>(total));
   percent = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
   if (percent != p->iShown) std::fprintf(stderr, "\r%s \"%s\": %d%%", p->szVerb, p->szPath, percent);
@@ -80,7 +91,7 @@ int Cli_ReportProgress(void* context, long long done, long long total) {
 
 // Watches the work through progress only when stderr is a terminal.
 void Cli_BeginProgress(CliProgress* p, WorkProgress* progress, const char* verb, const char* path) {
-  *p = CliProgress{verb, path, std::chrono::steady_clock::now(), -1};
+  *p = CliProgress{verb, path, std::chrono::steady_clock::now(), Cli_ProgressDelay(), -1};
   *progress = WorkProgress{};
   if (isatty(2)) *progress = WorkProgress{Cli_ReportProgress, p, 0};
 }

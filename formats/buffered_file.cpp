@@ -76,8 +76,6 @@ uint8_t Utf8_DecodeByte(BufferedFile* f, uint8_t c) {
   }
 }
 
-bool IsLineEnd(uint8_t c) { return c <= 0x0D && c != 0x09; }
-
 }  // namespace
 
 void BufferedFile_SetProgress(WorkProgress* progress) { g_pProgress = progress; }
@@ -158,7 +156,7 @@ int BufferedFile_ReadLine(BufferedFile* f, char* dst, int maxChars) {
         uint32_t limit = static_cast<uint32_t>(maxChars - out) < avail ? static_cast<uint32_t>(maxChars - out) : avail;
         const unsigned top = f->iEncoding == ENCODING_UTF8 ? 0x80 : 0x100;  // first byte the decoder must see
         uint32_t k = 0;
-        while (k < limit && !IsLineEnd(p[k]) && p[k] < top) ++k;
+        while (k < limit && !BufferedFile_IsLineEnd(p[k]) && p[k] < top) ++k;
         if (k > 0) {
           std::memcpy(dst + out, p, k);
           out += static_cast<int>(k);
@@ -172,7 +170,7 @@ int BufferedFile_ReadLine(BufferedFile* f, char* dst, int maxChars) {
         --avail;
         uint8_t prev = f->cPrevChar;
         f->cPrevChar = c;
-        if (f->iUtf8State == 0 && IsLineEnd(c)) {
+        if (f->iUtf8State == 0 && BufferedFile_IsLineEnd(c)) {
           if (c == 0x0A && prev == 0x0D) continue;
           dst[out] = 0;
           if (avail > 0) {

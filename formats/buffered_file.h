@@ -13,6 +13,9 @@ constexpr int FILE_BUFFER_SIZE = 65536;  // bytes moved per system call
 constexpr int FILE_NAME_LEN = 512;       // longest path kept, NUL included
 constexpr int ENCODING_UTF8 = 8;         // iEncoding of a file that starts with a UTF-8 BOM
 
+// The bytes that end a line: the control bytes up to CR, the tab excepted.
+constexpr bool BufferedFile_IsLineEnd(uint8_t c) { return c <= 0x0D && c != 0x09; }
+
 // One open file; lives for the duration of one read or write.
 struct BufferedFile {
   int32_t iHandle;                 // descriptor; negative when no file is open

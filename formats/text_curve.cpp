@@ -133,39 +133,114 @@ int TextCurve_ReadHeader(BufferedFile* f, TextLine* line, TextHeader* h, int* fV
   }
 }
 
-// The data phase of a load: where values go and how many may come.
+constexpr int kStageRows = 4096;  // values gathered per channel before they are stored at once
+
+// The data phase of a load: where values go and how many may come.  Values
+// are gathered per channel in blocks of kStageRows and stored a block at a
+// time, which also counts the missing ones and widens the range.
 struct DataState {
   ChannelSet* pSet;   // the set loaded into
+  BufferedFile* pFile;  // the file read, for the estimate of the values still to come
   int iFirst;         // channel of the first value of a group
+  int iChannels;      // channels loaded into: first .. first + iChannels - 1
   int iGroupSize;     // values per group (n_channels, at least 1)
   int fSemicolon;     // fields split at ";" only, with decimal commas
+  int fSized;         // the channels were sized for the file at the start (n_samples)
+  int fColumns;       // one line per sample: every channel gathers as many values as the first
   long long iValues;  // values (groups of the column layout: rows) taken so far
   long long iLimit;   // values to read at most
+  long long iGroups;  // samples per channel to read at most
   int fMore;          // values were left unread when the limit was reached
   long long iMissing; // values stored as missing (NaN)
+  int iColumn;        // position in its group of the next value of the stream
+  long long iRow;     // sample index of the next value of the stream
+  long long iBytesAtStart;  // bytes of the file behind the first data line (-1: unknown)
+  long long iStageBase;     // sample index of the first gathered value
+  int iStaged[MAX_CHANNELS];  // values gathered per channel
+  double* pStage;     // the gathered values: channel c's kStageRows from pStage + c * kStageRows
   double dLo[MAX_CHANNELS];  // smallest value stored per channel (1e100 before any)
   double dHi[MAX_CHANNELS];  // largest value stored per channel (-1e100 before any)
 };
 
-void Data_StoreAt(DataState* d, int c, int i, double v) {
+// Gives the channels room for the samples the rest of the file will hold
+// when the next block would not fit: the samples read so far times the
+// bytes left over the bytes read, plus a little, so that a long file is sized
+// once and holds no unused storage to speak of (short first lines can ask for
+// more, never more than two bytes a value would); at least an eighth more than
+// the capacity, so that a file whose later lines are shorter grows
+// geometrically.  A channel that cannot get the room is left to the stores,
+// which report what they drop.
+void Data_ReserveAhead(DataState* d) {
+  const long long rows = d->iStageBase + d->iStaged[d->iFirst];  // the first channel of a group has the most
+  const CurveChannel* first = &d->pSet->Channel[d->iFirst];
+  if (d->fSized || first->iAllocated >= rows) return;
+  const long long left = BufferedFile_BytesLeft(d->pFile);
+  const long long used = d->iBytesAtStart - left;
+  long long want = left == 0 ? rows : first->iAllocated + first->iAllocated / 8;  // the file read whole: exactly
+  if (left > 0 && used > 0) {
+    double ahead = static_cast<double>(left) * static_cast<double>(rows) / static_cast<double>(used);
+    long long estimate = rows + static_cast<long long>(ahead * 1.01) + kStageRows;
+    if (estimate > want) want = estimate;
+  }
+  if (want < rows) want = rows;
+  if (want > d->iGroups) want = d->iGroups;
+  if (want > CHANNEL_MAX_ALLOC) want = CHANNEL_MAX_ALLOC;
+  for (int c = d->iFirst; c < d->iFirst + d->iChannels; ++c) Channel_Reserve(&d->pSet->Channel[c], static_cast<int>(want));
+}
+
+// Stores the gathered values of every channel, counting the missing ones and
+// widening each channel's range by its finite values.
+void Data_Flush(DataState* d) {
+  Data_ReserveAhead(d);
+  const int rows = d->iStaged[d->iFirst];
+  for (int c = d->iFirst; c < d->iFirst + d->iChannels; ++c) {
+    const int n = d->fColumns ? rows : d->iStaged[c];
+    if (n == 0) continue;
+    const double* v = d->pStage + c * kStageRows;
+    long long missing = 0;
+    double lo = d->dLo[c], hi = d->dHi[c];
+    for (int k = 0; k < n; ++k) {
+      const double x = v[k];
+      missing += x != x;
+      if (!std::isfinite(x)) continue;  // no place in the view range
+      lo = x < lo ? x : lo;
+      hi = x > hi ? x : hi;
+    }
+    d->iMissing += missing;
+    d->dLo[c] = lo;
+    d->dHi[c] = hi;
+    ChannelSet_SetSamples(d->pSet, c, static_cast<int>(d->iStageBase), v, n);
+    d->iStaged[c] = 0;
+  }
+  d->iStageBase += kStageRows;
+}
+
+// The slot of sample i of channel c among the gathered values, storing the
+// gathered block first when i lies past it (the values come in index order).
+inline double* Data_Slot(DataState* d, int c, long long i) {
+  if (i - d->iStageBase >= kStageRows) Data_Flush(d);
+  const int k = static_cast<int>(i - d->iStageBase);
+  if (d->iStaged[c] <= k) d->iStaged[c] = k + 1;
+  return d->pStage + c * kStageRows + k;
+}
+
+void Data_StoreAt(DataState* d, int c, long long i, double v) {
   if (c >= MAX_CHANNELS) return;
-  ChannelSet_SetSample(d->pSet, c, i, v);
-  if (std::isnan(v)) ++d->iMissing;
-  if (!std::isfinite(v)) return;  // no place in the view range
-  if (v < d->dLo[c]) d->dLo[c] = v;
-  if (v > d->dHi[c]) d->dHi[c] = v;
+  *Data_Slot(d, c, i) = v;
 }
 
 void Data_Store(DataState* d, double v) {
-  int j = static_cast<int>(d->iValues % d->iGroupSize);
-  int i = static_cast<int>(d->iValues / d->iGroupSize);
   ++d->iValues;
-  Data_StoreAt(d, d->iFirst + j, i, v);
+  Data_StoreAt(d, d->iFirst + d->iColumn, d->iRow, v);
+  if (++d->iColumn == d->iGroupSize) {
+    d->iColumn = 0;
+    ++d->iRow;
+  }
 }
 
 // Takes every field of a data line (separated by commas and blanks) as the
 // next value of the stream; a field that is not a number is a missing value.
-void Data_ParseLine(DataState* d, const char* p) {
+void Data_ParseLine(DataState* d, const char* p, const char* limit) {
   for (;;) {
     while (*p == ' ' || *p == '\t' || *p == ',') ++p;
     if (!*p) break;
@@ -173,10 +248,13 @@ void Data_ParseLine(DataState* d, const char* p) {
       d->fMore = 1;
       break;
     }
-    const char* end = p;
-    while (*end && *end != ' ' && *end != '\t' && *end != ',') ++end;
     double v;
-    Text_FieldValue(p, end, 0, &v);
+    const char* end = Text_ScanNumber(p, limit, 0, &v);
+    if (!end || !(*end == 0 || *end == ' ' || *end == '\t' || *end == ',')) {
+      end = p;
+      while (*end && *end != ' ' && *end != '\t' && *end != ',') ++end;
+      Text_FieldValueExact(p, end, 0, &v);
+    }
     Data_Store(d, v);
     p = end;
   }
@@ -186,7 +264,7 @@ void Data_ParseLine(DataState* d, const char* p) {
 // first + j; an empty or missing field and one that is not a number are
 // missing values.
 void Data_ParseRow(DataState* d, const char* line, int columns) {
-  int i = static_cast<int>(d->iValues);
+  const long long i = d->iValues;
   int n = TextCurve_SplitFields(line, d->fSemicolon, [&](int j, const char* p, const char* end) {
     double v;
     Text_FieldValue(p, end, d->fSemicolon, &v);
@@ -194,6 +272,49 @@ void Data_ParseRow(DataState* d, const char* line, int columns) {
   });
   for (int j = n; j < columns; ++j) Data_StoreAt(d, d->iFirst + j, i, kMissing);
   ++d->iValues;
+}
+
+// The usual row, taken in one pass: plain numbers (Text_ScanNumber) parted by
+// blanks, or by separators with blanks around them and empty fields between
+// them.  The line runs from p to end (its NUL or line end byte), and its text
+// may be read up to limit.  Stores the row as Data_ParseRow would and returns
+// 1; returns 0 for any other line, which then goes through Data_ParseRow (the
+// slots written here are written again there).
+[[gnu::always_inline]] inline int Data_ParseRowFast(DataState* d, const char* p, const char* end, const char* limit,
+                                                    int columns) {
+  double* slot = Data_Slot(d, d->iFirst, d->iValues);  // channel j's value goes to slot[j * kStageRows]
+  const int keep = columns < d->iChannels ? columns : d->iChannels;
+  const int semicolon = d->fSemicolon;
+  int mode = 0;  // 1: fields parted by blanks, 2: by separators, 0: not known yet
+  int j = 0;
+  while (*p == ' ') ++p;
+  while (p != end) {
+    double v = kMissing;
+    const char* q = p;  // behind the field's number; an empty field has none
+    if (!IsFieldSeparator(*p, semicolon) && !(q = Text_ScanNumber(p, limit, semicolon, &v))) return 0;
+    if (j < keep) slot[j * kStageRows] = v;
+    ++j;
+    const char* r = q;
+    while (*r == ' ') ++r;
+    if (r == end) break;
+    if (IsFieldSeparator(*r, semicolon)) {
+      if (mode == 1) return 0;
+      mode = 2;
+      p = r + 1;
+      while (*p == ' ') ++p;
+      if (p == end) {  // a separator at the end is followed by an empty field
+        if (j < keep) slot[j * kStageRows] = kMissing;
+        ++j;
+      }
+      continue;
+    }
+    if (mode == 2 || r == q) return 0;
+    mode = 1;
+    p = r;
+  }
+  for (; j < keep; ++j) slot[j * kStageRows] = kMissing;
+  ++d->iValues;
+  return 1;
 }
 
 // Gives channels first .. first + count - 1 the names of the name line when
@@ -210,9 +331,9 @@ void TextCurve_NameColumns(ChannelSet* set, int first, int columns, int semicolo
   });
 }
 
-// Sizes the channels once for the values the rest of the file can hold at
-// most (two bytes a value: a digit and a line end), so that a long file is
-// not copied at every doubling; untouched storage costs no memory.
+// Sizes the channels once for a file that says how many samples it holds:
+// for those, but at most for what the rest of the file can hold (two bytes a
+// value: a digit and a line end), so that a false count costs no memory.
 void TextCurve_ReserveChannels(BufferedFile* f, ChannelSet* set, int first, int count, int perGroup,
                                long long groups) {
   long long left = BufferedFile_BytesLeft(f);
@@ -241,20 +362,41 @@ bool TextCurve_LooksJson(BufferedFile* f) {
   return i < n && data[i] == '{';
 }
 
-// Reads the data lines into the prepared channels.  Returns 0, or
+// Takes the rows that follow where they stand in the file's buffer, as long
+// as each is a plain row (Data_ParseRowFast) and the limit is not reached;
+// the first other line stays unread for Text_NextDataLine.
+void Data_TakeRowsInPlace(DataState* d, BufferedFile* f, int columns) {
+  while (d->iValues < d->iLimit) {
+    char* end = nullptr;
+    const char* row = TextLine_PeekInPlace(f, &end);
+    if (!row) return;
+    const char* p = row;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (p == end || *p == '#') return;  // no row: an empty line, blanks, a comment
+    if (!Data_ParseRowFast(d, row, end, reinterpret_cast<const char*>(f->bBuffer + f->dwBufCount), columns)) return;
+    TextLine_TakeInPlace(f, end);
+  }
+}
+
+// Reads the data lines into the prepared channels, starting with row, the
+// current line, whose text may be read up to limit.  Returns 0, or
 // ERROR_LINE_TOO_LONG when a line was too long to read.
-int TextCurve_ReadData(BufferedFile* f, TextLine* line, bool fLine, int columns, DataState* d) {
-  while (fLine && d->iValues < d->iLimit) {
-    const char* p = Text_SkipBlanks(line->szText);
+int TextCurve_ReadData(BufferedFile* f, TextLine* line, const char* row, const char* limit, int columns,
+                       DataState* d) {
+  const char* p = row ? Text_SkipBlanks(row) : nullptr;  // the text behind the blanks
+  while (p && d->iValues < d->iLimit) {
     // A line of blanks is no row; numpy's comment lines may end the data.
     if (*p && *p != '#') {
-      if (columns) Data_ParseRow(d, line->szText, columns);
-      else Data_ParseLine(d, line->szText);
+      const char* end = p + std::strlen(p);
+      if (!columns) Data_ParseLine(d, row, limit);
+      else if (!Data_ParseRowFast(d, row, end, limit, columns)) Data_ParseRow(d, row, columns);
     }
-    fLine = Text_NextDataLine(f, line, "end_array");
+    if (columns) Data_TakeRowsInPlace(d, f, columns);
+    p = Text_NextDataLine(f, line, "end_array", &row, &limit);
   }
+  Data_Flush(d);
   if (line->fTooLong) return ERROR_LINE_TOO_LONG;
-  if (fLine && d->iValues >= d->iLimit) d->fMore = 1;
+  if (p && d->iValues >= d->iLimit) d->fMore = 1;
   return 0;
 }
 
@@ -292,14 +434,17 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
   int fData = TextCurve_ReadHeader(&f, &line, &h, &fValueLine);
   if (h.iNrOfChannels < 1) h.iNrOfChannels = 1;
   if (h.iNrOfChannels > kMaxGroupSize) h.iNrOfChannels = kMaxGroupSize;
-  bool fLine = fData && (fValueLine || Text_NextDataLine(&f, &line, "end_array"));  // line holds a data line
+  // The first data line (in line, or in place in the file's buffer).
+  const char* row = fValueLine ? line.szText : nullptr;
+  const char* limit = fValueLine ? row + std::strlen(row) + 1 : nullptr;  // the text of row may be read up to here
+  if (fData && !fValueLine && !Text_NextDataLine(&f, &line, "end_array", &row, &limit)) row = nullptr;
   // A plain data file (no "array=", no "n_channels=") is read as columns:
   // the fields of its first data row are the channels.
   bool plain = !h.fArray && !h.fChannelsGiven;
-  int semicolon = fLine && plain && std::strchr(line.szText, ';') != nullptr;
+  int semicolon = row && plain && std::strchr(row, ';') != nullptr;
   int columns = 0;
-  if (fLine && plain) {
-    columns = TextCurve_SplitFields(line.szText, semicolon, [](int, const char*, const char*) {});
+  if (row && plain) {
+    columns = TextCurve_SplitFields(row, semicolon, [](int, const char*, const char*) {});
     if (columns < 2) columns = 0;
     if (columns > kMaxGroupSize) columns = kMaxGroupSize;
   }
@@ -310,21 +455,29 @@ int TextCurve_Read(const char* path, ChannelSet* set, int first, CurveLoadNotes*
   long long iMissing = 0;
   if (rc == 0 && fData) {
     TextCurve_PrepareChannels(set, first, nPrepared, h.dRate);
+    static double stage[MAX_CHANNELS * kStageRows];  // 256 KiB: kept off the stack
     DataState d = {};
     d.pSet = set;
+    d.pFile = &f;
+    d.pStage = stage;
     d.iFirst = first;
+    d.iChannels = nPrepared;
+    d.fColumns = columns > 0;
     d.iGroupSize = columns ? 1 : static_cast<int>(h.iNrOfChannels);
     d.fSemicolon = semicolon;
     long long groups = h.iNrOfSamples > 0 && h.iNrOfSamples < CHANNEL_MAX_ALLOC ? h.iNrOfSamples : CHANNEL_MAX_ALLOC;
     int fCapped = groups == CHANNEL_MAX_ALLOC;  // stops at the growth limit, not at n_samples
     d.iLimit = groups * d.iGroupSize;
+    d.iGroups = groups;
+    d.fSized = !fCapped;
+    d.iBytesAtStart = BufferedFile_BytesLeft(&f);
     for (int c = 0; c < MAX_CHANNELS; ++c) {
       d.dLo[c] = 1e100;
       d.dHi[c] = -1e100;
     }
-    TextCurve_ReserveChannels(&f, set, first, nPrepared, columns ? columns : d.iGroupSize, groups);
+    if (d.fSized) TextCurve_ReserveChannels(&f, set, first, nPrepared, columns ? columns : d.iGroupSize, groups);
     if (plain && h.szNames) TextCurve_NameColumns(set, first, nFileChannels, semicolon, h.szNames);
-    rc = TextCurve_ReadData(&f, &line, fLine, columns, &d);
+    rc = TextCurve_ReadData(&f, &line, row, limit, columns, &d);
     fTruncated = fCapped && d.fMore;
     fShort = h.iNrOfSamples > 0 && !fCapped && d.iValues < d.iLimit;
     iMissing = d.iMissing;
@@ -395,14 +548,117 @@ int WriteKeyValueHeader(BufferedFile* f, const char* path, double rate, long n, 
   return ok;
 }
 
-// Writes the data lines of channels first .. first + nch - 1.
+// round(n * 2^-shift) with halves to even, for shift 1 .. 127.
+uint64_t RoundShift(unsigned __int128 n, int shift) {
+  unsigned __int128 d = n >> shift;
+  unsigned __int128 rem = n - (d << shift);
+  unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+  if (rem > half || (rem == half && (d & 1))) ++d;
+  return static_cast<uint64_t>(d);
+}
+
+// Writes x, 0 <= x <= 1, exactly as printf's "%lg" does (six significant
+// digits, trailing zeros dropped), and returns the length.  Values from 1e-4
+// to below 1, the usual case, have X, their decimal exponent, found by
+// comparison and six digits d = x * 10^(5 - X) rounded once, halves to even,
+// as printf rounds the exact binary value: the product in doubles is within
+// 2^-33 of the exact one (below 2^20 with an exact power of ten), so it
+// rounds the same way unless it lies that close to a half; those take the
+// exact integer path, x = m * 2^e scaled in 128 bits.  The others (0, 1 and
+// the smaller values, which print with an exponent) go through
+// std::to_chars, which gives the same bytes.
+int FormatUnitReal(char* dst, double x) {
+  if (!(x >= 1e-4 && x < 1.0)) {
+    std::to_chars_result r = std::to_chars(dst, dst + 31, x, std::chars_format::general, 6);
+    *r.ptr = 0;
+    return static_cast<int>(r.ptr - dst);
+  }
+  static constexpr uint64_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000ull};
+  // Each bound is the double just above its power of ten, so X is exact.
+  int X = x >= 0.1 ? -1 : (x >= 0.01 ? -2 : (x >= 0.001 ? -3 : -4));
+  const double q = x * static_cast<double>(kPow10[5 - X]);
+  uint64_t d = static_cast<uint64_t>(q);  // 10^5 <= q < 10^6: truncation is the floor
+  const double frac = q - static_cast<double>(d);
+  d += frac > 0.5;
+  if (std::fabs(frac - 0.5) < 0x1p-30) {
+    uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);  // x is normal and positive here
+    uint64_t m = (bits & ((1ull << 52) - 1)) | (1ull << 52);
+    int shift = 1075 - static_cast<int>(bits >> 52);  // x = m * 2^-shift, shift 53 .. 66
+    d = RoundShift(static_cast<unsigned __int128>(m) * kPow10[5 - X], shift);
+  }
+  if (d >= 1000000) {  // rounded up to the next power of ten
+    ++X;
+    d = 100000;
+  }
+  if (X >= 0) {  // 0.9999995 and up round to 1
+    dst[0] = '1';
+    dst[1] = 0;
+    return 1;
+  }
+  // 0. then -X - 1 zeros then the six digits (100000 <= d < 10^6), two at a
+  // time, without trailing zeros.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  std::memcpy(dst, "0.000", 5);
+  int len = 1 - X;
+  const unsigned six = static_cast<unsigned>(d), rest = six % 10000;
+  std::memcpy(dst + len, kPairs + 2 * (six / 10000), 2);
+  std::memcpy(dst + len + 2, kPairs + 2 * (rest / 100), 2);
+  std::memcpy(dst + len + 4, kPairs + 2 * (rest % 100), 2);
+  len += 6;
+  while (dst[len - 1] == '0') --len;
+  dst[len] = 0;
+  return len;
+}
+
+// Formats v, a value of a channel whose tracked range is lo .. hi, as
+// TextCurve_FormatValue describes.
+int FormatSaved(char* dst, double v, double lo, double hi, int type) {
+  // Reals keep a missing value as one; the integer types have no place for
+  // it and write the lowest value of their range (x = 0 below).
+  if (std::isnan(v) && (type & 0x0F) == SAVE_TYPE_FLOAT) {
+    const char* word = type & SAVE_TYPE_JSON ? "null" : "nan";
+    std::memcpy(dst, word, std::strlen(word) + 1);
+    return static_cast<int>(std::strlen(word));
+  }
+  double span = hi - lo;
+  double x = span > 0.0 ? (v - lo) / span : v * 0.5 + 0.5;
+  if (x > 1.0) x = 1.0;
+  if (!(x >= 0.0)) x = 0.0;
+  // The integer types round to the nearest step of their range, so that a
+  // value read back from the file (whose range it spans) is written again
+  // as the same integer: 255 steps for 0 .. 255, 65534 for -32767 .. 32767.
+  switch (type & 0x0F) {
+    case SAVE_TYPE_UINT8:
+      return AppendInt(dst, Double_ToInt(std::ceil(x * 255.0 - 0.5)));  // a tie (0.0 of -1 .. 1) goes down to 127
+    case SAVE_TYPE_FLOAT:
+      return FormatUnitReal(dst, x);
+    default:
+      return AppendInt(dst, Double_ToInt(std::floor(x * 65534.0 + 0.5)) - 32767);
+  }
+}
+
+// Writes the data lines of channels first .. first + nch - 1: the values of
+// each index side by side, the groups on lines of about 78 chars.
 int WriteDataLines(BufferedFile* f, const ChannelSet* set, int first, int nch, int type, int n) {
+  struct Source {
+    const double* pd;  // the channel's samples
+    int iValid;        // CurveSave_ValidCount: 0 writes missing values, later indices the last value
+    double dLo, dHi;   // the channel's tracked range
+  } src[MAX_CHANNELS];
+  for (int j = 0; j < nch; ++j) {
+    const CurveChannel* ch = &set->Channel[first + j];
+    src[j] = Source{ch->pdSamples, CurveSave_ValidCount(ch), ch->dDataMin, ch->dDataMax};
+  }
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   char line[1024];
   int len = 0;
   int ok = 1;
   int wrap = 78 - 6 * nch;
-  const char* sep = nch <= 1 ? "," : ",  ";
-  int sepLen = nch <= 1 ? 1 : 3;
+  const int sepLen = nch <= 1 ? 1 : 3;  // "," or ",  " between groups
   for (int i = 0; i < n; ++i) {
     if ((i & 0xFFFF) == 0 && !Progress_Report(f->pProgress, i, n)) break;  // SafeWrite_Commit refuses it
     if (len >= wrap) {
@@ -417,10 +673,12 @@ int WriteDataLines(BufferedFile* f, const ChannelSet* set, int first, int nch, i
     }
     for (int j = 0; j < nch; ++j) {
       if (j > 0) line[len++] = ',';
-      len += TextCurve_FormatValue(line + len, &set->Channel[first + j], i, type);
+      const Source& s = src[j];
+      const double v = s.iValid == 0 ? kNaN : s.pd[i < s.iValid ? i : s.iValid - 1];
+      len += FormatSaved(line + len, v, s.dLo, s.dHi, type);
     }
     if (i < n - 1) {
-      std::memcpy(line + len, sep, static_cast<size_t>(sepLen));
+      std::memcpy(line + len, ",  ", 3);  // the chars behind sepLen are written over next
       len += sepLen;
     }
   }
@@ -428,82 +686,10 @@ int WriteDataLines(BufferedFile* f, const ChannelSet* set, int first, int nch, i
   return ok;
 }
 
-// round(n * 2^-shift) with halves to even, for shift 1 .. 127.
-uint64_t RoundShift(unsigned __int128 n, int shift) {
-  unsigned __int128 d = n >> shift;
-  unsigned __int128 rem = n - (d << shift);
-  unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-  if (rem > half || (rem == half && (d & 1))) ++d;
-  return static_cast<uint64_t>(d);
-}
-
-// Writes x, 0 <= x <= 1, exactly as printf's "%lg" does (six significant
-// digits, trailing zeros dropped), and returns the length.  Values from 1e-4
-// to below 1, the usual case, take an exact integer path: x = m * 2^e is
-// scaled by 10^(5 - X) with X its decimal exponent and rounded once, halves
-// to even, as printf rounds the exact binary value.  The others (0, 1 and
-// the smaller values, which print with an exponent) go through
-// std::to_chars, which gives the same bytes.
-int FormatUnitReal(char* dst, double x) {
-  if (!(x >= 1e-4 && x < 1.0)) {
-    std::to_chars_result r = std::to_chars(dst, dst + 31, x, std::chars_format::general, 6);
-    *r.ptr = 0;
-    return static_cast<int>(r.ptr - dst);
-  }
-  static constexpr uint64_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000ull};
-  uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);  // x is normal and positive here
-  uint64_t m = (bits & ((1ull << 52) - 1)) | (1ull << 52);
-  int shift = 1075 - static_cast<int>(bits >> 52);  // x = m * 2^-shift, shift 53 .. 66
-  // Each bound is the double just above its power of ten, so X is exact.
-  int X = x >= 0.1 ? -1 : (x >= 0.01 ? -2 : (x >= 0.001 ? -3 : -4));
-  uint64_t d = RoundShift(static_cast<unsigned __int128>(m) * kPow10[5 - X], shift);
-  if (d >= 1000000) ++X;  // rounded up to the next power of ten (d is 10^6)
-  if (X >= 0) {  // 0.9999995 and up round to 1
-    dst[0] = '1';
-    dst[1] = 0;
-    return 1;
-  }
-  // 0. then -X - 1 zeros then the six digits, without trailing zeros.
-  int len = 0;
-  dst[len++] = '0';
-  dst[len++] = '.';
-  for (int z = 0; z < -X - 1; ++z) dst[len++] = '0';
-  while (d % 10 == 0) d /= 10;
-  char digits[8];
-  int nd = 0;
-  for (uint64_t q = d; q; q /= 10) digits[nd++] = static_cast<char>('0' + q % 10);
-  while (nd) dst[len++] = digits[--nd];
-  dst[len] = 0;
-  return len;
-}
-
 }  // namespace
 
 int TextCurve_FormatValue(char* dst, const CurveChannel* ch, int i, int type) {
-  double v = CurveSave_Value(ch, i);
-  // Reals keep a missing value as one; the integer types have no place for
-  // it and write the lowest value of their range (x = 0 below).
-  if (std::isnan(v) && (type & 0x0F) == SAVE_TYPE_FLOAT) {
-    const char* word = type & SAVE_TYPE_JSON ? "null" : "nan";
-    std::memcpy(dst, word, std::strlen(word) + 1);
-    return static_cast<int>(std::strlen(word));
-  }
-  double span = ch->dDataMax - ch->dDataMin;
-  double x = span > 0.0 ? (v - ch->dDataMin) / span : v * 0.5 + 0.5;
-  if (x > 1.0) x = 1.0;
-  if (!(x >= 0.0)) x = 0.0;
-  // The integer types round to the nearest step of their range, so that a
-  // value read back from the file (whose range it spans) is written again
-  // as the same integer: 255 steps for 0 .. 255, 65534 for -32767 .. 32767.
-  switch (type & 0x0F) {
-    case SAVE_TYPE_UINT8:
-      return AppendInt(dst, Double_ToInt(std::ceil(x * 255.0 - 0.5)));  // a tie (0.0 of -1 .. 1) goes down to 127
-    case SAVE_TYPE_FLOAT:
-      return FormatUnitReal(dst, x);
-    default:
-      return AppendInt(dst, Double_ToInt(std::floor(x * 65534.0 + 0.5)) - 32767);
-  }
+  return FormatSaved(dst, CurveSave_Value(ch, i), ch->dDataMin, ch->dDataMax, type);
 }
 
 int TextCurve_Write(const char* path, ChannelSet* set, int first, int nch, int type) {

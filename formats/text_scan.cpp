@@ -4,6 +4,7 @@
 #include "formats/text_scan.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +62,11 @@ void TextLine_Free(TextLine* line) {
 }
 
 int Text_FieldValue(const char* p, const char* end, int decimalComma, double* v) {
+  if (end > p && Text_ScanNumber(p, end, decimalComma, v) == end) return 1;
+  return Text_FieldValueExact(p, end, decimalComma, v);
+}
+
+int Text_FieldValueExact(const char* p, const char* end, int decimalComma, double* v) {
   *v = std::numeric_limits<double>::quiet_NaN();
   if (end <= p) return 0;
   char buf[64];
@@ -82,13 +88,32 @@ int Text_FieldValue(const char* p, const char* end, int decimalComma, double* v)
   return 1;
 }
 
-const char* Text_NextDataLine(BufferedFile* f, TextLine* line, const char* terminator) {
+const char* TextLine_Next(BufferedFile* f, TextLine* line, int* len, const char** limit) {
+  char* end = nullptr;
+  char* text = line->fTooLong ? nullptr : TextLine_PeekInPlace(f, &end);
+  if (text) {
+    TextLine_TakeInPlace(f, end);
+    *end = 0;
+    *len = static_cast<int>(end - text);
+    if (limit) *limit = reinterpret_cast<const char*>(f->bBuffer + f->dwBufCount);
+    return text;
+  }
+  *len = TextLine_Read(f, line);
+  if (*len < 0) return nullptr;
+  if (limit) *limit = line->szText + *len + 1;
+  return line->szText;
+}
+
+const char* Text_NextDataLine(BufferedFile* f, TextLine* line, const char* terminator, const char** start,
+                              const char** limit) {
   for (;;) {
-    int n = TextLine_Read(f, line);
-    if (n < 0) return nullptr;
+    int n = 0;
+    const char* text = TextLine_Next(f, line, &n, limit);
+    if (!text) return nullptr;
     if (n == 0) continue;
-    const char* p = Text_SkipBlanks(line->szText);
+    const char* p = Text_SkipBlanks(text);
     bool end = *p == *terminator && std::strncmp(p, terminator, std::strlen(terminator)) == 0;
+    if (start) *start = text;
     return end ? nullptr : p;
   }
 }

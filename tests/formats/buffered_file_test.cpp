@@ -209,6 +209,79 @@ TEST(TextNumbers, ConversionsLikeTheCLocale) {
   EXPECT_EQ(0, Text_ToLong("x", nullptr));
 }
 
+// The one-pass number scanner against the full conversion: the same value,
+// bit for bit, or the same refusal, for edge cases and random decimals in
+// both decimal-point modes, with the text read up to its end or beyond.
+TEST(TextNumbers, ScannerMatchesTheFullConversion) {
+  std::vector<std::string> fields = {
+      "0", "-0", "+0", "1", "-1.5", "+.5", ".5", "5.", "1.e5", "1e", "1e+", "-", "+", ".", "--1", "+-2", "0x1p3",
+      "1e5", "1E-5", "1.5e05", "5e22", "5e23", "5e-22", "5e-23", "9007199254740992", "9007199254740993",
+      "1234567890123456789", "12345678901234567890", "0.000000000000000000001", "0e999", "1e400", "-1e-400",
+      "1e-320", "nan", "-nan", "inf", "-Infinity", "1,5", "1,5.2", "1.5.2", "12345678.12345678", "0.80207200",
+      "-2.10526", std::string(70, '1'), "0," + std::string(70, '5'), "1_0", "abc", "1 2", "3\t"};
+  unsigned x = 2024;
+  auto next = [&x]() { return x = x * 1103515245u + 12345u; };
+  for (int k = 0; k < 20000; ++k) {
+    char text[64];
+    int digits = static_cast<int>(next() >> 8) % 17 + 1;
+    double v = static_cast<double>(next() >> 4) / 268435456.0 * std::pow(10.0, static_cast<int>(next() >> 8) % 40 - 20);
+    const char* form = k % 3 == 0 ? "%.*g" : (k % 3 == 1 ? "%.*f" : "%.*e");
+    std::snprintf(text, sizeof text, form, digits, (next() & 256) ? -v : v);
+    fields.push_back(text);
+  }
+  for (const std::string& field : fields) {
+    for (int comma = 0; comma < 2; ++comma) {
+      std::string f = field;
+      if (comma) {
+        for (char& c : f) c = c == '.' ? ',' : c;
+      }
+      for (size_t room : {f.size(), f.size() + 16}) {  // read up to the field's end, or past it
+        std::string buf = f + std::string(16, '\0');
+        double fast = 0, exact = 0;
+        int got = Text_FieldValue(buf.data(), buf.data() + f.size(), comma, &fast);
+        int want = Text_FieldValueExact(buf.data(), buf.data() + f.size(), comma, &exact);
+        ASSERT_EQ(want, got) << f;
+        ASSERT_EQ(0, std::memcmp(&fast, &exact, sizeof fast)) << f << " " << fast << " " << exact;
+        double scanned = 0;
+        const char* end = Text_ScanNumber(buf.data(), buf.data() + room, comma, &scanned);
+        if (end == buf.data() + f.size()) {
+          ASSERT_EQ(0, std::memcmp(&scanned, &exact, sizeof scanned)) << f;
+        }
+      }
+    }
+  }
+}
+
+// Lines handed out in place by TextLine_Next are the lines the copying
+// reader gives, whatever the line ends and wherever the buffer ends.
+TEST(TextLines, InPlaceLinesAreTheCopiedOnes) {
+  std::vector<std::string> cases = {"a\r\nb\r\n", "a\n\rb\r\r\nc", std::string("1\0002\n3", 5), "x\x01y\x0bz\x0c",
+                                    "\xEF\xBB\xBF" "1 2\n\xC3\xA9 3\n\xC3\n4\n", "caf\xE9 1\n2\n", "a\n\nb\n\n\n"};
+  for (int shift = 0; shift < 4; ++shift) {  // CR LF pairs split by the buffer end
+    std::string many(static_cast<size_t>(shift), 'p');
+    while (many.size() < 3 * FILE_BUFFER_SIZE) many += "12.5 -3\r\n\n7\r";
+    cases.push_back(many);
+  }
+  TempDir dir;
+  std::string path = dir.File("lines.txt");
+  static BufferedFile f;
+  for (const std::string& bytes : cases) {
+    ASSERT_TRUE(TestFiles_Write(path, bytes));
+    Lines copied = ReadAllLines(bytes, 1 << 20), inPlace;
+    TextLine line = {};
+    ASSERT_EQ(1, BufferedFile_OpenRead(&f, path.c_str()));
+    int len = 0;
+    const char* limit = nullptr;
+    while (const char* text = TextLine_Next(&f, &line, &len, &limit)) {
+      ASSERT_LT(text + len, limit);
+      inPlace.emplace_back(text, static_cast<size_t>(len));
+    }
+    BufferedFile_Close(&f);
+    TextLine_Free(&line);
+    EXPECT_EQ(copied, inPlace);
+  }
+}
+
 TEST(TextNumbers, IndependentOfTheProcessLocale) {
   const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "C.UTF-8"};
   std::string old = std::setlocale(LC_NUMERIC, nullptr);
