@@ -47,7 +47,6 @@ struct CurveChannel {
   int iVisible;  // non-zero when the curve is drawn
   ChannelSummary Summary;  // owned with pdSamples; kept exact by every store
   unsigned long long uLostStores;  // stores dropped because the storage could not grow (memory), ever
-  unsigned long long uStamp;  // changes (to a value no channel had before) with every store, count change or crop
 };
 
 struct ChannelSet {
@@ -74,6 +73,12 @@ int Channel_SetSample(CurveChannel* ch, int i, double v);
 // copied at once.  Returns 0 (nothing changes) for a null channel, a bad index
 // or count; when the growth fails, only the values that fit are stored.
 int Channel_StoreSamples(CurveChannel* ch, int i, const double* values, int count);
+// Takes the count values the caller wrote into pdSamples at i .. i + count -
+// 1 (within the capacity) as stored samples: the count, the summaries, the
+// tracked range and the stamp change as Channel_StoreSamples of those values
+// would change them, so a reader can decode straight into reserved storage.
+// Returns 0 (nothing changes) for a null channel or a range beyond the capacity.
+int Channel_TakeStored(CurveChannel* ch, int i, int count);
 // Sets the number of valid samples to n (0 .. capacity), keeping the
 // summaries exact; 0 (nothing changes) when n is outside that.
 int Channel_SetCount(CurveChannel* ch, int n);
@@ -112,6 +117,9 @@ void ChannelSet_FreeAll(ChannelSet* set);
 void ChannelSet_NameDefault(ChannelSet* set, int c);
 // Counts the channels that hold samples into iChannelsInUse.
 void ChannelSet_CountInUse(ChannelSet* set);
+// Channel_TakeStored on channel c that raises iChannelsInUse; 0 (nothing
+// changes) for a bad channel or range.
+int ChannelSet_TakeStored(ChannelSet* set, int c, int i, int count);
 // Stores a sample into channel c (0 to 7) and raises iChannelsInUse; 0 (and
 // nothing changes) for a null set, a bad channel or a negative index.
 int ChannelSet_SetSample(ChannelSet* set, int c, int i, double v);

@@ -35,6 +35,7 @@ int BufferedFile_Finish(BufferedFile* f, int fd) {
 // One platform read into the empty buffer; returns the byte count or <= 0.
 int BufferedFile_Refill(BufferedFile* f) {
   f->dwBufIndex = f->dwBufCount = 0;
+  f->dwBufStartPos = f->dwBufEndPos;  // empty: the position stays right at the end of the file too
   if (f->iHandle < 0 || !f->fOpened) return 0;
   if (!Progress_Report(f->pProgress, f->dwBufEndPos, f->llSize)) return 0;  // stopped: read as the end
   ssize_t n;
@@ -43,8 +44,23 @@ int BufferedFile_Refill(BufferedFile* f) {
   } while (n < 0 && errno == EINTR);
   if (n <= 0) return 0;
   f->dwBufCount = static_cast<uint32_t>(n);
-  f->dwBufStartPos = f->dwBufEndPos;
   f->dwBufEndPos += static_cast<uint32_t>(n);
+  return static_cast<int>(n);
+}
+
+// One platform read of up to count bytes straight into dst, past the empty
+// buffer; returns the byte count or <= 0, as BufferedFile_Refill does.
+int BufferedFile_ReadDirect(BufferedFile* f, uint8_t* dst, unsigned count) {
+  f->dwBufIndex = f->dwBufCount = 0;
+  f->dwBufStartPos = f->dwBufEndPos;
+  if (f->iHandle < 0 || !f->fOpened) return 0;
+  if (!Progress_Report(f->pProgress, f->dwBufEndPos, f->llSize)) return 0;  // stopped: read as the end
+  ssize_t n;
+  do {
+    n = ::read(f->iHandle, dst, count);
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) return 0;
+  f->dwBufStartPos = f->dwBufEndPos += static_cast<uint32_t>(n);
   return static_cast<int>(n);
 }
 
@@ -126,6 +142,13 @@ int BufferedFile_Read(BufferedFile* f, void* dst, unsigned count) {
       got += take;
     }
     if (got >= count) return static_cast<int>(count);
+    if (count - got >= FILE_BUFFER_SIZE) {
+      // A buffer's worth or more goes straight to dst, without a copy.
+      int n = BufferedFile_ReadDirect(f, out + got, count - got);
+      if (n <= 0) return static_cast<int>(got);
+      got += static_cast<unsigned>(n);
+      continue;
+    }
     if (BufferedFile_Refill(f) <= 0) return static_cast<int>(got);
   }
 }

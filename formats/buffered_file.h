@@ -38,10 +38,11 @@ struct BufferedFile {
 };
 
 // Every file opened from now on reports its reading (bytes read of its size,
-// before each refill of the buffer) to progress, and a stop there ends its
-// reading as the end of the file would; writers report their frames to it and
-// SafeWrite_Commit refuses a stopped save.  Null: files opened from now on
-// report nothing.  Set by the load and save dispatch for one load or save.
+// before each refill of the buffer and each read past it) to progress, and a
+// stop there ends its reading as the end of the file would; writers report
+// their frames to it and SafeWrite_Commit refuses a stopped save.  Null:
+// files opened from now on report nothing.  Set by the load and save
+// dispatch for one load or save.
 void BufferedFile_SetProgress(WorkProgress* progress);
 
 // Clears the record and opens an existing regular file for reading, at once
@@ -54,7 +55,9 @@ int BufferedFile_OpenWrite(BufferedFile* f, const char* path);
 // name (kept for messages); a negative fd leaves a closed record.  Returns 1
 // when the record holds the descriptor, 0 for a negative fd.
 int BufferedFile_AttachWrite(BufferedFile* f, int fd, const char* name);
-// Copies up to count bytes; fewer only at the end of the file or on an error.
+// Copies up to count bytes (what is left of a buffer's worth or more goes
+// straight from the system into dst); fewer only at the end of the file or on
+// an error.
 int BufferedFile_Read(BufferedFile* f, void* dst, unsigned count);
 // Reads one line of at most maxChars characters into dst (maxChars + 1 chars).
 // Returns the length, 0 for an empty line, -1 at the end of the file.

@@ -3,9 +3,9 @@
 // state folder holds what is needed to rebuild them: a snapshot of the
 // channels as they were at the last load or save (written when the first
 // change after it begins), then one record per transition (a step done,
-// undone or redone) in its forward form.  Records are gathered in memory and
-// written once the state they lead to has been on screen for JOURNAL_DELAY
-// (or at once, before the next change, when it already has been), then
+// undone or redone) in its forward form.  Records go to the file as they
+// come; once the state they lead to has been on screen for Journal_DelayMs
+// (or at once, before the next change, when it already has been) they are
 // flushed to disk and committed by rewriting the committed length in the
 // file's head.  Bytes past that length (a write cut short by a crash) are
 // ignored; anything damaged before it makes the whole journal refused.
@@ -27,12 +27,9 @@ struct EditJournal {
   char szPath[JOURNAL_PATH_LEN + 32];  // this run's journal file while open
   int iFd;                        // its descriptor + 1 (0: not open)
   long long llCommitted;          // bytes of the file committed
-  long long llEnd;                // bytes written to the file (the pending records go after them)
-  unsigned char* pPending;        // records not yet written (owned)
-  long long llPending;            // bytes used in pPending
-  long long llPendingCap;         // bytes allocated for pPending
+  long long llEnd;                // bytes written to the file (the next record goes after them)
   long long llChangedMs;          // steady-clock time of the last transition
-  int iDirty;                     // 1 while pPending holds records not yet written
+  int iDirty;                     // 1 while records past the committed length wait for their commit
   int iBaseUnsaved;               // 1 when the snapshot itself is unsaved work (a recovered state)
   int iFailed;                    // 1 after a write failed: no journal until the next save point
 };
@@ -52,16 +49,19 @@ struct JournalFound {
 int Journal_DefaultDir(char* dir, int size);
 // Turns the journal on in dir (null or "" turns it off).
 void Journal_Setup(AppState* app, const char* dir);
-// Before a change: writes what has been on screen long enough, and opens the
+// Before a change: commits what has been on screen long enough, and opens the
 // journal with a snapshot of the current state when none is open.
 void Journal_BeforeChange(AppState* app);
-// A transition has been applied: its forward form joins the pending records.
+// A transition has been applied: its forward form is written after the
+// records before it (not committed yet).  A failed write turns the journal
+// off until the next save point.
 struct HistoryStep;
 void Journal_Transition(AppState* app, const HistoryStep* step, int forward);
-// Writes and commits the pending records once the state has been on screen
-// for Journal_DelayMs; the editor calls it from its 100 ms timer.
+// Commits the records written so far once the state has been on screen for
+// Journal_DelayMs; the editor calls it from its 100 ms timer.
 void Journal_Tick(AppState* app);
-// Writes and commits the pending records now.  Returns 1, 0 on a failed write.
+// Commits the records written so far now.  Returns 1, 0 on a failed write
+// (the journal is then off until the next save point).
 int Journal_Flush(AppState* app);
 // Removes this run's journal (save point reached, or a normal end).
 void Journal_Discard(AppState* app);

@@ -17,7 +17,7 @@
 
 namespace {
 
-int s_iModifiedShown;  // last iModified written by the timer
+int s_iModifiedShown;  // last iModified the timer wrote into the main window's status bar
 int s_iInTimer;        // re-entrancy guard of the timer handler
 
 // Range, page and the position a scroll code asks for; the bar itself is not
@@ -174,6 +174,7 @@ LRESULT PlotWin_WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       RECT rc{};
       Win_GetClientRect(hwnd, &rc);
       Win_SetTimer(hwnd, PLOTWIN_TIMER_ID, PLOTWIN_TIMER_MS, nullptr);
+      s_iModifiedShown = 0;  // a new window's status bar starts empty, as for no changes
       return 0;
     }
     case WM_DESTROY: return PlotWin_OnDestroy(app, hwnd);

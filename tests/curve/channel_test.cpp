@@ -330,30 +330,87 @@ TEST_F(SetFixture, BulkStoresActLikeSingleStores) {
   EXPECT_EQ(ChannelSet_SetSamples(&set, 0, 0, nullptr, 1), 0);
 }
 
+// The vector scans against one plain loop, over every length up to 300 (the
+// lane remainders of each scan) with NaN, infinities and signed zeros.
+TEST(SamplesMinMax, VectorScansGiveThePlainEnds) {
+  std::mt19937 rng(9);
+  const double special[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity(), 0.0, -0.0};
+  std::vector<double> v(300);
+  for (int n = 0; n <= 300; ++n) {
+    for (double& x : v) x = rng() % 8 ? std::uniform_real_distribution<double>(-5, 5)(rng) : special[rng() % 5];
+    double lo = std::numeric_limits<double>::infinity(), hi = -lo, slo, shi;
+    int nan = 0, snan;
+    for (int k = 0; k < n; ++k) lo = v[k] < lo ? v[k] : lo, hi = v[k] > hi ? v[k] : hi, nan |= v[k] != v[k];
+    Samples_MinMax(v.data(), n, &slo, &shi, &snan);
+    ASSERT_EQ(slo, lo) << n;
+    ASSERT_EQ(shi, hi) << n;
+    ASSERT_EQ(snan, nan) << n;
+  }
+}
+
+// The range a bulk store or a store taken in from the storage leaves is bit
+// for bit the one single stores leave, and UpdateRange (read through the
+// summaries) gives the ends of a plain walk: zeros of either sign at an end,
+// infinities, NaN, and a range not yet valid, which follows the values.
+TEST_F(SetFixture, BulkAndTakenStoresTrackTheRangeOfSingleStores) {
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> wave;
+  for (int i = 0; i < 5000; ++i) wave.push_back(0.25 + 0.5 * std::sin(i * 0.01));
+  struct Case {
+    const char* name;            // what the values test
+    double lo0, hi0;             // the tracked range before
+    std::vector<double> values;  // stored from index 0
+  } cases[] = {
+      {"inside", -1.0, 1.0, wave},
+      {"widening", 0.5, 0.6, wave},
+      {"zeros at the low end", 0.25, 0.75, {0.5, 0.0, -0.0, 0.3}},
+      {"negative zero first", 0.25, 0.75, {-0.0, 0.5, 0.0}},
+      {"zeros at the high end", -0.75, -0.25, {-0.5, -0.0, 0.0}},
+      {"infinities", -0.1, 0.1, {0.5, inf, -inf, -0.5}},
+      {"NaN", -0.1, 0.1, {nan, 0.5, nan}},
+      {"not yet valid", 0.0, 0.0, {5.0, 3.0, 4.0}},
+  };
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  std::mt19937 rng(3);
+  for (int t = 0; t < 20; ++t) {  // zeros of both signs spread over the lanes of a vector scan
+    Case k{"scattered zeros", 0.25, 0.75, std::vector<double>(24, 0.5)};
+    for (int z = 0; z < 4; ++z) k.values[rng() % 24] = rng() % 2 ? 0.0 : -0.0;
+    all.push_back(k);
+  }
+  auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+  for (const Case& k : all) {
+    SCOPED_TRACE(k.name);
+    ChannelSet_FreeAll(&set);
+    ChannelSet_Init(&set, 16384);
+    for (int c = 0; c < 3; ++c) set.Channel[c].dDataMin = k.lo0, set.Channel[c].dDataMax = k.hi0;
+    const int n = static_cast<int>(k.values.size());
+    for (int i = 0; i < n; ++i) ChannelSet_SetSample(&set, 0, i, k.values[i]);
+    ASSERT_EQ(ChannelSet_SetSamples(&set, 1, 0, k.values.data(), n), 1);
+    std::memcpy(set.Channel[2].pdSamples, k.values.data(), sizeof(double) * n);
+    ASSERT_EQ(ChannelSet_TakeStored(&set, 2, 0, n), 1);
+    for (int c = 1; c < 3; ++c) {
+      EXPECT_EQ(set.Channel[c].iNrOfSamples, n) << c;
+      EXPECT_TRUE(same(set.Channel[c].dDataMin, set.Channel[0].dDataMin)) << c;
+      EXPECT_TRUE(same(set.Channel[c].dDataMax, set.Channel[0].dDataMax)) << c;
+    }
+    double lo = 1e100, hi = -1e100;
+    for (double v : k.values) {
+      if (std::isfinite(v) && v < lo) lo = v;
+      if (std::isfinite(v) && v > hi) hi = v;
+    }
+    const double keptLo = set.Channel[2].dDataMin, keptHi = set.Channel[2].dDataMax;
+    Channel_UpdateRange(&set.Channel[2]);
+    EXPECT_TRUE(same(set.Channel[2].dDataMin, lo < hi ? lo : keptLo));
+    EXPECT_TRUE(same(set.Channel[2].dDataMax, lo < hi ? hi : keptHi));
+  }
+  EXPECT_EQ(ChannelSet_TakeStored(&set, 2, 16000, 1000), 0);  // beyond the capacity
+  EXPECT_EQ(set.Channel[2].iNrOfSamples, static_cast<int>(all.back().values.size()));
+}
+
 }  // namespace
 
 namespace {
-
-// The min/max scan against a plain loop, for every length up to 40 with a NaN
-// at each place in turn (or none) and infinities among the values.
-TEST(SamplesMinMax, LeavesOutNaNWhereverItLies) {
-  std::mt19937 rng(3);
-  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-  for (int n = 0; n <= 40; ++n) {
-    for (int at = -1; at < n; ++at) {
-      std::vector<double> v(static_cast<size_t>(n));
-      for (double& x : v) x = rng() % 9 == 0 ? (rng() % 2 ? inf : -inf) : std::uniform_real_distribution<double>(-5, 5)(rng);
-      if (at >= 0) v[at] = nan;
-      double lo = inf, hi = -inf, l, h;
-      for (double x : v) lo = x < lo ? x : lo, hi = x > hi ? x : hi;
-      int bad = -1;
-      Samples_MinMax(v.data(), n, &l, &h, &bad);
-      EXPECT_EQ(l, lo) << n << " " << at;
-      EXPECT_EQ(h, hi) << n << " " << at;
-      EXPECT_EQ(bad, at >= 0 ? 1 : 0) << n << " " << at;
-    }
-  }
-}
 
 // The summaries against the samples: after every kind of change, the min/max
 // of random index ranges read through them equals a plain scan, NaN flag and

@@ -135,6 +135,8 @@ TEST(BufferedFileRaw, WriteSeventyThousandBytesAndReadBack) {
   EXPECT_EQ(100, BufferedFile_Read(&f, &back[0], 100));
   EXPECT_EQ(69900, BufferedFile_Read(&f, &back[100], 80000));  // short only at the end
   EXPECT_EQ(bytes, back);
+  EXPECT_EQ(70000, BufferedFile_Seek(&f, 0, 1));  // a read past the buffer keeps the position
+  EXPECT_EQ(70000, BufferedFile_Seek(&f, 70000, 0));
   EXPECT_EQ(0, BufferedFile_Read(&f, &back[0], 10));
   BufferedFile_Close(&f);
 }

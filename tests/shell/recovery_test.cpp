@@ -5,6 +5,7 @@
 // refused whole.
 #include <dirent.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -237,6 +238,158 @@ TEST_F(Recovery, AStrokeCostsTheJournalAFewHundredBytes) {
   History_Undo(&core, nullptr, 0, nullptr);
   ASSERT_EQ(Journal_Flush(&core), 1);
   std::printf("journal bytes for its undo: %lld\n", core.Journal.llEnd - snapshot - stroke);
+  Journal_Discard(&core);
+  History_Clear(&core);
+  ChannelSet_FreeAll(&core.Channels);
+}
+
+}  // namespace
+
+namespace {
+
+// The CRC-32 a journal's records carry, one byte at a time as the first
+// journals computed it.
+unsigned Crc32Bytewise(const std::string& b, size_t from, size_t n) {
+  unsigned crc = 0xFFFFFFFFu;
+  for (size_t i = from; i < from + n; ++i) {
+    crc ^= static_cast<unsigned char>(b[i]);
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  return ~crc;
+}
+
+template <typename T>
+T At(const std::string& b, size_t at) {
+  T v{};
+  if (at + sizeof v <= b.size()) std::memcpy(&v, b.data() + at, sizeof v);
+  return v;
+}
+
+// The snapshot streamed from channels of uneven lengths (long runs of equal
+// values and long stretches without any, NaN and infinities, empty ones)
+// and a stroke after it come back bit for bit: from the journal as written,
+// from the same journal in the first layout (32-bit record lengths), and
+// not at all when a record claims 4 GiB more than it holds.
+TEST_F(Recovery, AStreamedSnapshotOfUnevenChannelsComesBackInBothLayouts) {
+  static AppState core;
+  AppState_InitDefaults(&core);
+  ChannelSet_Init(&core.Channels, 16384);
+  std::mt19937 rng(17);
+  const int lengths[MAX_CHANNELS] = {300000, 0, 1, 0, 200000, 70001, 5, 2};
+  for (int c = 0; c < MAX_CHANNELS; ++c) {
+    for (int i = 0; i < lengths[c]; ++i) {
+      double v = static_cast<int>(rng() % 2000) / 7.0;
+      if (c == 4 && i > 1000) v = 2.5;                             // a run longer than the read pieces
+      if (c == 0 && i % 50000 < 3) v = i % 2 ? NAN : -INFINITY;   // short runs of odd values
+      ChannelSet_SetSample(&core.Channels, c, i, v);
+    }
+  }
+  Channel_Free(&core.Channels.Channel[3]);  // a channel without storage
+  ChannelSet_CountInUse(&core.Channels);
+  core.Graph.iActiveChannel = 4;
+  AppState_CopyText(core.szDataFile, "/somewhere/curves.txt");
+  History_Init(&core, 64LL << 20);
+  mkdir(JournalDir().c_str(), 0700);
+  Journal_Setup(&core, JournalDir().c_str());
+  History_Begin(&core, "point edit");
+  Graph_StoreRun(&core, 5, 10, 40, -1.25);
+  ASSERT_EQ(History_End(&core), 1);
+  ASSERT_EQ(Journal_Flush(&core), 1);
+  const std::string want = HistoryState_Of(core);
+  const std::string bytes = TestFiles_Read(core.Journal.szPath);
+  Journal_Discard(&core);
+  History_Clear(&core);
+  ChannelSet_FreeAll(&core.Channels);
+
+  // Records: a 64-bit length and the CRC of the payload, the one the first
+  // journals computed.
+  std::vector<size_t> records;
+  for (size_t at = 32; at + 12 <= bytes.size(); at += 12 + At<long long>(bytes, at)) records.push_back(at);
+  ASSERT_EQ(records.size(), 2u);
+  ASSERT_EQ(records.back() + 12 + At<long long>(bytes, records.back()), bytes.size());
+  EXPECT_GT(At<long long>(bytes, 32), 2960000);  // the literal values of channels 0 and 5
+  for (size_t at : records)
+    EXPECT_EQ(At<unsigned>(bytes, at + 8), Crc32Bytewise(bytes, at + 12, static_cast<size_t>(At<long long>(bytes, at))));
+
+  // The same journal in the first layout.
+  std::string v1 = bytes.substr(0, 32);
+  v1[7] = '1';
+  for (size_t at : records) {
+    long long n = At<long long>(bytes, at);
+    v1.append(bytes, at, 4).append(bytes, at + 8, 4).append(bytes, at + 12, static_cast<size_t>(n));
+  }
+  auto commit = [](std::string* b) {
+    long long n = static_cast<long long>(b->size());
+    std::memcpy(&(*b)[8], &n, 8);
+    unsigned crc = Crc32Bytewise(*b, 8, 20);
+    std::memcpy(&(*b)[28], &crc, 4);
+  };
+  commit(&v1);
+  std::string huge = bytes;  // the stroke's record claims 4 GiB more
+  huge[records.back() + 4] = 1;
+  const struct {
+    const char* what;
+    const std::string& file;
+    bool ok;
+  } cases[] = {{"as written", bytes, true}, {"first layout", v1, true}, {"length past 4 GiB", huge, false}};
+  TempDir left;
+  for (const auto& k : cases) {
+    ASSERT_TRUE(TestFiles_Write(left.File("journal-1.psj"), k.file));
+    JournalFound found{};
+    ASSERT_EQ(Journal_FindOrphan(left.szPath.c_str(), &found), 1) << k.what;
+    EXPECT_STREQ(found.szDataFile, "/somewhere/curves.txt") << k.what;
+    EXPECT_EQ(found.iDamaged, k.ok ? 0 : 1) << k.what;
+    static AppState back;
+    AppState_InitDefaults(&back);
+    EXPECT_EQ(Journal_Recover(&back, &found), k.ok ? 1 : 0) << k.what;
+    if (k.ok) {
+      EXPECT_TRUE(HistoryState_Of(back) == want) << k.what;
+      EXPECT_EQ(back.Graph.iActiveChannel, 4) << k.what;
+    }
+    Journal_CloseFound(&found);
+    ChannelSet_FreeAll(&back.Channels);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A journal that cannot be written whole (here: the file size limit stops
+// the snapshot, then a filter step's record) turns itself off and leaves no
+// file, and comes back at the next save point.
+TEST_F(Recovery, AJournalThatCannotBeWrittenTurnsItselfOff) {
+  static AppState core;
+  AppState_InitDefaults(&core);
+  ChannelSet_Init(&core.Channels, 16384);
+  for (int i = 0; i < 200000; ++i) ChannelSet_SetSample(&core.Channels, 0, i, std::sin(i * 0.01));
+  History_Init(&core, 64LL << 20);
+  mkdir(JournalDir().c_str(), 0700);
+  Journal_Setup(&core, JournalDir().c_str());
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+  auto filter = [&](long long limit) {
+    rlimit lim = old;
+    lim.rlim_cur = static_cast<rlim_t>(limit);
+    setrlimit(RLIMIT_FSIZE, &lim);
+    History_Begin(&core, "low pass");
+    History_KeepChannel(&core, 0);
+    for (int i = 0; i < 200000; ++i) core.Channels.Channel[0].pdSamples[i] *= 0.5;
+    History_End(&core);
+    setrlimit(RLIMIT_FSIZE, &old);
+    return TestFiles_CountEntries(JournalDir());
+  };
+  EXPECT_EQ(filter(1 << 20), 0);  // the 1.6 MB snapshot does not fit
+  EXPECT_EQ(core.Journal.iFailed, 1);
+  History_MarkSaved(&core);
+  EXPECT_EQ(filter(5 << 19), 0);  // the snapshot fits, the step's record does not
+  EXPECT_EQ(core.Journal.iFailed, 1);
+  History_MarkSaved(&core);
+  EXPECT_EQ(filter(8 << 20), 1);
+  EXPECT_EQ(Journal_Flush(&core), 1);
+  EXPECT_GT(core.Journal.llCommitted, 3200000);
+  signal(SIGXFSZ, SIG_DFL);
   Journal_Discard(&core);
   History_Clear(&core);
   ChannelSet_FreeAll(&core.Channels);
