@@ -17,16 +17,21 @@ double Bench_Signal(int i) {
   return std::sin(i * 0.01) + 0.3 * std::sin(i * 0.7) + (v >> 8) * (1.0 / 16777216.0) - 0.5;
 }
 
+// src filled with n samples of the bench signal, dst an empty channel of n.
+void Bench_SignalPair(int n, CurveChannel* src, CurveChannel* dst) {
+  std::memset(src, 0, sizeof(*src));
+  std::memset(dst, 0, sizeof(*dst));
+  Channel_Init(src, n);
+  Channel_Init(dst, n);
+  for (int i = 0; i < n; ++i) Channel_SetSample(src, i, Bench_Signal(i));
+}
+
 // One filter run over the whole channel, from the unfiltered copy into the
 // shown channel, as the interactive filter does on every scroller move.
 void BM_Channel_LowPass(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   CurveChannel src, dst;
-  std::memset(&src, 0, sizeof(src));
-  std::memset(&dst, 0, sizeof(dst));
-  Channel_Init(&src, n);
-  Channel_Init(&dst, n);
-  for (int i = 0; i < n; ++i) Channel_SetSample(&src, i, Bench_Signal(i));
+  Bench_SignalPair(n, &src, &dst);
   for (auto _ : state) {
     Channel_LowPass(&src, &dst, 0, 0, 0.3, 0.1);
     benchmark::DoNotOptimize(dst.pdSamples[n / 2]);
@@ -43,11 +48,7 @@ BENCHMARK(BM_Channel_LowPass)->Arg(4096)->Arg(65536)->Arg(1048576)->Arg(16777216
 void BM_LowPass_Apply(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   CurveChannel src, dst;
-  std::memset(&src, 0, sizeof(src));
-  std::memset(&dst, 0, sizeof(dst));
-  Channel_Init(&src, n);
-  Channel_Init(&dst, n);
-  for (int i = 0; i < n; ++i) Channel_SetSample(&src, i, Bench_Signal(i));
+  Bench_SignalPair(n, &src, &dst);
   LowPassSpectrum sp;
   std::memset(&sp, 0, sizeof(sp));
   LowPass_Prepare(&src, 0, 0, &sp);

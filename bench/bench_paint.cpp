@@ -42,7 +42,16 @@ AppState* PaintRecord(int n) {
   return &app;
 }
 
-void BM_Paint(benchmark::State& state) {
+// A 1190 x 800 memory canvas over the record of n samples (range 0) with the
+// middle 1/viewdiv (range 1) in view.
+struct PaintView {
+  AppState* app;   // the record drawn
+  HDC dc;          // the memory canvas
+  HBITMAP bmp;     // its image
+  HGDIOBJ old;     // the image the canvas had before
+};
+
+void PaintView_Open(const benchmark::State& state, PaintView* v) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   Win_Init(nullptr, nullptr);
   AppState* app = PaintRecord(static_cast<int>(state.range(0)));
@@ -50,18 +59,29 @@ void BM_Paint(benchmark::State& state) {
   const double half = (app->Channels.dXViewMax - app->Channels.dXViewMin) / 2 / static_cast<double>(state.range(1));
   app->Channels.dXViewMin = mid - half;
   app->Channels.dXViewMax = mid + half;
-  HDC dc = Win_CreateCompatibleDC(nullptr);
-  HBITMAP bmp = Win_CreateCompatibleBitmap(dc, 1190, 800);
-  HGDIOBJ old = Win_SelectObject(dc, bmp);
+  v->app = app;
+  v->dc = Win_CreateCompatibleDC(nullptr);
+  v->bmp = Win_CreateCompatibleBitmap(v->dc, 1190, 800);
+  v->old = Win_SelectObject(v->dc, v->bmp);
+}
+
+// Frees the canvas and gives the record its full view back.
+void PaintView_Close(PaintView* v) {
+  Win_SelectObject(v->dc, v->old);
+  Win_DeleteObject(v->bmp);
+  Win_DeleteDC(v->dc);
+  Graph_AutoScale(v->app);
+}
+
+void BM_Paint(benchmark::State& state) {
+  PaintView view;
+  PaintView_Open(state, &view);
   for (auto _ : state) {
-    Graph_Draw(app, dc, 1190, 800);
+    Graph_Draw(view.app, view.dc, 1190, 800);
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * state.range(0) / state.range(1) * MAX_CHANNELS);
-  Win_SelectObject(dc, old);
-  Win_DeleteObject(bmp);
-  Win_DeleteDC(dc);
-  Graph_AutoScale(app);
+  PaintView_Close(&view);
 }
 BENCHMARK(BM_Paint)
     ->ArgsProduct({{65536, 1048576, 67108864}, {1, 10, 1000}})
@@ -71,27 +91,16 @@ BENCHMARK(BM_Paint)
 // The curve walk alone (the points of the eight curves, nothing drawn), after
 // one paint has laid out the plot: the share of BM_Paint that reads samples.
 void BM_PaintWalk(benchmark::State& state) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Win_Init(nullptr, nullptr);
-  AppState* app = PaintRecord(static_cast<int>(state.range(0)));
-  const double mid = (app->Channels.dXViewMin + app->Channels.dXViewMax) / 2;
-  const double half = (app->Channels.dXViewMax - app->Channels.dXViewMin) / 2 / static_cast<double>(state.range(1));
-  app->Channels.dXViewMin = mid - half;
-  app->Channels.dXViewMax = mid + half;
-  HDC dc = Win_CreateCompatibleDC(nullptr);
-  HBITMAP bmp = Win_CreateCompatibleBitmap(dc, 1190, 800);
-  HGDIOBJ old = Win_SelectObject(dc, bmp);
-  Graph_Draw(app, dc, 1190, 800);
-  std::vector<POINT> pts(static_cast<size_t>(CurveWalk_Capacity(app)));
+  PaintView view;
+  PaintView_Open(state, &view);
+  Graph_Draw(view.app, view.dc, 1190, 800);
+  std::vector<POINT> pts(static_cast<size_t>(CurveWalk_Capacity(view.app)));
   for (auto _ : state) {
     for (int c = 0; c < MAX_CHANNELS; ++c)
-      benchmark::DoNotOptimize(CurveWalk_Points(app, c, pts.data(), static_cast<int>(pts.size())));
+      benchmark::DoNotOptimize(CurveWalk_Points(view.app, c, pts.data(), static_cast<int>(pts.size())));
   }
   state.SetItemsProcessed(state.iterations() * state.range(0) / state.range(1) * MAX_CHANNELS);
-  Win_SelectObject(dc, old);
-  Win_DeleteObject(bmp);
-  Win_DeleteDC(dc);
-  Graph_AutoScale(app);
+  PaintView_Close(&view);
 }
 BENCHMARK(BM_PaintWalk)
     ->ArgsProduct({{1048576, 67108864}, {1, 10, 1000}})

@@ -24,49 +24,39 @@ void FillSine(ChannelSet* set) {
   set->Channel[0].dXStep = 1.0 / 8000.0;
 }
 
-// One value per line, no header: the plainest text a user hands in.
-void BM_TextCurve_LoadOneValuePerLine(benchmark::State& state) {
-  std::string path = BenchPath("load.txt");
+// Loads a file of kSamples lines, each written by line(f, i), holding
+// `channels` channels, over and over.
+void LoadLines(benchmark::State& state, const char* name, int channels, void (*line)(FILE*, int)) {
+  std::string path = BenchPath(name);
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
     state.SkipWithError("cannot create the input file");
     return;
   }
-  for (int i = 0; i < kSamples; ++i) std::fprintf(f, "%d\r\n", (i * 37) % 65535 - 32767);
+  for (int i = 0; i < kSamples; ++i) line(f, i);
   std::fclose(f);
   static ChannelSet set;
   ChannelSet_Init(&set, 65536);
   for (auto _ : state) {
     int rc = TextCurve_Read(path.c_str(), &set, 0);
     benchmark::DoNotOptimize(rc);
-    benchmark::DoNotOptimize(set.Channel[0].pdSamples[kSamples - 1]);
+    benchmark::DoNotOptimize(set.Channel[channels - 1].pdSamples[kSamples - 1]);
   }
-  state.SetItemsProcessed(state.iterations() * kSamples);
+  state.SetItemsProcessed(state.iterations() * channels * kSamples);
   ChannelSet_FreeAll(&set);
   std::remove(path.c_str());
+}
+
+// One value per line, no header: the plainest text a user hands in.
+void BM_TextCurve_LoadOneValuePerLine(benchmark::State& state) {
+  LoadLines(state, "load.txt", 1, [](FILE* f, int i) { std::fprintf(f, "%d\r\n", (i * 37) % 65535 - 32767); });
 }
 BENCHMARK(BM_TextCurve_LoadOneValuePerLine)->Unit(benchmark::kMillisecond);
 
 // Two columns of "%g" values parted by a blank, as numpy.savetxt(fmt='%g') writes them.
 void BM_TextCurve_LoadTwoColumns(benchmark::State& state) {
-  std::string path = BenchPath("columns.txt");
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    state.SkipWithError("cannot create the input file");
-    return;
-  }
-  for (int i = 0; i < kSamples; ++i) std::fprintf(f, "%g %g\n", 2.5 * std::sin(i * 0.7), -1.5 * std::cos(i * 0.013));
-  std::fclose(f);
-  static ChannelSet set;
-  ChannelSet_Init(&set, 65536);
-  for (auto _ : state) {
-    int rc = TextCurve_Read(path.c_str(), &set, 0);
-    benchmark::DoNotOptimize(rc);
-    benchmark::DoNotOptimize(set.Channel[1].pdSamples[kSamples - 1]);
-  }
-  state.SetItemsProcessed(state.iterations() * 2 * kSamples);
-  ChannelSet_FreeAll(&set);
-  std::remove(path.c_str());
+  LoadLines(state, "columns.txt", 2,
+            [](FILE* f, int i) { std::fprintf(f, "%g %g\n", 2.5 * std::sin(i * 0.7), -1.5 * std::cos(i * 0.013)); });
 }
 BENCHMARK(BM_TextCurve_LoadTwoColumns)->Unit(benchmark::kMillisecond);
 
