@@ -323,6 +323,10 @@ static void UndoOrRedo(AppState* app, int redo) {
     Win_MessageBox(app->hwndMain, redo ? "Nothing to redo." : "Nothing to undo.", app->szCaption, MB_OK);
     return;
   }
+  if (done < 0) {  // refused for want of memory: nothing changed
+    SetStatus(app, STATUS_PART_MESSAGE, redo ? HISTORY_NO_MEMORY_REDO_TEXT : HISTORY_NO_MEMORY_UNDO_TEXT);
+    return;
+  }
   char text[HISTORY_LABEL_LEN + 16];
   std::snprintf(text, sizeof text, "%s: %s", redo ? "Redone" : "Undone", label);
   SetStatus(app, STATUS_PART_MESSAGE, text);

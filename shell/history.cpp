@@ -3,8 +3,12 @@
 //
 // A step records primitive changes (HistoryOp) in the order they happen.  A
 // SPAN keeps the old values of the range a command is about to overwrite
-// (History_Touch grows it as a stroke moves on); its new values are copied
-// from the channel when the step ends.  CROP and DELETE are done by the
+// (History_Touch grows it as a stroke moves on); its new values stay in the
+// channel.  Undo swaps them: the channel's new values go into the op's
+// buffer as the old ones come out of it, in place, so a step never holds
+// both; redo swaps back.  Every allocation an undo or redo needs (a buffer
+// that must grow, a channel's room) is had before anything changes, so a
+// failure refuses the whole transition.  CROP and DELETE are done by the
 // history itself, so that doing and redoing them run the same code.  Undo
 // applies the changes backward in reverse order, redo forward in order; then
 // the channel fields recorded before or after the step are set, so that
@@ -140,6 +144,71 @@ void DeleteBackward(AppState* app, int mask) {
     if (newSlot[c] < 0) Channel_Init(&ch[c], 0);
 }
 
+// Bytes of values a SPAN or CROP holds in the given state of its step.
+long long OpBytes(const HistoryOp& op, int applied) {
+  long long n = op.iKind == HISTORY_OP_CROP ? static_cast<long long>(op.iOldN) + op.iNewN
+              : op.iKind == HISTORY_OP_SPAN  ? (applied ? op.iOldN : op.iNewN)
+                                             : 0;
+  return n * static_cast<long long>(sizeof(double));
+}
+
+// Channel room a SPAN needs to go in the given direction.
+int SpanTargetCount(const HistoryOp& op, int forward) {
+  int count = forward ? op.iNewCount : op.iOldCount;
+  long long end = static_cast<long long>(op.iFirst) + (forward ? op.iNewN : op.iOldN);
+  return end > count ? static_cast<int>(end) : count;
+}
+
+// Before a SPAN goes in the given direction: grows its buffer to hold the
+// values the channel shows now, and the channel's room for the values going
+// in (only when reserve, i.e. when no deletion of the step moves the slot
+// first).  0 when an allocation failed (the op holds the same values).
+int PrepareSpan(AppState* app, HistoryOp* op, int forward, int reserve) {
+  double*& buf = forward ? op->pdNew : op->pdOld;
+  int held = forward ? op->iNewN : op->iOldN, shown = forward ? op->iOldN : op->iNewN;
+  if (shown > held) {
+    void* p = std::realloc(buf, static_cast<size_t>(shown) * sizeof(double));
+    if (!p) return 0;
+    buf = static_cast<double*>(p);
+  }
+  return !reserve || Channel_Reserve(&app->Channels.Channel[op->iChannel], SpanTargetCount(*op, forward));
+}
+
+// Moves a SPAN in the given direction by swapping the values the channel
+// shows with the ones the op holds, in place (after PrepareSpan).
+void SwapSpan(AppState* app, HistoryOp* op, int forward) {
+  CurveChannel* ch = &app->Channels.Channel[op->iChannel];
+  double*& from = forward ? op->pdNew : op->pdOld;
+  double*& to = forward ? op->pdOld : op->pdNew;
+  int in = forward ? op->iNewN : op->iOldN, out = forward ? op->iOldN : op->iNewN;
+  if (!Channel_Reserve(ch, SpanTargetCount(*op, forward))) return;  // a slot a deletion emptied
+  double* at = ch->pdSamples ? ch->pdSamples + op->iFirst : nullptr;
+  int common = in < out ? in : out;
+  // The channel's extra values first, then the swap, then the op's extra
+  // values: none is read after it was overwritten.
+  if (out > in) std::memcpy(from + in, at + in, static_cast<size_t>(out - in) * sizeof(double));
+  for (int i = 0; i < common; ++i) {
+    unsigned long long a, b;
+    std::memcpy(&a, at + i, sizeof a);
+    std::memcpy(&b, from + i, sizeof b);
+    std::memcpy(at + i, &b, sizeof b);
+    std::memcpy(from + i, &a, sizeof a);
+  }
+  if (in > out) std::memcpy(at + out, from + out, static_cast<size_t>(in - out) * sizeof(double));
+  if (in > 0) ChannelSet_TakeStored(&app->Channels, op->iChannel, op->iFirst, in);
+  Channel_SetCount(ch, SpanTargetCount(*op, forward));
+  // The buffer now holds the values the channel no longer shows.
+  if (out == 0) {
+    std::free(from);
+    from = nullptr;
+  } else if (in > out) {
+    void* p = std::realloc(from, static_cast<size_t>(out) * sizeof(double));
+    if (p) from = static_cast<double*>(p);
+  }
+  to = from;
+  from = nullptr;
+}
+
 void GetAllMeta(const AppState* app, ChannelMeta* meta) {
   for (int c = 0; c < MAX_CHANNELS; ++c) ChannelMeta_Get(&app->Channels.Channel[c], &meta[c]);
 }
@@ -169,6 +238,47 @@ void DropFrom(EditHistory* h, int first) {
   }
   if (h->iSavePos > first) h->iSavePos = -1;
   h->iCount = first;
+}
+
+// After an undo or redo of step `moved` its values may have grown (an undone
+// load holds the samples it brought): while over the budget the steps
+// farthest from it go, the oldest applied ones first, then the last ones to
+// redo.  The moved step itself stays.
+void KeepBudgetAround(EditHistory* h, int moved) {
+  while (h->llBytes > h->llBudget && h->iCount > 1) {
+    if (moved > 0) {
+      DropOldest(h);
+      --moved;
+    } else if (h->iCount - 1 > moved) {
+      DropFrom(h, h->iCount - 1);
+    } else {
+      break;
+    }
+  }
+}
+
+// Takes a step of the history in the given direction: every allocation
+// first (0 and nothing changes when one fails), then the swaps and moves,
+// then the recorded channel fields; the step's size follows its values.
+int MoveStep(AppState* app, HistoryStep* step, int forward) {
+  int deletes = 0;
+  for (int i = 0; i < step->iOps; ++i) deletes |= step->pOps[i].iKind == HISTORY_OP_DELETE;
+  // Backward, a deletion's slots move back before its SPANs refill them.
+  for (int i = 0; i < step->iOps; ++i)
+    if (step->pOps[i].iKind == HISTORY_OP_SPAN && !PrepareSpan(app, &step->pOps[i], forward, forward || !deletes))
+      return 0;
+  long long before = 0, after = 0;
+  for (int k = 0; k < step->iOps; ++k) {
+    HistoryOp* op = &step->pOps[forward ? k : step->iOps - 1 - k];
+    before += OpBytes(*op, !forward);
+    if (op->iKind == HISTORY_OP_SPAN) SwapSpan(app, op, forward);
+    else HistoryOp_Apply(app, op, forward);
+    after += OpBytes(*op, forward);
+  }
+  SetMeta(app, step, forward);
+  step->llBytes += after - before;
+  app->History.llBytes += after - before;
+  return 1;
 }
 
 void CopyLabel(char* dst, int size, const char* label) {
@@ -411,7 +521,8 @@ int History_End(AppState* app) {
   GetAllMeta(app, step->MetaAfter);
   step->iActiveAfter = app->Graph.iActiveChannel;
   step->llBytes = static_cast<long long>(sizeof(HistoryStep)) + step->iOpsCap * static_cast<long long>(sizeof(HistoryOp));
-  // The new values of each kept range, taken from the channel as it is now.
+  // The extent of each kept range's new values; they stay in the channel
+  // until an undo swaps them into the op.
   for (int i = 0; i < step->iOps; ++i) {
     HistoryOp& op = step->pOps[i];
     if (op.iKind == HISTORY_OP_SPAN && !op.iDone) {
@@ -421,11 +532,9 @@ int History_End(AppState* app) {
       // Deleted channels (emptied) and shortened ones keep only what is left.
       if (to > ch.iNrOfSamples) to = ch.iNrOfSamples;
       op.iNewN = to > from ? to - from : 0;
-      op.pdNew = CopyValues(ch.pdSamples + from, op.iNewN);
-      if (op.iNewN > 0 && !op.pdNew) step->iBroken = 1;
     }
     if (op.iOldCount != op.iNewCount || op.iKind != HISTORY_OP_SPAN) step->iLengthChanged = 1;
-    step->llBytes += (static_cast<long long>(op.iOldN) + op.iNewN) * static_cast<long long>(sizeof(double));
+    step->llBytes += OpBytes(op, 1);
   }
   // Spans over channels that stayed empty (a load keeps every free channel) change nothing.
   int kept = 0;
@@ -437,6 +546,11 @@ int History_End(AppState* app) {
   step->iOps = kept;
   for (int c = 0; c < MAX_CHANNELS; ++c)
     if (std::memcmp(&step->MetaBefore[c], &step->MetaAfter[c], sizeof(ChannelMeta)) != 0) step->uMetaMask |= 1u << c;
+  // A channel the step stores into gets its fields back too: the stores of
+  // an undo or redo track the values they write, which does not give back a
+  // data range that was not valid (a range follows the values one by one then).
+  for (int i = 0; i < step->iOps; ++i)
+    if (Channel_IsIndex(step->pOps[i].iChannel)) step->uMetaMask |= 1u << step->pOps[i].iChannel;
   int changed = step->iOps > 0 || step->uMetaMask != 0 || step->iActiveBefore != step->iActiveAfter;
   if (!changed) {
     FreeStep(step);
@@ -478,7 +592,7 @@ void History_Cancel(AppState* app) {
   if (!app || !app->History.pOpen) return;
   HistoryStep* step = app->History.pOpen;
   app->History.pOpen = nullptr;
-  // Only old values are needed to go back; the new ones were never taken.
+  // The open step holds the old values; the new ones are dropped.
   for (int i = step->iOps - 1; i >= 0; --i) HistoryOp_Apply(app, &step->pOps[i], 0);
   for (int c = 0; c < MAX_CHANNELS; ++c) ChannelMeta_Set(&app->Channels.Channel[c], &step->MetaBefore[c]);
   app->Graph.iActiveChannel = step->iActiveBefore;
@@ -515,13 +629,14 @@ int History_Undo(AppState* app, char* label, int size, int* lengthChanged) {
   History_End(app);
   EditHistory& h = app->History;
   if (h.iPos <= 0) return 0;
-  Journal_BeforeChange(app);
-  HistoryStep* step = h.ppSteps[--h.iPos];
-  for (int i = step->iOps - 1; i >= 0; --i) HistoryOp_Apply(app, &step->pOps[i], 0);
-  SetMeta(app, step, 0);
-  Journal_Transition(app, step, 0);
+  HistoryStep* step = h.ppSteps[h.iPos - 1];
   CopyLabel(label, size, step->szLabel);
+  Journal_BeforeChange(app);
+  if (!MoveStep(app, step, 0)) return -1;
+  --h.iPos;
+  Journal_Transition(app, step, 0);
   if (lengthChanged) *lengthChanged = step->iLengthChanged;
+  KeepBudgetAround(&h, h.iPos);
   UpdateModified(app);
   return 1;
 }
@@ -531,13 +646,14 @@ int History_Redo(AppState* app, char* label, int size, int* lengthChanged) {
   History_End(app);
   EditHistory& h = app->History;
   if (h.iPos >= h.iCount) return 0;
-  Journal_BeforeChange(app);
-  HistoryStep* step = h.ppSteps[h.iPos++];
-  for (int i = 0; i < step->iOps; ++i) HistoryOp_Apply(app, &step->pOps[i], 1);
-  SetMeta(app, step, 1);
-  Journal_Transition(app, step, 1);
+  HistoryStep* step = h.ppSteps[h.iPos];
   CopyLabel(label, size, step->szLabel);
+  Journal_BeforeChange(app);
+  if (!MoveStep(app, step, 1)) return -1;
+  ++h.iPos;
+  Journal_Transition(app, step, 1);
   if (lengthChanged) *lengthChanged = step->iLengthChanged;
+  KeepBudgetAround(&h, h.iPos - 1);
   UpdateModified(app);
   return 1;
 }

@@ -1,15 +1,18 @@
 #pragma once
 // The edit history: one linear list of steps, each able to take back and
-// re-apply one change of samples.  A step keeps only what its change touched:
-// the old and new values of the index range a stroke or a filter wrote, the
-// parts a crop cut off, the samples a load brought or a deletion removed,
-// plus the few channel fields (name, x mapping, ranges, count) that changed.
-// The list lives within a byte budget: the oldest steps are dropped first.
+// re-apply one change of samples.  A step keeps only what its change touched
+// and the channels do not show: for the index range a stroke or a filter
+// wrote (or a load or deletion replaced), the old values while the step is
+// applied and the new ones while it is undone, swapped with the channel's at
+// each undo and redo; the parts a crop cut off; plus the few channel fields
+// (name, x mapping, ranges, count) that changed.  The list lives within a
+// byte budget: the steps farthest from the current state are dropped first.
 //
 // Portable: no window system.  The shell opens and ends steps around its
 // commands; the graph's point edits report the ranges they are about to
 // write.  Every transition (a step done, undone or redone) is also handed to
-// the crash journal (shell/journal.h) in its forward form.
+// the crash journal (shell/journal.h), which reads the values from the
+// channels as the transition left them.
 
 #include "curve/channel.h"
 
@@ -18,6 +21,9 @@ struct AppState;
 constexpr int HISTORY_LABEL_LEN = 48;  // step label ("crop", "low pass 0.01"), NUL included
 // Status text of a change that does not fit the history.
 constexpr const char* HISTORY_CANNOT_UNDO_TEXT = "This change cannot be undone: it does not fit the edit history";
+// Status texts of an undo or redo refused for want of memory (nothing changed).
+constexpr const char* HISTORY_NO_MEMORY_UNDO_TEXT = "Not enough memory to undo: nothing was changed";
+constexpr const char* HISTORY_NO_MEMORY_REDO_TEXT = "Not enough memory to redo: nothing was changed";
 constexpr long long HISTORY_DEFAULT_BUDGET = 1LL << 30;  // 1 GiB unless a quarter of the memory is less
 
 // The fields of one channel that a step restores besides its samples.
@@ -42,10 +48,10 @@ struct HistoryOp {
   int iFirst;      // SPAN: first index written; CROP: samples cut at the head
   int iOldCount;   // samples before the change
   int iNewCount;   // samples after the change
-  double* pdOld;   // SPAN: old values from iFirst; CROP: the cut head (owned)
-  int iOldN;       // values in pdOld
-  double* pdNew;   // SPAN: new values from iFirst; CROP: the cut tail (owned)
-  int iNewN;       // values in pdNew
+  double* pdOld;   // SPAN: old values from iFirst, held while the step is applied (else null); CROP: the cut head (owned)
+  int iOldN;       // old values (SPAN: from iFirst, whether held or shown; CROP: iFirst)
+  double* pdNew;   // SPAN: new values from iFirst, held while the step is undone (else null); CROP: the cut tail (owned)
+  int iNewN;       // new values (SPAN: from iFirst; CROP: the cut tail's length)
   int iMask;       // DELETE: bit c set for every removed slot c
   int iWhole;      // SPAN: the new values run from iFirst to the new count's end
   int iDone;       // SPAN: the new values are taken already (a deletion emptied the channel)
@@ -62,7 +68,7 @@ struct HistoryStep {
   int iActiveBefore, iActiveAfter;       // active channel before and after
   int iLengthChanged;  // 1 when a channel's count changed (the view is scaled again)
   int iBroken;         // 1 when a copy failed: the step cannot be undone
-  long long llBytes;   // memory the step holds
+  long long llBytes;   // memory the step holds now (a SPAN's values change size at undo and redo)
   unsigned long long uSerial;  // the step's number, unique in this run (History_OpenSerial)
 };
 
@@ -113,8 +119,8 @@ int History_CropChannel(AppState* app, int c, int first, int last);
 // open step) and moves the others down in their order; the slots left over
 // at the top become empty channels without storage.
 void History_DeleteChannels(AppState* app, int mask);
-// Ends the open step: collects the new values, drops it when it changed
-// nothing, drops the steps that could have been redone, keeps the budget and
+// Ends the open step: notes the new counts (the new values stay in the
+// channels; nothing is copied), drops it when it changed nothing, drops the steps that could have been redone, keeps the budget and
 // sets iModified.  Returns 1 when a step was added, 0 when nothing changed,
 // and -1 when the change happened but cannot be undone (the step did not fit
 // the budget or a copy failed; the whole history is then dropped).
@@ -134,11 +140,14 @@ unsigned long long History_OpenSerial(const AppState* app);
 // 1 when there is a step to take back / to re-apply.
 int History_CanUndo(const AppState* app);
 int History_CanRedo(const AppState* app);
-// Takes back the last applied step (an open step is ended first).  Returns
-// the step's label in label (size bytes) and whether a count changed in
-// *lengthChanged; 0 when there was nothing to undo.
+// Takes back the last applied step (an open step is ended first), keeping
+// the values it replaces in the step for a redo.  Returns 1 with the step's
+// label in label (size bytes) and whether a count changed in *lengthChanged;
+// 0 when there was nothing to undo; -1 (nothing changes, the label is set)
+// when the memory to hold the replaced values could not be had.
 int History_Undo(AppState* app, char* label, int size, int* lengthChanged);
-// Re-applies the next step, with the same outputs; 0 when there is none.
+// Re-applies the next step, with the same outputs; 0 when there is none, -1
+// (nothing changes) when the memory to hold the replaced values could not be had.
 int History_Redo(AppState* app, char* label, int size, int* lengthChanged);
 
 // Channel fields as a ChannelMeta, and back (the count only where the
@@ -149,5 +158,7 @@ void ChannelMeta_Set(CurveChannel* ch, const ChannelMeta* meta);
 // count (cutting or, within its samples, keeping); the stores go through the
 // channel set.  Returns 1, or 0 when the storage could not be had.
 int History_PutSamples(AppState* app, int c, int first, const double* values, int n, int count);
-// Applies one primitive change forward (redo) or backward (undo).
+// Applies one primitive change forward or backward from the values the op
+// holds for that direction (a journal's replay, a cancelled step's old
+// values); the op keeps them.
 void HistoryOp_Apply(AppState* app, const HistoryOp* op, int forward);

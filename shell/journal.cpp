@@ -12,8 +12,9 @@
 // the first layout ("PSJRNL01": a 32-bit payload length, else the same) are
 // still read.
 //
-// Every record goes from where its values lie (the channels, the history's
-// steps) to the file in large writes, its CRC computed as the bytes go; reading checks a record's CRC in one pass over
+// Every record goes from where its values lie (the channels: a transition's
+// values are the ones it left there) to the file in large writes, its CRC
+// computed as the bytes go; reading checks a record's CRC in one pass over
 // the file and applies it in a second, both through a small buffer, so that
 // neither side holds a copy of a long channel.
 #include "shell/journal.h"
@@ -489,12 +490,23 @@ void Journal_Transition(AppState* app, const HistoryStep* step, int forward) {
     const HistoryOp& op = step->pOps[forward ? k : step->iOps - 1 - k];
     long long fields[7] = {op.iKind, forward, op.iChannel, op.iFirst, op.iOldCount, op.iNewCount, op.iMask};
     Put(&file, fields, sizeof fields);
-    int needOld = (op.iKind == HISTORY_OP_SPAN && !forward) || (op.iKind == HISTORY_OP_CROP && !forward);
-    int needNew = (op.iKind == HISTORY_OP_SPAN && forward) || (op.iKind == HISTORY_OP_CROP && !forward);
-    PutValues(&file, op.pdOld, needOld ? op.iOldN : 0);
-    // A crop forward needs the length of the cut tail, not its values.
-    if (op.iKind == HISTORY_OP_CROP && forward) PutInt(&file, op.iNewN);
-    else PutValues(&file, op.pdNew, needNew ? op.iNewN : 0);
+    // The values each change wrote are the ones its channel shows now: no
+    // other change of the step touches that channel (a deletion's SPANs,
+    // which go before it, write no values forward).
+    const double* at = Channel_IsIndex(op.iChannel) ? app->Channels.Channel[op.iChannel].pdSamples : nullptr;
+    if (op.iKind == HISTORY_OP_SPAN && at) {
+      PutValues(&file, at + op.iFirst, forward ? 0 : op.iOldN);
+      PutValues(&file, at + op.iFirst, forward ? op.iNewN : 0);
+    } else if (op.iKind == HISTORY_OP_CROP && forward) {
+      PutValues(&file, nullptr, 0);
+      PutInt(&file, op.iNewN);  // a crop forward needs the length of the cut tail, not its values
+    } else if (op.iKind == HISTORY_OP_CROP && at) {
+      PutValues(&file, at, op.iOldN);  // the head and tail back around the kept samples
+      PutValues(&file, at + op.iFirst + op.iNewCount, op.iNewN);
+    } else {
+      PutValues(&file, nullptr, 0);
+      PutValues(&file, nullptr, 0);
+    }
   }
   if (!EndRecord(&file)) {
     Fail(app);

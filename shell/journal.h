@@ -52,8 +52,9 @@ void Journal_Setup(AppState* app, const char* dir);
 // Before a change: commits what has been on screen long enough, and opens the
 // journal with a snapshot of the current state when none is open.
 void Journal_BeforeChange(AppState* app);
-// A transition has been applied: its forward form is written after the
-// records before it (not committed yet).  A failed write turns the journal
+// A transition has been applied: its forward form, with the values read from
+// the channels it left, is written after the records before it (not
+// committed yet).  A failed write turns the journal
 // off until the next save point.
 struct HistoryStep;
 void Journal_Transition(AppState* app, const HistoryStep* step, int forward);
