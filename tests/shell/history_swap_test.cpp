@@ -5,8 +5,13 @@
 // the values its current side lacks, the budget must hold after an undo that
 // made a step grow, and the crash journal written from the channels must
 // replay the whole walk to the same state.
+#include <malloc.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <random>
 
 #include "curve/lowpass.h"
@@ -187,6 +192,72 @@ TEST(HistorySwap, AFilterStepHoldsOneCopyOnEitherSide) {
   EXPECT_EQ(app.Channels.Channel[1].iNrOfSamples, 0);
   History_Clear(&app);
   ChannelSet_FreeAll(&app.Channels);
+}
+
+}  // namespace
+
+namespace {
+
+// Address space the process maps now, in bytes.
+long long MappedBytes() {
+  long long pages = 0;
+  FILE* f = std::fopen("/proc/self/statm", "r");
+  if (f && std::fscanf(f, "%lld", &pages) != 1) pages = 0;
+  if (f) std::fclose(f);
+  return pages * sysconf(_SC_PAGE_SIZE);
+}
+
+// An undo that must hold more than before (a load's samples) and a redo that
+// must (a deletion's) are refused whole when that memory cannot be had, and
+// go through once it can.  Run in a child whose address space is capped.
+TEST(HistorySwap, AnUndoOrRedoWithoutMemoryChangesNothing) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's allocator aborts instead of failing under an address-space limit";
+#endif
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);  // long blocks are mapped and unmapped, never reused from the heap
+    static AppState app;
+    AppState_InitDefaults(&app);
+    ChannelSet_Init(&app.Channels, 16384);
+    const int n = 2 << 20;  // 16 MB of samples, more than the cap leaves
+    for (int i = 0; i < 100; ++i) ChannelSet_SetSample(&app.Channels, 0, i, i);
+    History_Init(&app, 1LL << 30);
+    const std::string empty = HistoryState_Of(app);
+    History_Begin(&app, "load");
+    History_KeepChannel(&app, 1);
+    Channel_Reserve(&app.Channels.Channel[1], n);
+    for (int i = 0; i < n; ++i) ChannelSet_SetSample(&app.Channels, 1, i, i * 0.5);
+    int bad = History_End(&app) != 1;
+    const std::string loaded = HistoryState_Of(app);
+    rlimit old{}, capped{};
+    getrlimit(RLIMIT_AS, &old);
+    capped = old;
+    capped.rlim_cur = static_cast<rlim_t>(MappedBytes() + (8LL << 20));
+    setrlimit(RLIMIT_AS, &capped);
+    bad |= (History_Undo(&app, nullptr, 0, nullptr) != -1) << 1;
+    setrlimit(RLIMIT_AS, &old);  // the states are compared with room for their bytes
+    bad |= (HistoryState_Of(app) != loaded || app.History.iPos != 1) << 2;
+    bad |= (History_Undo(&app, nullptr, 0, nullptr) != 1 || HistoryState_Of(app) != empty) << 3;
+    bad |= (History_Redo(&app, nullptr, 0, nullptr) != 1 || HistoryState_Of(app) != loaded) << 4;
+    // Deleting the long channel, undoing it, then a redo that must take its samples again.
+    History_Begin(&app, "delete hidden channels");
+    History_DeleteChannels(&app, 1 << 1);
+    bad |= (History_End(&app) != 1) << 5;
+    bad |= (History_Undo(&app, nullptr, 0, nullptr) != 1 || HistoryState_Of(app) != loaded) << 6;
+    capped.rlim_cur = static_cast<rlim_t>(MappedBytes() + (8LL << 20));
+    setrlimit(RLIMIT_AS, &capped);
+    bad |= (History_Redo(&app, nullptr, 0, nullptr) != -1) << 7;
+    setrlimit(RLIMIT_AS, &old);
+    bad |= (HistoryState_Of(app) != loaded) << 7;
+    bad |= (History_Redo(&app, nullptr, 0, nullptr) != 1 || app.Channels.Channel[1].iNrOfSamples != 0) << 8;
+    _exit(bad);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status) | 0, 0) << "failed checks (bits): " << WEXITSTATUS(status);
 }
 
 }  // namespace
