@@ -4,7 +4,7 @@
 // redos must bring back every state bit for bit, each step must hold exactly
 // the values its current side lacks, the budget must hold after an undo that
 // made a step grow, and the crash journal written from the channels must
-// replay the whole walk to the same state.
+// replay the whole walk.  An undo or redo without memory changes nothing.
 #include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -32,7 +32,7 @@ long long HeldBytes(const HistoryStep* s, int applied) {
     if (op.iKind == HISTORY_OP_CROP) n += op.iOldN + op.iNewN;
     if (op.iKind != HISTORY_OP_SPAN) continue;
     EXPECT_TRUE(applied ? !op.pdNew : !op.pdOld) << "a span holds the values its channel shows";
-    n += applied ? op.iOldN : op.iNewN;
+    n += applied ? op.iOldN : op.iNewN;  // a filter's: the channel once, on either side
   }
   return n * 8;
 }
@@ -68,7 +68,6 @@ TEST(HistorySwap, RandomStepsUndosAndRedosComeBackBitForBitAndReplayFromTheJourn
 
   std::vector<std::string> states{HistoryState_Of(app)};  // states[k]: after k steps of the walk
   size_t pos = 0;
-  std::string midJournal, midState;
   int moves = 0, refusedAtOldest = 0, filters = 0;
   for (int round = 0; round < 300; ++round) {
     int what = static_cast<int>(rng() % 10);
@@ -139,64 +138,19 @@ TEST(HistorySwap, RandomStepsUndosAndRedosComeBackBitForBitAndReplayFromTheJourn
     }
     ASSERT_EQ(sum, app.History.llBytes);
     EXPECT_LE(app.History.llBytes, kBudget) << round;
-    if (app.Journal.iFd) {  // open from the first change on
-      ASSERT_EQ(Journal_Flush(&app), 1);
-    }
-    if (round == 150) {
-      midJournal = TestFiles_Read(app.Journal.szPath);
-      midState = HistoryState_Of(app);
+    ASSERT_TRUE(!app.Journal.iFd || Journal_Flush(&app) == 1) << round;  // open from the first change on
+    // The journal written from the channels rebuilds the state now and then.
+    if (round % 30 == 29 && app.Journal.iFd) {
+      EXPECT_TRUE(Replayed(dir, TestFiles_Read(app.Journal.szPath)) == HistoryState_Of(app)) << round;
     }
   }
   EXPECT_GT(moves, 80);
   EXPECT_GT(filters, 30);
   EXPECT_GT(refusedAtOldest, 0);
-  // The journal written from the channels rebuilds the state at both points.
-  const std::string journal = TestFiles_Read(app.Journal.szPath), last = HistoryState_Of(app);
   Journal_Discard(&app);
-  EXPECT_TRUE(Replayed(dir, midJournal) == midState);
-  EXPECT_TRUE(Replayed(dir, journal) == last);
   History_Clear(&app);
   ChannelSet_FreeAll(&app.Channels);
 }
-
-// A filter's step holds the channel's samples once, on either side of it,
-// and a load's step holds nothing until it is undone.
-TEST(HistorySwap, AFilterStepHoldsOneCopyOnEitherSide) {
-  static AppState app;
-  AppState_InitDefaults(&app);
-  ChannelSet_Init(&app.Channels, 16384);
-  const int n = 50000;
-  for (int i = 0; i < n; ++i) ChannelSet_SetSample(&app.Channels, 0, i, (i * 37 % 1001) / 7.0);
-  History_Init(&app, 64LL << 20);
-  const long long overhead = sizeof(HistoryStep);
-  History_Begin(&app, "low pass 0.01");
-  History_KeepChannel(&app, 0);
-  ASSERT_EQ(Channel_LowPass(&app.Channels.Channel[0], &app.Channels.Channel[0], 0, 0, 0.01, 0.1), 1);
-  ASSERT_EQ(History_End(&app), 1);
-  const long long one = app.History.llBytes;
-  EXPECT_LT(one - overhead, n * 8LL + 1024);
-  EXPECT_GE(one - overhead, n * 8LL);
-  ASSERT_EQ(History_Undo(&app, nullptr, 0, nullptr), 1);
-  EXPECT_EQ(app.History.llBytes, one);
-  ASSERT_EQ(History_Redo(&app, nullptr, 0, nullptr), 1);
-  EXPECT_EQ(app.History.llBytes, one);
-
-  History_Begin(&app, "load");
-  History_KeepChannel(&app, 1);
-  for (int i = 0; i < 1000; ++i) ChannelSet_SetSample(&app.Channels, 1, i, i);
-  ASSERT_EQ(History_End(&app), 1);
-  const long long load = app.History.llBytes - one;
-  EXPECT_LT(load, 1024 + overhead);  // the loaded samples are in the channel only
-  ASSERT_EQ(History_Undo(&app, nullptr, 0, nullptr), 1);
-  EXPECT_EQ(app.History.llBytes - one, load + 8000);  // and in the step only once undone
-  EXPECT_EQ(app.Channels.Channel[1].iNrOfSamples, 0);
-  History_Clear(&app);
-  ChannelSet_FreeAll(&app.Channels);
-}
-
-}  // namespace
-
-namespace {
 
 // Address space the process maps now, in bytes.
 long long MappedBytes() {
@@ -209,7 +163,7 @@ long long MappedBytes() {
 
 // An undo that must hold more than before (a load's samples) and a redo that
 // must (a deletion's) are refused whole when that memory cannot be had, and
-// go through once it can.  Run in a child whose address space is capped.
+// go through once it can.  Run in a child whose address space gets capped.
 TEST(HistorySwap, AnUndoOrRedoWithoutMemoryChangesNothing) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the sanitizer's allocator aborts instead of failing under an address-space limit";
@@ -221,43 +175,38 @@ TEST(HistorySwap, AnUndoOrRedoWithoutMemoryChangesNothing) {
     static AppState app;
     AppState_InitDefaults(&app);
     ChannelSet_Init(&app.Channels, 16384);
-    const int n = 2 << 20;  // 16 MB of samples, more than the cap leaves
-    for (int i = 0; i < 100; ++i) ChannelSet_SetSample(&app.Channels, 0, i, i);
     History_Init(&app, 1LL << 30);
     const std::string empty = HistoryState_Of(app);
     History_Begin(&app, "load");
     History_KeepChannel(&app, 1);
-    Channel_Reserve(&app.Channels.Channel[1], n);
-    for (int i = 0; i < n; ++i) ChannelSet_SetSample(&app.Channels, 1, i, i * 0.5);
-    int bad = History_End(&app) != 1;
+    for (int i = 0; i < (2 << 20); ++i) ChannelSet_SetSample(&app.Channels, 1, i, i * 0.5);  // 16 MB
+    History_End(&app);
     const std::string loaded = HistoryState_Of(app);
-    rlimit old{}, capped{};
+    rlimit old{};
     getrlimit(RLIMIT_AS, &old);
-    capped = old;
-    capped.rlim_cur = static_cast<rlim_t>(MappedBytes() + (8LL << 20));
-    setrlimit(RLIMIT_AS, &capped);
-    bad |= (History_Undo(&app, nullptr, 0, nullptr) != -1) << 1;
-    setrlimit(RLIMIT_AS, &old);  // the states are compared with room for their bytes
-    bad |= (HistoryState_Of(app) != loaded || app.History.iPos != 1) << 2;
-    bad |= (History_Undo(&app, nullptr, 0, nullptr) != 1 || HistoryState_Of(app) != empty) << 3;
-    bad |= (History_Redo(&app, nullptr, 0, nullptr) != 1 || HistoryState_Of(app) != loaded) << 4;
-    // Deleting the long channel, undoing it, then a redo that must take its samples again.
+    auto capped = [&](int redo) {  // an undo or redo with 8 MB left to map
+      rlimit cap = old;
+      cap.rlim_cur = static_cast<rlim_t>(MappedBytes() + (8LL << 20));
+      setrlimit(RLIMIT_AS, &cap);
+      int rc = redo ? History_Redo(&app, nullptr, 0, nullptr) : History_Undo(&app, nullptr, 0, nullptr);
+      setrlimit(RLIMIT_AS, &old);
+      return rc;
+    };
+    int bad = capped(0) != -1 || HistoryState_Of(app) != loaded || app.History.iPos != 1;
+    bad |= (History_Undo(&app, nullptr, 0, nullptr) != 1 || HistoryState_Of(app) != empty) << 1;
+    bad |= (History_Redo(&app, nullptr, 0, nullptr) != 1 || HistoryState_Of(app) != loaded) << 2;
     History_Begin(&app, "delete hidden channels");
     History_DeleteChannels(&app, 1 << 1);
-    bad |= (History_End(&app) != 1) << 5;
-    bad |= (History_Undo(&app, nullptr, 0, nullptr) != 1 || HistoryState_Of(app) != loaded) << 6;
-    capped.rlim_cur = static_cast<rlim_t>(MappedBytes() + (8LL << 20));
-    setrlimit(RLIMIT_AS, &capped);
-    bad |= (History_Redo(&app, nullptr, 0, nullptr) != -1) << 7;
-    setrlimit(RLIMIT_AS, &old);
-    bad |= (HistoryState_Of(app) != loaded) << 7;
-    bad |= (History_Redo(&app, nullptr, 0, nullptr) != 1 || app.Channels.Channel[1].iNrOfSamples != 0) << 8;
+    History_End(&app);
+    History_Undo(&app, nullptr, 0, nullptr);
+    bad |= (capped(1) != -1 || HistoryState_Of(app) != loaded) << 3;
+    bad |= (History_Redo(&app, nullptr, 0, nullptr) != 1 || app.Channels.Channel[1].iNrOfSamples != 0) << 4;
     _exit(bad);
   }
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status) | 0, 0) << "failed checks (bits): " << WEXITSTATUS(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "failed checks (bits)";
 }
 
 }  // namespace
