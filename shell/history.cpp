@@ -160,9 +160,9 @@ int SpanTargetCount(const HistoryOp& op, int forward) {
 }
 
 // Before a SPAN goes in the given direction: grows its buffer to hold the
-// values the channel shows now, and the channel's room for the values going
-// in (only when reserve, i.e. when no deletion of the step moves the slot
-// first).  0 when an allocation failed (the op holds the same values).
+// values the channel shows now, and (when reserve) the channel's room for
+// the values going in.  0 when an allocation failed (the op holds the same
+// values).
 int PrepareSpan(AppState* app, HistoryOp* op, int forward, int reserve) {
   double*& buf = forward ? op->pdNew : op->pdOld;
   int held = forward ? op->iNewN : op->iOldN, shown = forward ? op->iOldN : op->iNewN;
@@ -181,7 +181,7 @@ void SwapSpan(AppState* app, HistoryOp* op, int forward) {
   double*& from = forward ? op->pdNew : op->pdOld;
   double*& to = forward ? op->pdOld : op->pdNew;
   int in = forward ? op->iNewN : op->iOldN, out = forward ? op->iOldN : op->iNewN;
-  if (!Channel_Reserve(ch, SpanTargetCount(*op, forward))) return;  // a slot a deletion emptied
+  if (!Channel_Reserve(ch, SpanTargetCount(*op, forward))) return;  // had before (MoveStep): no allocation here
   double* at = ch->pdSamples ? ch->pdSamples + op->iFirst : nullptr;
   int common = in < out ? in : out;
   // The channel's extra values first, then the swap, then the op's extra
@@ -261,12 +261,24 @@ void KeepBudgetAround(EditHistory* h, int moved) {
 // first (0 and nothing changes when one fails), then the swaps and moves,
 // then the recorded channel fields; the step's size follows its values.
 int MoveStep(AppState* app, HistoryStep* step, int forward) {
-  int deletes = 0;
-  for (int i = 0; i < step->iOps; ++i) deletes |= step->pOps[i].iKind == HISTORY_OP_DELETE;
-  // Backward, a deletion's slots move back before its SPANs refill them.
-  for (int i = 0; i < step->iOps; ++i)
-    if (step->pOps[i].iKind == HISTORY_OP_SPAN && !PrepareSpan(app, &step->pOps[i], forward, forward || !deletes))
-      return 0;
+  // Backward, a deletion's slots come back empty before its SPANs refill
+  // them: their storage is had here and put in once the slots have moved.
+  CurveChannel spare[MAX_CHANNELS] = {};
+  int ok = 1;
+  for (int i = 0; i < step->iOps && ok; ++i) {
+    HistoryOp* op = &step->pOps[i];
+    int c = op->iChannel, deleted = op->iKind == HISTORY_OP_SPAN && op->iDone;
+    if (op->iKind == HISTORY_OP_SPAN) ok = PrepareSpan(app, op, forward, forward || !deleted);
+    if (ok && !forward && deleted && SpanTargetCount(*op, 0) > 0) {
+      Channel_Init(&spare[c], SpanTargetCount(*op, 0));
+      ok = spare[c].pdSamples != nullptr;
+    }
+    if (ok && !forward && op->iKind == HISTORY_OP_CROP) ok = Channel_Reserve(&app->Channels.Channel[c], op->iOldCount);
+  }
+  if (!ok) {
+    for (CurveChannel& ch : spare) Channel_Free(&ch);
+    return 0;
+  }
   long long before = 0, after = 0;
   for (int k = 0; k < step->iOps; ++k) {
     HistoryOp* op = &step->pOps[forward ? k : step->iOps - 1 - k];
@@ -274,7 +286,13 @@ int MoveStep(AppState* app, HistoryStep* step, int forward) {
     if (op->iKind == HISTORY_OP_SPAN) SwapSpan(app, op, forward);
     else HistoryOp_Apply(app, op, forward);
     after += OpBytes(*op, forward);
+    for (int c = 0; c < MAX_CHANNELS && op->iKind == HISTORY_OP_DELETE && !forward; ++c) {
+      if (!(op->iMask & (1 << c)) || !spare[c].pdSamples) continue;
+      app->Channels.Channel[c] = spare[c];  // the slot is empty, without storage
+      spare[c] = CurveChannel{};
+    }
   }
+  for (CurveChannel& ch : spare) Channel_Free(&ch);
   SetMeta(app, step, forward);
   step->llBytes += after - before;
   app->History.llBytes += after - before;
