@@ -213,11 +213,21 @@ void GetAllMeta(const AppState* app, ChannelMeta* meta) {
   for (int c = 0; c < MAX_CHANNELS; ++c) ChannelMeta_Get(&app->Channels.Channel[c], &meta[c]);
 }
 
-// Sets the recorded channel fields of a step's side and recounts the channels.
+// Sets the recorded channel fields of a step's side and recounts the
+// channels.  A channel the step stored into but whose fields it did not
+// change gets its data range back: the stores track the values they write,
+// which does not give back a range that was not valid (one that follows the
+// values one by one).
 void SetMeta(AppState* app, const HistoryStep* step, int after) {
+  const ChannelMeta* meta = after ? step->MetaAfter : step->MetaBefore;
   for (int c = 0; c < MAX_CHANNELS; ++c)
-    if (step->uMetaMask & (1u << c))
-      ChannelMeta_Set(&app->Channels.Channel[c], after ? &step->MetaAfter[c] : &step->MetaBefore[c]);
+    if (step->uMetaMask & (1u << c)) ChannelMeta_Set(&app->Channels.Channel[c], &meta[c]);
+  for (int i = 0; i < step->iOps; ++i) {
+    int c = step->pOps[i].iChannel;
+    if (!Channel_IsIndex(c) || (step->uMetaMask & (1u << c))) continue;
+    app->Channels.Channel[c].dDataMin = meta[c].dDataMin;
+    app->Channels.Channel[c].dDataMax = meta[c].dDataMax;
+  }
   app->Graph.iActiveChannel = after ? step->iActiveAfter : step->iActiveBefore;
   ChannelSet_CountInUse(&app->Channels);
 }
@@ -564,11 +574,6 @@ int History_End(AppState* app) {
   step->iOps = kept;
   for (int c = 0; c < MAX_CHANNELS; ++c)
     if (std::memcmp(&step->MetaBefore[c], &step->MetaAfter[c], sizeof(ChannelMeta)) != 0) step->uMetaMask |= 1u << c;
-  // A channel the step stores into gets its fields back too: the stores of
-  // an undo or redo track the values they write, which does not give back a
-  // data range that was not valid (a range follows the values one by one then).
-  for (int i = 0; i < step->iOps; ++i)
-    if (Channel_IsIndex(step->pOps[i].iChannel)) step->uMetaMask |= 1u << step->pOps[i].iChannel;
   int changed = step->iOps > 0 || step->uMetaMask != 0 || step->iActiveBefore != step->iActiveAfter;
   if (!changed) {
     FreeStep(step);

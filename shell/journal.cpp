@@ -481,9 +481,14 @@ void Journal_Transition(AppState* app, const HistoryStep* step, int forward) {
   Put(&file, &kTransition, 1);
   int active = forward ? step->iActiveAfter : step->iActiveBefore;
   PutInt(&file, Channel_IsIndex(active) ? active : 0);
-  PutInt(&file, step->uMetaMask);
+  // The fields of every channel a change stores into go too: a replay's
+  // stores do not give back a data range that was not valid.
+  unsigned mask = step->uMetaMask;
+  for (int k = 0; k < step->iOps; ++k)
+    if (Channel_IsIndex(step->pOps[k].iChannel)) mask |= 1u << step->pOps[k].iChannel;
+  PutInt(&file, mask);
   for (int c = 0; c < MAX_CHANNELS; ++c)
-    if (step->uMetaMask & (1u << c)) PutMeta(&file, forward ? step->MetaAfter[c] : step->MetaBefore[c]);
+    if (mask & (1u << c)) PutMeta(&file, forward ? step->MetaAfter[c] : step->MetaBefore[c]);
   PutInt(&file, step->iOps);
   for (int k = 0; k < step->iOps; ++k) {
     // Backward, the changes run in reverse order.
