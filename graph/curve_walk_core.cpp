@@ -32,7 +32,6 @@
 namespace {
 
 constexpr long long kFine = 1LL << SUMMARY_SHIFT1;
-constexpr long long kCoarse = 1LL << SUMMARY_SHIFT2;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int kPrefetchColumns = 4;  // how far ahead the column ends are asked for
 constexpr int kUnmapped = INT_MIN;   // a row or column not mapped yet (one of this value is just mapped again)
