@@ -120,8 +120,8 @@ int History_CropChannel(AppState* app, int c, int first, int last);
 // at the top become empty channels without storage.
 void History_DeleteChannels(AppState* app, int mask);
 // Ends the open step: notes the new counts (the new values stay in the
-// channels; nothing is copied), drops it when it changed nothing, drops the steps that could have been redone, keeps the budget and
-// sets iModified.  Returns 1 when a step was added, 0 when nothing changed,
+// channels; nothing is copied), drops it when it changed nothing, drops the
+// steps that could have been redone, keeps the budget and sets iModified.  Returns 1 when a step was added, 0 when nothing changed,
 // and -1 when the change happened but cannot be undone (the step did not fit
 // the budget or a copy failed; the whole history is then dropped).
 int History_End(AppState* app);
