@@ -256,7 +256,7 @@ void Channel_TrackValues(CurveChannel* ch, const double* values, long long count
 }
 
 // Makes the values now in the storage at i .. end - 1 (within the capacity)
-// stored samples: the stamp, the summaries and the count follow them.
+// stored samples: the summaries and the count follow them.
 void Channel_AdoptStored(CurveChannel* ch, long long i, long long end) {
   ChannelSummary* s = &ch->Summary;
   long long from = i < s->iCovered ? i : s->iCovered;

@@ -74,9 +74,9 @@ int Channel_SetSample(CurveChannel* ch, int i, double v);
 // or count; when the growth fails, only the values that fit are stored.
 int Channel_StoreSamples(CurveChannel* ch, int i, const double* values, int count);
 // Takes the count values the caller wrote into pdSamples at i .. i + count -
-// 1 (within the capacity) as stored samples: the count, the summaries, the
-// tracked range and the stamp change as Channel_StoreSamples of those values
-// would change them, so a reader can decode straight into reserved storage.
+// 1 (within the capacity) as stored samples: the count, the summaries and the
+// tracked range change as Channel_StoreSamples of those values would change
+// them, so a reader can decode straight into reserved storage.
 // Returns 0 (nothing changes) for a null channel or a range beyond the capacity.
 int Channel_TakeStored(CurveChannel* ch, int i, int count);
 // Sets the number of valid samples to n (0 .. capacity), keeping the
